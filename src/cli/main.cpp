@@ -1,2 +1,18 @@
 // SPDX-License-Identifier: MIT
-int main() { return 0; }
+#include "cli/Murctl.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QStringList args = app.arguments();
+    args.removeFirst();
+    const int status = runMurctl(args, out, err);
+    out.flush();
+    err.flush();
+    return status;
+}

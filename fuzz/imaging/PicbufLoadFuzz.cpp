@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+// libFuzzer target: any byte string handed to Load must fail with a PicbufError or
+// give a held image, never crash or allocate without bound.
+#include "imaging/Picbuf.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const std::string file = [] {
+        Picbuf::initialize(nullptr);
+        return "/tmp/picbuf-fuzz-" + std::to_string(getpid()) + ".img";
+    }();
+    std::FILE* f = std::fopen(file.c_str(), "wb");
+    if (!f) return 0;
+    std::fwrite(data, 1, size, f);
+    std::fclose(f);
+    Picbuf p;
+    p.setFileName(file);
+    p.setImageFormat(Picbuf::AnyFormat);
+    try {
+        p.Load();
+        p.ReduceColors(16, false, true, true);
+        (void)p.MakeBitmapHandle();
+    } catch (const PicbufError&) {
+    }
+    return 0;
+}

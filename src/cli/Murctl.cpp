@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: MIT
+#include "Murctl.h"
+
+#include "cli/CliContext.h"
+#include "platform/ScreenInfo.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+
+namespace {
+
+const char* const kUsage = R"(usage: murctl [--screen WxH] [--config DIR] [--json] COMMAND ...
+commands:
+  queue new FILE                 create a new empty queue file
+  queue info FILE [--loaded]     show the queue's header (--loaded: as the program sees it)
+  queue list FILE                one row per entry, in entry order
+  queue add FILE IMAGE...        add image files as new entries
+  queue delete FILE ENTRY...     remove entries (by entry number) from the queue; images are kept
+)";
+
+} // namespace
+
+int CliContext::fail(const QString& subject, const QString& text, int status) const {
+    warn(subject, text);
+    return status;
+}
+
+void CliContext::warn(const QString& subject, const QString& text) const {
+    err << "murctl: " << (subject.isEmpty() ? QString() : subject + QStringLiteral(": ")) << text << Qt::endl;
+}
+
+int runMurctl(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    QString error;
+    const auto options = CliOptions::parse(arguments, {"screen", "config", "queue", "entry", "out", "depth"},
+                                           {"json", "loaded", "help"}, &error);
+    if (!options) {
+        err << "murctl: " << error << Qt::endl << kUsage;
+        return 2;
+    }
+    CliContext ctx{*options, out, err, {}, options->value("config"), options->has("json")};
+    if (options->has("help") || options->positional().isEmpty()) {
+        (options->has("help") ? out : err) << kUsage;
+        return options->has("help") ? 0 : 2;
+    }
+
+    ctx.environment.programFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/");
+    if (options->has("screen")) {
+        static const QRegularExpression size(QStringLiteral("^(\\d{1,5})[xX](\\d{1,5})$"));
+        const auto m = size.match(options->value("screen"));
+        const int w = m.hasMatch() ? m.captured(1).toInt() : 0;
+        const int h = m.hasMatch() ? m.captured(2).toInt() : 0;
+        if (w < 1 || h < 1 || w > 32767 || h > 32767)
+            return ctx.fail(QString(), QStringLiteral("--screen wants WIDTHxHEIGHT, e.g. 1920x1080"), 2);
+        ctx.environment.screenWidth = static_cast<std::int16_t>(w);
+        ctx.environment.screenHeight = static_cast<std::int16_t>(h);
+    } else if (const auto screen = platform::primaryScreenSize()) {
+        ctx.environment.screenWidth = static_cast<std::int16_t>(std::min(screen->width(), 32767));
+        ctx.environment.screenHeight = static_cast<std::int16_t>(std::min(screen->height(), 32767));
+    }
+
+    QStringList rest = options->positional();
+    const QString command = rest.takeFirst();
+    if (command == QStringLiteral("queue")) return runQueueCommand(ctx, rest);
+    return ctx.fail(QString(), QStringLiteral("unknown command '%1'").arg(command), 2);
+}

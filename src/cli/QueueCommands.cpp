@@ -1,0 +1,213 @@
+// SPDX-License-Identifier: MIT
+#include "cli/CliContext.h"
+#include "queue/QueueFile.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+QJsonObject ruleJson(const QueueHeader::Rule& r) {
+    return {{"mode", r.mode}, {"fixed_size", r.fixedSize}, {"width", r.width}, {"height", r.height}};
+}
+
+QJsonObject headerJson(const QueueHeader& h) {
+    return {
+        {"signature", QString::fromLatin1(h.signature())},
+        {"current_position", h.currentPosition()},
+        {"relink_folder", h.relinkFolder()},
+        {"image_folder", h.imageFolder()},
+        {"order_mode", h.orderMode()},
+        {"gamma_on", h.gammaOn()},
+        {"sorted", h.sorted()},
+        {"entry_count", h.entryCount()},
+        {"no_default_sound", h.noDefaultSound()},
+        {"start_with_first", h.startWithFirst()},
+        {"tiled", h.tiled()},
+        {"large_rule", ruleJson(h.largeRule())},
+        {"small_rule", ruleJson(h.smallRule())},
+        {"threshold", QJsonObject{{"width", h.thresholdWidth()}, {"height", h.thresholdHeight()}}},
+        {"folder_queue", h.folderQueue()},
+        {"default_sound", h.defaultSound()},
+    };
+}
+
+QJsonObject entryJson(int n, int r, const QueueEntry& e) {
+    return {
+        {"entry", n},
+        {"record", r},
+        {"path", e.filePath()},
+        {"file_date", e.fileDate()},
+        {"tiled", e.tiled()},
+        {"bits_per_pixel", e.bitsPerPixel()},
+        {"width", e.width()},
+        {"height", e.height()},
+        {"facts_known", e.factsKnown()},
+        {"resize_mode", e.resizeMode()},
+        {"fixed_size", e.fixedSize()},
+        {"fixed_width", e.fixedWidth()},
+        {"fixed_height", e.fixedHeight()},
+        {"sound_option", e.soundOption()},
+        {"sound_path", e.soundPath()},
+    };
+}
+
+void printJson(CliContext& ctx, const QJsonDocument& doc) { ctx.out << doc.toJson(QJsonDocument::Indented); }
+
+void printHeaderText(CliContext& ctx, const QueueHeader& h) {
+    const auto rule = [](const QueueHeader::Rule& r) {
+        return QStringLiteral("mode %1, fixed size %2, %3x%4").arg(r.mode).arg(r.fixedSize).arg(r.width).arg(r.height);
+    };
+    QTextStream& o = ctx.out;
+    o << "signature:        " << QString::fromLatin1(h.signature()) << '\n';
+    o << "current position: " << h.currentPosition() << '\n';
+    o << "relink folder:    " << h.relinkFolder() << '\n';
+    o << "image folder:     " << h.imageFolder() << '\n';
+    o << "order mode:       " << h.orderMode() << (h.orderMode() == 1 ? " (sequential)" : " (random)") << '\n';
+    o << "gamma on:         " << h.gammaOn() << '\n';
+    o << "sorted:           " << h.sorted() << '\n';
+    o << "entry count:      " << h.entryCount() << '\n';
+    o << "no default sound: " << h.noDefaultSound() << '\n';
+    o << "start with first: " << h.startWithFirst() << '\n';
+    o << "tiled:            " << h.tiled() << '\n';
+    o << "large rule:       " << rule(h.largeRule()) << '\n';
+    o << "small rule:       " << rule(h.smallRule()) << '\n';
+    o << "threshold:        " << h.thresholdWidth() << 'x' << h.thresholdHeight() << '\n';
+    o << "folder queue:     " << h.folderQueue() << '\n';
+    o << "default sound:    " << h.defaultSound() << '\n';
+}
+
+int queueNew(CliContext& ctx, const QStringList& args) {
+    if (args.size() != 1) return ctx.fail(QString(), QStringLiteral("usage: murctl queue new FILE"), 2);
+    const QString file = args[0];
+    if (QFileInfo::exists(file)) return ctx.fail(file, QStringLiteral("already exists; nothing was written"));
+    Queue queue(ctx.environment);
+    const Queue::LoadResult r = queue.load(file);
+    if (!r.ok()) return ctx.fail(QString(), r.message);
+    if (!ctx.json) ctx.out << "created " << file << '\n';
+    else printJson(ctx, QJsonDocument(QJsonObject{{"created", file}}));
+    return 0;
+}
+
+int queueInfo(CliContext& ctx, const QStringList& args) {
+    if (args.size() != 1) return ctx.fail(QString(), QStringLiteral("usage: murctl queue info FILE [--loaded]"), 2);
+    QueueHeader header;
+    const Queue::LoadResult r = Queue::peekHeader(args[0], header);
+    if (!r.ok()) return ctx.fail(QString(), r.message);
+    if (ctx.options.has("loaded")) {
+        // As a load leaves it in memory; the file is not written.
+        Queue queue(ctx.environment);
+        queue.header() = header;
+        queue.normalise();
+        header = queue.header();
+    }
+    if (ctx.json) printJson(ctx, QJsonDocument(headerJson(header)));
+    else printHeaderText(ctx, header);
+    return 0;
+}
+
+int queueList(CliContext& ctx, const QStringList& args) {
+    if (args.size() != 1) return ctx.fail(QString(), QStringLiteral("usage: murctl queue list FILE"), 2);
+    const QString file = args[0];
+    QueueHeader header;
+    const Queue::LoadResult r = Queue::peekHeader(file, header);
+    if (!r.ok()) return ctx.fail(QString(), r.message);
+    const int count = std::clamp<int>(header.entryCount(), 0, qu3::kMaxEntries);
+    queuefile::RecordReader reader(file);
+    QJsonArray rows;
+    QueueEntry e;
+    int status = 0;
+    for (int n = 1; n <= count; ++n) {
+        const int rec = header.recordIndex(n);
+        if (!reader.read(rec, e)) {
+            status = ctx.fail(file, QStringLiteral("entry %1 (record %2) cannot be read: the file is damaged or too short")
+                                        .arg(n)
+                                        .arg(rec));
+            break;
+        }
+        if (ctx.json) rows.append(entryJson(n, rec, e));
+        else ctx.out << n << '\t' << rec << '\t' << e.trimmedPath() << '\n';
+    }
+    if (ctx.json) printJson(ctx, QJsonDocument(rows));
+    return status;
+}
+
+int queueAdd(CliContext& ctx, const QStringList& args) {
+    if (args.size() < 2) return ctx.fail(QString(), QStringLiteral("usage: murctl queue add FILE IMAGE..."), 2);
+    Queue queue(ctx.environment);
+    const Queue::LoadResult r = queue.load(args[0]);
+    if (!r.ok()) return ctx.fail(QString(), r.message);
+    int status = 0;
+    QJsonArray added;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString path = QFileInfo(args[i]).absoluteFilePath();
+        int record = 0;
+        switch (queue.addOneFile(path, &record)) {
+        case Queue::AddResult::Added:
+            added.append(QJsonObject{{"entry", queue.entryCount()}, {"record", record}, {"path", path}});
+            if (!ctx.json) ctx.out << "added " << queue.entryCount() << '\t' << record << '\t' << path << '\n';
+            break;
+        case Queue::AddResult::Missing:
+            status = ctx.fail(args[i], QStringLiteral("no such file; skipped"));
+            break;
+        case Queue::AddResult::LimitReached:
+            status = ctx.fail(args[i], Queue::kLimitMessage);
+            break;
+        case Queue::AddResult::WriteFailed:
+            status = ctx.fail(args[i], Queue::kAddFailedMessage);
+            break;
+        }
+    }
+    if (!queue.writeHeader()) status = ctx.fail(args[0], QStringLiteral("the queue header could not be written"));
+    if (ctx.json) printJson(ctx, QJsonDocument(added));
+    return status;
+}
+
+int queueDelete(CliContext& ctx, const QStringList& args) {
+    if (args.size() < 2) return ctx.fail(QString(), QStringLiteral("usage: murctl queue delete FILE ENTRY..."), 2);
+    const QString file = args[0];
+    Queue queue(ctx.environment);
+    {
+        // Refuse before anything is written, also when the file does not exist.
+        QueueHeader probe;
+        const Queue::LoadResult r = Queue::peekHeader(file, probe);
+        if (!r.ok()) return ctx.fail(QString(), r.message);
+    }
+    const Queue::LoadResult r = queue.load(file);
+    if (!r.ok()) return ctx.fail(QString(), r.message);
+    std::set<int, std::greater<>> entries;
+    for (int i = 1; i < args.size(); ++i) {
+        bool ok = false;
+        const int n = args[i].toInt(&ok);
+        if (!ok || n < 1 || n > queue.entryCount())
+            return ctx.fail(file, QStringLiteral("no entry %1 (the queue has %2 entries); nothing was deleted")
+                                      .arg(args[i])
+                                      .arg(queue.entryCount()));
+        entries.insert(n);
+    }
+    // From the last to the first, so the numbers given stay valid while deleting.
+    for (int n : entries) queue.deleteEntry(n, n);
+    if (!queue.writeHeader()) return ctx.fail(file, QStringLiteral("the queue header could not be written"));
+    if (ctx.json) printJson(ctx, QJsonDocument(QJsonObject{{"deleted", int(entries.size())}, {"entry_count", queue.entryCount()}}));
+    else ctx.out << "deleted " << entries.size() << ", " << queue.entryCount() << " left\n";
+    return 0;
+}
+
+} // namespace
+
+int runQueueCommand(CliContext& ctx, const QStringList& args) {
+    if (args.isEmpty()) return ctx.fail(QString(), QStringLiteral("queue needs a subcommand: new, info, list, add, delete"), 2);
+    const QString sub = args[0];
+    const QStringList rest = args.mid(1);
+    if (sub == QStringLiteral("new")) return queueNew(ctx, rest);
+    if (sub == QStringLiteral("info")) return queueInfo(ctx, rest);
+    if (sub == QStringLiteral("list")) return queueList(ctx, rest);
+    if (sub == QStringLiteral("add")) return queueAdd(ctx, rest);
+    if (sub == QStringLiteral("delete")) return queueDelete(ctx, rest);
+    return ctx.fail(QString(), QStringLiteral("unknown queue subcommand '%1'").arg(sub), 2);
+}
