@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "Picbuf.h"
 
+#include <tuple>
+
 #include <magick/api.h>
 
 #include <algorithm>
@@ -400,11 +402,14 @@ void Picbuf::Load() {
         img.magick(probe.magick);
         img.subImage(static_cast<unsigned>(m_imageNumber));
         img.subRange(1);
-        const bool larger = unsigned(m_hintWidth) < probe.width || unsigned(m_hintHeight) < probe.height;
+        int hintWidth = m_hintWidth;
+        int hintHeight = m_hintHeight;
+        if (m_hintFor) std::tie(hintWidth, hintHeight) = m_hintFor(int(probe.width), int(probe.height));
+        const bool larger = unsigned(hintWidth) < probe.width || unsigned(hintHeight) < probe.height;
         // Only the JPEG decoder treats the size as "decode at least this big"; other
         // decoders read it as the size of raw data.
-        if (m_hintWidth > 0 && m_hintHeight > 0 && larger && probe.formatCode == Jpeg)
-            img.size(Magick::Geometry(unsigned(m_hintWidth), unsigned(m_hintHeight)));
+        if (hintWidth > 0 && hintHeight > 0 && larger && probe.formatCode == Jpeg)
+            img.size(Magick::Geometry(unsigned(hintWidth), unsigned(hintHeight)));
         try {
             img.read(probe.blob);
         } catch (const Magick::Warning&) {

@@ -85,6 +85,11 @@ public:
     // Load decodes a JPEG larger than w x h at a reduced size no smaller than w x h
     // (0, 0 = full size). Other formats always load at full size.
     void setLoadSizeHint(int w, int h);
+    // Asked during Load, once the file's own size is known, for the size hint to use
+    // (0, 0 for none); takes precedence over setLoadSizeHint. Lets a caller that only
+    // knows its target size after reading the file's header still decode it smaller.
+    using SizeHintFor = std::function<std::pair<int, int>(int fileWidth, int fileHeight)>;
+    void setLoadSizeHintFor(SizeHintFor hintFor) { m_hintFor = std::move(hintFor); }
 
     // ---- operations
     void Load();
@@ -148,4 +153,5 @@ private:
     std::atomic<bool> m_aborted{false};
     std::thread::id m_owner;
     std::function<bool(int)> m_onCallback;
+    SizeHintFor m_hintFor;
 };

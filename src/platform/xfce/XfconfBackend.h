@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "wallpaper/DesktopBackend.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+// The XFCE desktop's wallpaper, set through xfconf-query on the xfce4-desktop channel.
+// XFCE keeps one backdrop per monitor and workspace; every one of them is set.
+class XfconfBackend : public DesktopBackend {
+public:
+    explicit XfconfBackend(QString program = QStringLiteral("xfconf-query"));
+
+    QString name() const override { return QStringLiteral("xfce"); }
+    bool setWallpaper(const QString& bitmapPath, bool tiled, std::uint32_t background, QString* error) override;
+    bool clearWallpaper(std::uint32_t background, QString* error) override;
+    QString currentWallpaper() override;
+    // xfdesktop reloads a backdrop only when its path changes.
+    bool needsFreshPath() const override { return true; }
+
+    // Values of image-style.
+    static constexpr int kStyleNone = 0;
+    static constexpr int kStyleCentred = 1;
+    static constexpr int kStyleTiled = 2;
+
+private:
+    bool run(const QStringList& arguments, QString* output, QString* error) const;
+    // The property paths up to ".../", one per backdrop that has a last-image.
+    bool backdrops(QStringList* prefixes, QString* error) const;
+    bool setStyleAndColour(const QString& prefix, int style, std::uint32_t background, QString* error) const;
+
+    QString m_program;
+};

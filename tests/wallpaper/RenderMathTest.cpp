@@ -1,0 +1,209 @@
+// SPDX-License-Identifier: MIT
+// The numbers of rendering: resize decisions, rounding, gamma, reduction, thumbnails,
+// display states.
+#include "wallpaper/ImageMessages.h"
+#include "wallpaper/RenderMath.h"
+
+#include <gtest/gtest.h>
+
+using namespace rendermath;
+
+namespace {
+
+QueueHeader rulesHeader(int smallMode, int largeMode, int tw = 512, int th = 384) {
+    QueueHeader h;
+    h.setSmallRule({std::uint8_t(smallMode), 0, 1024, 768});
+    h.setLargeRule({std::uint8_t(largeMode), 0, 1024, 768});
+    h.setThresholdWidth(tw);
+    h.setThresholdHeight(th);
+    return h;
+}
+
+QueueEntry entryWithMode(int mode, int fixed = 0, int fw = 0, int fh = 0) {
+    QueueEntry e;
+    e.setResizeMode(mode);
+    e.setFixedSize(fixed);
+    e.setFixedWidth(fw);
+    e.setFixedHeight(fh);
+    return e;
+}
+
+struct ResizeCase {
+    const char* name;
+    int x, y;
+    int entryMode;
+    int smallMode, largeMode;
+    bool resized;
+    int width, height, stretch;
+};
+void PrintTo(const ResizeCase& c, std::ostream* os) { *os << c.name; }
+class ResizeDecisionTable : public ::testing::TestWithParam<ResizeCase> {};
+
+TEST_P(ResizeDecisionTable, OnA1024x768Screen) {
+    const ResizeCase& c = GetParam();
+    const auto r = resizeDecision(c.x, c.y, entryWithMode(c.entryMode), rulesHeader(c.smallMode, c.largeMode), 1024, 768);
+    ASSERT_EQ(r.has_value(), c.resized);
+    if (!r) return;
+    EXPECT_EQ(r->width, c.width);
+    EXPECT_EQ(r->height, c.height);
+    EXPECT_EQ(r->stretch, c.stretch);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ResizeDecisionTable,
+    ::testing::Values(
+        ResizeCase{"Proportional800x600", 800, 600, 0, 2, 2, true, 1024, 768, 0},
+        ResizeCase{"Proportional800x800", 800, 800, 0, 2, 2, true, 768, 768, 0},
+        ResizeCase{"Stretch800x600", 800, 600, 1, 2, 2, true, 1024, 768, 1},
+        ResizeCase{"Stretch800x800", 800, 800, 1, 2, 2, true, 1024, 768, 1},
+        ResizeCase{"EntryNone", 800, 600, 2, 0, 0, false, 0, 0, 0},
+        // At the threshold in both directions the image is large.
+        ResizeCase{"ExactlyThresholdIsLarge", 512, 384, 3, 2, 0, true, 1024, 768, 0},
+        ResizeCase{"OnePixelNarrowerIsSmall", 511, 384, 3, 2, 0, false, 0, 0, 0},
+        ResizeCase{"OnePixelLowerIsSmall", 512, 383, 3, 2, 0, false, 0, 0, 0},
+        ResizeCase{"SmallRuleStretches", 100, 100, 3, 1, 2, true, 1024, 768, 1},
+        ResizeCase{"LargeRuleNone", 2000, 1500, 3, 0, 2, false, 0, 0, 0},
+        ResizeCase{"WideImageProportional", 2000, 500, 3, 2, 0, true, 1024, 256, 0},
+        ResizeCase{"TallImageProportional", 500, 2000, 3, 0, 2, true, 192, 768, 0},
+        ResizeCase{"AlreadyScreenSized", 1024, 768, 3, 2, 0, true, 1024, 768, 0},
+        ResizeCase{"UnknownEntryMode", 800, 600, 9, 0, 0, false, 0, 0, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ResizeDecision, FixedSizeOfTheRuleOrTheEntry) {
+    QueueHeader h = rulesHeader(2, 0);
+    h.setLargeRule({0, 1, 640, 480});
+    auto r = resizeDecision(1600, 1200, entryWithMode(3), h, 1024, 768);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->width, 640);
+    EXPECT_EQ(r->height, 480);
+    r = resizeDecision(100, 100, entryWithMode(1, 1, 300, 200), h, 1024, 768);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->width, 300);
+    EXPECT_EQ(r->height, 200);
+}
+
+TEST(ScaleToScreen, FixedTargetFollowsTheScreenSize) {
+    // 640 x 480 made for 800 x 600, shown on 1024 x 768.
+    const ResizeRequest r = scaleToScreen({640, 480, 1}, 800, 600, 1024, 768);
+    EXPECT_EQ(r.width, 819);
+    EXPECT_EQ(r.height, 614);
+}
+
+class HalfEven : public ::testing::TestWithParam<std::pair<double, int>> {};
+TEST_P(HalfEven, Rounds) { EXPECT_EQ(roundHalfEven(GetParam().first), GetParam().second); }
+INSTANTIATE_TEST_SUITE_P(Values, HalfEven,
+                         ::testing::Values(std::pair{0.5, 0}, std::pair{1.5, 2}, std::pair{2.5, 2},
+                                           std::pair{3.5, 4}, std::pair{2.4999, 2}, std::pair{2.5001, 3},
+                                           std::pair{-0.5, 0}, std::pair{-1.5, -2}, std::pair{767.5, 768}));
+
+TEST(ResizeDecision, HalvesRoundToEven) {
+    // 5 x 2 into 1024 x 768: a = 2.5 >= 1.333, so height = round(1024 / 2.5) = round(409.6) = 410.
+    auto r = resizeDecision(5, 2, entryWithMode(0), rulesHeader(2, 2), 1024, 768);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->height, 410);
+    // 3 x 4 into 1001 x 2: a = 0.75 < 500.5, width = round(2 * 0.75) = round(1.5) = 2.
+    r = resizeDecision(3, 4, entryWithMode(0), rulesHeader(2, 2), 1001, 2);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->width, 2);
+    // 5 x 4 into 1001 x 2: width = round(2 * 1.25) = round(2.5) = 2.
+    r = resizeDecision(5, 4, entryWithMode(0), rulesHeader(2, 2), 1001, 2);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->width, 2);
+}
+
+TEST(ResizedSize, KeepsProportionsUnlessStretched) {
+    EXPECT_EQ(resizedSize(800, 600, {1024, 768, 0}), (Size{1024, 768}));
+    EXPECT_EQ(resizedSize(800, 800, {1024, 768, 0}), (Size{768, 768}));
+    EXPECT_EQ(resizedSize(800, 800, {1024, 768, 1}), (Size{1024, 768}));
+    EXPECT_EQ(resizedSize(6000, 4000, {1920, 1080, 0}), (Size{1620, 1080}));
+}
+
+class GammaMapping : public ::testing::TestWithParam<std::pair<double, double>> {};
+TEST_P(GammaMapping, ControlValue) { EXPECT_DOUBLE_EQ(gammaControlValue(GetParam().first), GetParam().second); }
+INSTANTIATE_TEST_SUITE_P(Values, GammaMapping,
+                         ::testing::Values(std::pair{1.0, 5.0}, std::pair{0.5, 7.5}, std::pair{1.5, 3.0},
+                                           std::pair{2.0, 1.0}, std::pair{0.01, 9.95}, std::pair{0.25, 8.75}));
+
+class Reduction : public ::testing::TestWithParam<std::pair<int, int>> {};
+TEST_P(Reduction, ColoursForDepth) { EXPECT_EQ(reductionColours(GetParam().first), GetParam().second); }
+INSTANTIATE_TEST_SUITE_P(Depths, Reduction,
+                         ::testing::Values(std::pair{8, 236}, std::pair{4, 16}, std::pair{2, 4}, std::pair{1, 2}));
+
+struct ThumbCase {
+    int w, h, tw, th;
+};
+class Thumbnail : public ::testing::TestWithParam<ThumbCase> {};
+TEST_P(Thumbnail, Size) {
+    const auto& c = GetParam();
+    EXPECT_EQ(thumbnailSize(c.w, c.h), (Size{c.tw, c.th}));
+}
+INSTANTIATE_TEST_SUITE_P(Sizes, Thumbnail,
+                         ::testing::Values(ThumbCase{1600, 1200, 152, 114}, ThumbCase{1024, 768, 152, 114},
+                                           ThumbCase{800, 800, 114, 114}, ThumbCase{2000, 500, 152, 38},
+                                           ThumbCase{1000, 999, 114, 114}, ThumbCase{133, 100, 151, 114},
+                                           ThumbCase{1, 1000, 0, 114}));
+
+struct StateCase {
+    const char* name;
+    int mode, tiled, w, h, smallMode, largeMode, expected;
+};
+void PrintTo(const StateCase& c, std::ostream* os) { *os << c.name; }
+class DisplayStates : public ::testing::TestWithParam<StateCase> {};
+TEST_P(DisplayStates, State) {
+    const auto& c = GetParam();
+    QueueEntry e = entryWithMode(c.mode);
+    e.setTiled(c.tiled);
+    e.setWidth(c.w);
+    e.setHeight(c.h);
+    EXPECT_EQ(displayState(e, rulesHeader(c.smallMode, c.largeMode), false), c.expected);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Table, DisplayStates,
+    ::testing::Values(StateCase{"NoneSingle", 2, 0, 800, 600, 0, 0, 3}, StateCase{"NoneTiled", 2, 1, 0, 0, 0, 0, 1},
+                      StateCase{"StretchSingle", 1, 0, 0, 0, 2, 2, 2}, StateCase{"ProportionalTiled", 0, 1, 0, 0, 2, 2, 5},
+                      StateCase{"DefaultBothNone", 3, 0, 0, 0, 2, 2, 3},
+                      StateCase{"DefaultUnknownSize", 3, 0, 0, 0, 0, 2, 4},
+                      StateCase{"DefaultSmallNone", 3, 0, 512, 900, 2, 0, 3},
+                      StateCase{"DefaultLargeNoneStrictlyLarger", 3, 1, 513, 385, 0, 2, 1},
+                      // At the threshold the list counts the image as small (rendering counts it large).
+                      StateCase{"DefaultAtThresholdUsesSmall", 3, 0, 512, 384, 0, 2, 2},
+                      StateCase{"DefaultResized", 3, 0, 800, 600, 0, 0, 2},
+                      StateCase{"UnknownModeWithSize", 7, 0, 800, 600, 0, 0, 4}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DisplayStates, FolderQueueIsZero) {
+    EXPECT_EQ(displayState(entryWithMode(2), rulesHeader(0, 0), true), 0);
+}
+
+struct MessageCase {
+    int code;
+    const char* expected;
+};
+class ErrorMessages : public ::testing::TestWithParam<MessageCase> {};
+TEST_P(ErrorMessages, Text) { EXPECT_EQ(imagemessages::forCode(GetParam().code, "holiday.jpg"), GetParam().expected); }
+INSTANTIATE_TEST_SUITE_P(
+    Codes, ErrorMessages,
+    ::testing::Values(
+        MessageCase{20101, "There was a problem reading holiday.jpg.  The file may be corrupted, or the file type is "
+                           "not a graphics type that this program can read."},
+        MessageCase{20300, "There was a problem reading holiday.jpg.  The file may be corrupted, or the file type is "
+                           "not a graphics type that this program can read."},
+        MessageCase{20136, "The system is too low on memory for Vistrel/32 to perform this action."},
+        MessageCase{20185, "A file write error occurred.  There may be inadequate disk space available, or the file "
+                           "may be read-only."},
+        MessageCase{20133, "This appears to be a format that has an unsupported compression scheme.  Vistrel/32 "
+                           "cannot read it."},
+        MessageCase{20169, "This TIFF file was compressed with LZW.  Vistrel/32 is not licensed to read/write LZW "
+                           "TIFF.  Another application will have to be used to convert this file to uncompressed "
+                           "format before Vistrel/32 can read it."},
+        MessageCase{20174, "holiday.jpg is in a JPEG file type not supported by Vistrel/32.  Vistrel/32 supports only "
+                           "JFIF standard JPEG files.  If you have another utility that will read this file, try "
+                           "loading it and resaving it."},
+        MessageCase{20201, "holiday.jpg has a colorspace (perhaps CMYK?) that this program cannot read."},
+        MessageCase{20150, "Unexpected error number 20150 occurred.  Please contact the author to let him know this."}));
+
+TEST(ErrorMessages, MissingFile) {
+    EXPECT_EQ(imagemessages::missingFile("/p/gone.jpg"), "/p/gone.jpg does not exist or has been moved");
+}
+
+} // namespace
