@@ -21,3 +21,4 @@ struct CliContext {
 };
 
 int runQueueCommand(CliContext& ctx, const QStringList& args);
+int runWallpaperCommand(CliContext& ctx, const QString& command);

@@ -16,6 +16,11 @@ commands:
   queue list FILE                one row per entry, in entry order
   queue add FILE IMAGE...        add image files as new entries
   queue delete FILE ENTRY...     remove entries (by entry number) from the queue; images are kept
+  change [--queue FILE]          change the wallpaper once (through the running program, if any)
+  render --queue FILE --entry N --out FILE.bmp [--depth BITS]
+                                 render one entry to a bitmap, without touching the desktop
+  clear                          remove the wallpaper
+  current                        print the image the desktop shows now
 )";
 
 } // namespace
@@ -61,5 +66,6 @@ int runMurctl(const QStringList& arguments, QTextStream& out, QTextStream& err) 
     QStringList rest = options->positional();
     const QString command = rest.takeFirst();
     if (command == QStringLiteral("queue")) return runQueueCommand(ctx, rest);
-    return ctx.fail(QString(), QStringLiteral("unknown command '%1'").arg(command), 2);
+    if (!rest.isEmpty()) return ctx.fail(QString(), QStringLiteral("%1 takes no arguments besides options").arg(command), 2);
+    return runWallpaperCommand(ctx, command);
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/Murctl.h"
+#include "imaging/Picbuf.h"
 
 #include <QCoreApplication>
 
@@ -7,6 +8,7 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    Picbuf::initialize(argv[0]);
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList args = app.arguments();

@@ -4,6 +4,7 @@
 #include "app/AppContext.h"
 #include "app/Prompter.h"
 #include "app/SettingsStore.h"
+#include "app/SettingsValues.h"
 #include "queue/FileAge.h"
 #include "queue/FolderQueue.h"
 #include "queue/PathSplit.h"
@@ -47,6 +48,12 @@ WallpaperEngine::WallpaperEngine(AppContext& app, Queue& queue, FolderQueue& fol
 }
 
 WallpaperEngine::~WallpaperEngine() = default;
+
+std::uint32_t WallpaperEngine::backgroundColour(SettingsStore& settings) {
+    return settingsvalues::backgroundIsDesktop(settings.read(QStringLiteral("Background"), QStringLiteral("Desktop")))
+               ? kDesktopColour
+               : 0x000000;
+}
 
 void WallpaperEngine::pump() {
     if (m_services.processEvents) m_services.processEvents();
@@ -270,11 +277,13 @@ void WallpaperEngine::renderImage(int index, int screenWidth, int screenHeight) 
     }
 
     if (picknife1.Contents() != 1 || shuttingDown) return;
-    currentImageText = path;
-    if (m_services.settings) m_services.settings->write(QStringLiteral("filealias"), path);
+    if (!previewOnly) {
+        currentImageText = path;
+        if (m_services.settings) m_services.settings->write(QStringLiteral("filealias"), path);
+    }
     picknife1.setAssignMode(0);
 
-    if (factsChanged) {
+    if (factsChanged && !previewOnly) {
         // A folder image has no record of its own to write back to.
         if (!folderMode && m_queue.writeEntryRetrying(index)) factsChanged = false;
         if (folderMode) factsChanged = false;
@@ -287,6 +296,7 @@ void WallpaperEngine::renderImage(int index, int screenWidth, int screenHeight) 
         if (picknife1.Contents() != 1 || closing || shuttingDown) return;
     }
 
+    if (previewOnly) return;
     m_app.updating = true;
     m_queue.header().setCurrentPosition(static_cast<std::int16_t>(m_queue.position() & 0xFFFF));
     m_app.updating = false;

@@ -46,6 +46,11 @@ class WallpaperEngine {
 public:
     enum class Outcome { None, Applied, NothingToShow, RenderFailed, Failed };
 
+    // The desktop colour where the desktop names none of its own (the Background
+    // setting "Desktop"); any other Background setting means black.
+    static constexpr std::uint32_t kDesktopColour = 0x3A6EA5;
+    static std::uint32_t backgroundColour(SettingsStore& settings);
+
     WallpaperEngine(AppContext& app, Queue& queue, FolderQueue& folder, EngineServices services);
     ~WallpaperEngine();
 
@@ -89,6 +94,9 @@ public:
     bool shuttingDown = false;
     bool factsChanged = false;
     bool showFileErrors = false;
+    // Renders without recording anything: no current image, no facts written back,
+    // no position saved (a render to a file of the user's choosing).
+    bool previewOnly = false;
     float gamma = 1.0f;
     QString currentImageText = QStringLiteral("(None)");
     // What the last change or clear did, and the message when it failed.
