@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QJsonObject>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QLocalServer;
+class QLocalSocket;
+
+// One instance per user: the running muralo32 listens on a per-user local socket, and a second
+// start (or murctl) talks to it with one JSON object per line each way:
+//   request  {"cmd":"activate"}            (or any other cmd with its fields)
+//   answer   {"ok":true,...} or {"ok":false,"error":"..."}
+// On Linux the socket lives in the abstract namespace, so a crashed instance leaves nothing
+// behind, and only processes of the same user are served or believed.
+
+// "muralo32-<uid>", or MURALO_INSTANCE_NAME when set (tests run side by side).
+QString instanceName();
+
+class InstanceServer : public QObject {
+    Q_OBJECT
+public:
+    using Handler = std::function<QJsonObject(const QJsonObject& request)>;
+    enum class ListenResult { Listening, AlreadyRunning, Failed };
+
+    explicit InstanceServer(QObject* parent = nullptr);
+    ~InstanceServer() override;
+
+    ListenResult listen(const QString& name = instanceName());
+    // Answers requests from the event loop; without a handler every request gets an error answer.
+    void setHandler(Handler h);
+
+private:
+    void acceptConnections();
+    void serve(QLocalSocket* socket);
+
+    QLocalServer* m_server;
+    Handler m_handler;
+};
+
+// Sends one request to the running instance and waits for its answer; nullopt when none runs or
+// it does not answer in time. Needs no event loop.
+std::optional<QJsonObject> sendInstanceRequest(const QJsonObject& request, int timeoutMs = 5000,
+                                               const QString& name = instanceName());
+
+enum class InstanceClaim {
+    First,      // this process listens now: it is the instance
+    HandedOver, // another instance runs and was sent the request: this process should end
+    Unavailable // the name cannot be had (not ours, or the system refuses): run without the channel
+};
+
+// Listens, or sends request to the instance that already listens. When that instance goes away
+// between the two (two starts at the same moment, or one closing), tries again, so that of
+// processes starting together exactly one ends up First.
+InstanceClaim claimInstance(InstanceServer& server, const QJsonObject& request, int timeoutMs = 5000,
+                            const QString& name = instanceName());
