@@ -1,14 +1,26 @@
 // SPDX-License-Identifier: MIT
 #include "app/AppContext.h"
+#include "app/GuiPrompter.h"
 #include "app/SettingsStore.h"
 #include "app/SingleInstance.h"
 #include "app/StartUp.h"
 #include "app/TConfig.h"
+#include "imaging/Picbuf.h"
+#include "platform/DesktopBackends.h"
+#include "platform/sound/SdlSoundPlayer.h"
+#include "queue/FolderQueue.h"
+#include "queue/Queue.h"
+#include "wallpaper/WallpaperEngine.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QJsonObject>
+#include <QScreen>
+#include <QUrl>
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -20,11 +32,27 @@ QString settingsPath() {
     return SettingsStore::defaultPath();
 }
 
+QSize primaryScreenSize() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize(1024, 768);
+}
+
+std::int16_t to16(int value) {
+    return static_cast<std::int16_t>(std::clamp(value, 1, 32767));
+}
+
+QJsonObject failed(const QString& error) {
+    return QJsonObject{{QStringLiteral("ok"), false}, {QStringLiteral("error"), error}};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    Picbuf::initialize(argv[0]);
     QApplication app(argc, argv);
     app.setApplicationName(AppContext::applicationTitle());
+    // The window may live hidden while only tray icons show; closing it is what ends the program.
+    app.setQuitOnLastWindowClosed(false);
 
     const QStringList arguments = QCoreApplication::arguments();
     std::optional<QString> queueArg;
@@ -47,11 +75,49 @@ int main(int argc, char** argv) {
     });
     if (!run) return 0;
 
-    TConfig config;
-    config.setWindowTitle(context.title);
+    const QSize screen = primaryScreenSize();
+    context.screenWidth = to16(screen.width());
+    context.screenHeight = to16(screen.height());
+    Queue queue(Queue::Environment{context.programFolder, context.screenWidth, context.screenHeight});
+    FolderQueue folder;
+    GuiPrompter prompter;
+
+    QString error;
+    const QString backendName = settings.read(QStringLiteral("DesktopBackend"), QString());
+    std::unique_ptr<DesktopBackend> desktop = platform::makeDesktopBackend(backendName, &error);
+    if (!desktop) std::fprintf(stderr, "muralo32: %s\n", qPrintable(error));
+    std::unique_ptr<ScreenState> screenState = platform::makeScreenState(backendName, &error);
+    SdlSoundPlayer sound([](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
+
+    EngineServices services;
+    services.settings = &settings;
+    services.prompter = &prompter;
+    services.desktop = desktop.get();
+    services.sound = &sound;
+    services.screenSize = [] { return primaryScreenSize(); };
+    services.background = WallpaperEngine::backgroundColour(settings);
+    WallpaperEngine engine(context, queue, folder, services);
+
+    TConfigDeps deps;
+    deps.app = &context;
+    deps.settings = &settings;
+    deps.queue = &queue;
+    deps.folder = &folder;
+    deps.engine = &engine;
+    deps.prompter = &prompter;
+    deps.screenState = screenState.get();
+    TConfig config(deps);
+    prompter.setOwner(&config);
+
     int activations = 0;
-    server.setHandler([&config, &activations](const QJsonObject& request) {
+    server.setHandler([&config, &engine, &activations](const QJsonObject& request) {
         const QString cmd = request.value(QStringLiteral("cmd")).toString();
+        auto outcome = [&engine, &config] {
+            if (engine.lastOutcome == WallpaperEngine::Outcome::Failed ||
+                engine.lastOutcome == WallpaperEngine::Outcome::RenderFailed)
+                return failed(engine.lastError.isEmpty() ? QStringLiteral("the change failed") : engine.lastError);
+            return QJsonObject{{QStringLiteral("ok"), true}, {QStringLiteral("current"), config.currentImageText()}};
+        };
         if (cmd == u"activate") {
             config.showNormal();
             config.raise();
@@ -64,8 +130,18 @@ int main(int argc, char** argv) {
                                {QStringLiteral("pid"), QCoreApplication::applicationPid()},
                                {QStringLiteral("activations"), activations}};
         }
-        return QJsonObject{{QStringLiteral("ok"), false}, {QStringLiteral("error"), QStringLiteral("unknown command")}};
+        if (cmd == u"change") {
+            config.changeWallpaperNow();
+            return outcome();
+        }
+        if (cmd == u"clear") {
+            config.clearScreenNow();
+            return outcome();
+        }
+        if (cmd == u"current")
+            return QJsonObject{{QStringLiteral("ok"), true}, {QStringLiteral("current"), engine.currentSourceImage()}};
+        return failed(QStringLiteral("unknown command"));
     });
-    config.show();
+    config.startUp();
     return app.exec();
 }
