@@ -7,7 +7,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonObject>
+#include <QThread>
 #include <QUuid>
+
+#include "app/SingleInstance.h"
 
 #include <Magick++.h>
 #include <gtest/gtest.h>
@@ -89,6 +92,47 @@ TEST_F(MurctlChange, ChangesCurrentAndClearsOnTheRootWindow) {
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(rootPixel(320, 240), 0x3A6EA5u);
     EXPECT_EQ(run({"current"}).out.trimmed(), "(None)");
+}
+
+// With the program running, murctl hands the commands over and the program does them.
+TEST_F(MurctlChange, RunningProgramTakesChangeCurrentAndClear) {
+    const QString red = image("red.png", 64, 48, "#ff0000");
+    const QString blue = image("blue.png", 100, 80, "#0000ff");
+    ASSERT_EQ(run({"--screen", "640x480", "queue", "add", queue, red, blue}).status, 0);
+    {
+        QFile f(queue);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek(25600 + 5120 + 269);
+        f.write(QByteArray(1, 2)); // entry 1 keeps its size
+    }
+    QProcess program;
+    QProcessEnvironment programEnv = env;
+    programEnv.insert("MURALO_CONFIG_DIR", dir);
+    programEnv.insert("QT_QPA_PLATFORM", "xcb");
+    program.setProcessEnvironment(programEnv);
+    program.start(mtest::builtProgram("muralo32"), {queue});
+    ASSERT_TRUE(program.waitForStarted());
+    const QString name = env.value("MURALO_INSTANCE_NAME");
+    bool up = false;
+    for (int i = 0; i < 100 && !up; ++i) {
+        up = sendInstanceRequest(QJsonObject{{"cmd", "ping"}}, 1000, name).has_value();
+        if (!up) QThread::msleep(100);
+    }
+    ASSERT_TRUE(up) << program.readAllStandardError().toStdString();
+
+    MurctlRun r = run({"change"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.trimmed(), red);
+    EXPECT_EQ(rootPixel(320, 240), 0xFF0000u);
+    EXPECT_EQ(mtest::readFile(queue)[4], 1); // the running program saved its position
+    EXPECT_EQ(run({"current"}).out.trimmed(), red);
+    r = run({"clear"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(rootPixel(320, 240), 0x3A6EA5u);
+    EXPECT_EQ(run({"current"}).out.trimmed(), "(None)");
+
+    program.terminate();
+    if (!program.waitForFinished(10000)) program.kill();
 }
 
 TEST_F(MurctlChange, EmptyQueueIsAClearFailure) {
