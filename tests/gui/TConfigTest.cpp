@@ -10,6 +10,7 @@
 #include "platform/fake/FakeScreenState.h"
 #include "queue/FolderQueue.h"
 #include "queue/Queue.h"
+#include "queue/QueueListView.h"
 #include "wallpaper/WallpaperEngine.h"
 
 #include <gtest/gtest.h>
@@ -492,6 +493,28 @@ TEST_F(MainWindow, LaterCommandsArePresentButDisabled) {
     EXPECT_EQ(w.mnuChangeNow->shortcut(), QKeySequence("Ctrl+W"));
     EXPECT_EQ(w.mnuHelpTopics->shortcut(), QKeySequence(Qt::Key_F1));
     EXPECT_EQ(w.About1->shortcut(), QKeySequence("Shift+F1"));
+}
+
+} // namespace
+
+namespace {
+
+// The window's shortcuts also work while the queue list has the keyboard focus
+// (item views take Ctrl+C and Ctrl+A for themselves unless told otherwise).
+TEST_F(MainWindow, ShortcutsWorkWhileTheListHasTheFocus) {
+    makeQueue(2);
+    TConfig& w = make();
+    w.showNormal();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.lstqueue->setFocus();
+    QTest::mouseClick(w.lstqueue->viewport(), Qt::LeftButton, {},
+                      w.lstqueue->visualItemRect(w.lstqueue->topLevelItem(0)).center());
+    QTest::keyClick(w.lstqueue, Qt::Key_W, Qt::ControlModifier);
+    ASSERT_EQ(desktop.calls.size(), 1u);
+    QTest::keyClick(w.lstqueue, Qt::Key_C, Qt::ControlModifier);
+    ASSERT_EQ(desktop.calls.size(), 2u);
+    EXPECT_EQ(desktop.calls.back().kind, FakeDesktopBackend::Call::Kind::Clear);
 }
 
 } // namespace
