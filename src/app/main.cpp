@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QJsonObject>
 #include <QScreen>
 #include <QUrl>
@@ -110,12 +111,21 @@ int main(int argc, char** argv) {
     prompter.setOwner(&config);
 
     int activations = 0;
-    server.setHandler([&config, &engine, &activations](const QJsonObject& request) {
+    server.setHandler([&config, &engine, &queue, &activations](const QJsonObject& request) {
         const QString cmd = request.value(QStringLiteral("cmd")).toString();
         auto outcome = [&engine, &config] {
-            if (engine.lastOutcome == WallpaperEngine::Outcome::Failed ||
-                engine.lastOutcome == WallpaperEngine::Outcome::RenderFailed)
-                return failed(engine.lastError.isEmpty() ? QStringLiteral("the change failed") : engine.lastError);
+            switch (engine.lastOutcome) {
+            case WallpaperEngine::Outcome::Failed:
+            case WallpaperEngine::Outcome::RenderFailed:
+                return failed(engine.lastError.isEmpty() ? QStringLiteral("the image could not be displayed")
+                                                         : engine.lastError);
+            case WallpaperEngine::Outcome::NothingToShow:
+                return failed(QStringLiteral("nothing to show: the queue is empty or none of its image files exist"));
+            case WallpaperEngine::Outcome::None:
+                return failed(QStringLiteral("busy: a change is already running"));
+            case WallpaperEngine::Outcome::Applied:
+                break;
+            }
             return QJsonObject{{QStringLiteral("ok"), true}, {QStringLiteral("current"), config.currentImageText()}};
         };
         if (cmd == u"activate") {
@@ -131,10 +141,17 @@ int main(int argc, char** argv) {
                                {QStringLiteral("activations"), activations}};
         }
         if (cmd == u"change") {
+            // The program changes from its own queue; another one would have to be opened first.
+            const QString wanted = request.value(QStringLiteral("queue")).toString();
+            if (!wanted.isEmpty() && QFileInfo(wanted).absoluteFilePath() != QFileInfo(queue.currentFile()).absoluteFilePath())
+                return failed(QStringLiteral("Muralo32 is running with the queue %1; open %2 there first")
+                                  .arg(queue.currentFile(), wanted));
+            engine.lastOutcome = WallpaperEngine::Outcome::None;
             config.changeWallpaperNow();
             return outcome();
         }
         if (cmd == u"clear") {
+            engine.lastOutcome = WallpaperEngine::Outcome::None;
             config.clearScreenNow();
             return outcome();
         }

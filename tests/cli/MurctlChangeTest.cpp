@@ -130,6 +130,10 @@ TEST_F(MurctlChange, RunningProgramTakesChangeCurrentAndClear) {
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(rootPixel(320, 240), 0x3A6EA5u);
     EXPECT_EQ(run({"current"}).out.trimmed(), "(None)");
+    // Another queue is not changed behind the running program's back.
+    r = run({"change", "--queue", dir + "/other.qu3"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("running with the queue")) << r.err.toStdString();
 
     program.terminate();
     if (!program.waitForFinished(10000)) program.kill();
