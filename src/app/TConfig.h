@@ -64,8 +64,10 @@ struct TConfigDeps {
 class TConfig : public QMainWindow {
     Q_OBJECT
 public:
-    static constexpr int kClientWidth = 604;
-    static constexpr int kClientHeight = 508;
+    // The window was laid out as 604 x 508 outside, frame, caption and menu bar included;
+    // the controls' places are relative to the area below the menu, which is this big.
+    static constexpr int kClientWidth = 596;
+    static constexpr int kClientHeight = 462;
     static constexpr int kDesignLeft = 218;
     static constexpr int kDesignTop = 131;
 
