@@ -76,7 +76,8 @@ void BM_Render(benchmark::State& state) {
     s.engine->gamma = 1.5f;
     s.depth = state.range(1) ? 8 : 24;
     s.render(); // facts and thumbnail once, as the first change of an image does
-    for (auto _ : state) s.render();
+    for (auto _ : state)
+        s.render();
 }
 BENCHMARK(BM_Render)
     ->ArgNames({"gamma", "reduce236"})

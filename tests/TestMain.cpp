@@ -15,8 +15,8 @@ int main(int argc, char** argv) {
     QDir(home.path()).mkpath("config");
     QDir(home.path()).mkpath("runtime");
     QDir(home.path()).mkpath("tmp");
-    QFile::setPermissions(home.path() + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                        QFileDevice::ExeOwner);
+    QFile::setPermissions(home.path() + "/runtime",
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
     setenv("XDG_RUNTIME_DIR", (root + "/runtime").constData(), 1);
     setenv("TMPDIR", (root + "/tmp").constData(), 1);

@@ -17,12 +17,17 @@
 #include <QFileInfo>
 #include <QJsonObject>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QUrl>
 
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -40,6 +45,32 @@ QSize primaryScreenSize() {
 
 std::int16_t to16(int value) {
     return static_cast<std::int16_t>(std::clamp(value, 1, 32767));
+}
+
+// Termination signals (log-out, kill) close the window in order, so the settings are
+// written and the wallpaper cleared when asked, instead of ending the process mid-way.
+int g_signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+void closeOnTerminationSignals(QWidget& window) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, notifier] {
+        char byte = 0;
+        [[maybe_unused]] const auto got = ::read(g_signalPipe[0], &byte, 1);
+        notifier->setEnabled(false);
+        window.close();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(sig, &action, nullptr);
 }
 
 QJsonObject failed(const QString& error) {
@@ -143,7 +174,8 @@ int main(int argc, char** argv) {
         if (cmd == u"change") {
             // The program changes from its own queue; another one would have to be opened first.
             const QString wanted = request.value(QStringLiteral("queue")).toString();
-            if (!wanted.isEmpty() && QFileInfo(wanted).absoluteFilePath() != QFileInfo(queue.currentFile()).absoluteFilePath())
+            if (!wanted.isEmpty() &&
+                QFileInfo(wanted).absoluteFilePath() != QFileInfo(queue.currentFile()).absoluteFilePath())
                 return failed(QStringLiteral("Muralo32 is running with the queue %1; open %2 there first")
                                   .arg(queue.currentFile(), wanted));
             engine.lastOutcome = WallpaperEngine::Outcome::None;
@@ -159,6 +191,7 @@ int main(int argc, char** argv) {
             return QJsonObject{{QStringLiteral("ok"), true}, {QStringLiteral("current"), engine.currentSourceImage()}};
         return failed(QStringLiteral("unknown command"));
     });
+    closeOnTerminationSignals(config);
     config.startUp();
     return app.exec();
 }

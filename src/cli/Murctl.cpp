@@ -66,6 +66,7 @@ int runMurctl(const QStringList& arguments, QTextStream& out, QTextStream& err) 
     QStringList rest = options->positional();
     const QString command = rest.takeFirst();
     if (command == QStringLiteral("queue")) return runQueueCommand(ctx, rest);
-    if (!rest.isEmpty()) return ctx.fail(QString(), QStringLiteral("%1 takes no arguments besides options").arg(command), 2);
+    if (!rest.isEmpty())
+        return ctx.fail(QString(), QStringLiteral("%1 takes no arguments besides options").arg(command), 2);
     return runWallpaperCommand(ctx, command);
 }

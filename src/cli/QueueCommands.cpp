@@ -57,7 +57,9 @@ QJsonObject entryJson(int n, int r, const QueueEntry& e) {
     };
 }
 
-void printJson(CliContext& ctx, const QJsonDocument& doc) { ctx.out << doc.toJson(QJsonDocument::Indented); }
+void printJson(CliContext& ctx, const QJsonDocument& doc) {
+    ctx.out << doc.toJson(QJsonDocument::Indented);
+}
 
 void printHeaderText(CliContext& ctx, const QueueHeader& h) {
     const auto rule = [](const QueueHeader::Rule& r) {
@@ -89,8 +91,10 @@ int queueNew(CliContext& ctx, const QStringList& args) {
     Queue queue(ctx.environment);
     const Queue::LoadResult r = queue.load(file);
     if (!r.ok()) return ctx.fail(QString(), r.message);
-    if (!ctx.json) ctx.out << "created " << file << '\n';
-    else printJson(ctx, QJsonDocument(QJsonObject{{"created", file}}));
+    if (!ctx.json)
+        ctx.out << "created " << file << '\n';
+    else
+        printJson(ctx, QJsonDocument(QJsonObject{{"created", file}}));
     return 0;
 }
 
@@ -106,8 +110,10 @@ int queueInfo(CliContext& ctx, const QStringList& args) {
         queue.normalise();
         header = queue.header();
     }
-    if (ctx.json) printJson(ctx, QJsonDocument(headerJson(header)));
-    else printHeaderText(ctx, header);
+    if (ctx.json)
+        printJson(ctx, QJsonDocument(headerJson(header)));
+    else
+        printHeaderText(ctx, header);
     return 0;
 }
 
@@ -125,13 +131,16 @@ int queueList(CliContext& ctx, const QStringList& args) {
     for (int n = 1; n <= count; ++n) {
         const int rec = header.recordIndex(n);
         if (!reader.read(rec, e)) {
-            status = ctx.fail(file, QStringLiteral("entry %1 (record %2) cannot be read: the file is damaged or too short")
-                                        .arg(n)
-                                        .arg(rec));
+            status =
+                ctx.fail(file, QStringLiteral("entry %1 (record %2) cannot be read: the file is damaged or too short")
+                                   .arg(n)
+                                   .arg(rec));
             break;
         }
-        if (ctx.json) rows.append(entryJson(n, rec, e));
-        else ctx.out << n << '\t' << rec << '\t' << e.trimmedPath() << '\n';
+        if (ctx.json)
+            rows.append(entryJson(n, rec, e));
+        else
+            ctx.out << n << '\t' << rec << '\t' << e.trimmedPath() << '\n';
     }
     if (ctx.json) printJson(ctx, QJsonDocument(rows));
     return status;
@@ -191,17 +200,22 @@ int queueDelete(CliContext& ctx, const QStringList& args) {
         entries.insert(n);
     }
     // From the last to the first, so the numbers given stay valid while deleting.
-    for (int n : entries) queue.deleteEntry(n, n);
+    for (int n : entries)
+        queue.deleteEntry(n, n);
     if (!queue.writeHeader()) return ctx.fail(file, QStringLiteral("the queue header could not be written"));
-    if (ctx.json) printJson(ctx, QJsonDocument(QJsonObject{{"deleted", int(entries.size())}, {"entry_count", queue.entryCount()}}));
-    else ctx.out << "deleted " << entries.size() << ", " << queue.entryCount() << " left\n";
+    if (ctx.json)
+        printJson(ctx,
+                  QJsonDocument(QJsonObject{{"deleted", int(entries.size())}, {"entry_count", queue.entryCount()}}));
+    else
+        ctx.out << "deleted " << entries.size() << ", " << queue.entryCount() << " left\n";
     return 0;
 }
 
 } // namespace
 
 int runQueueCommand(CliContext& ctx, const QStringList& args) {
-    if (args.isEmpty()) return ctx.fail(QString(), QStringLiteral("queue needs a subcommand: new, info, list, add, delete"), 2);
+    if (args.isEmpty())
+        return ctx.fail(QString(), QStringLiteral("queue needs a subcommand: new, info, list, add, delete"), 2);
     const QString sub = args[0];
     const QStringList rest = args.mid(1);
     if (sub == QStringLiteral("new")) return queueNew(ctx, rest);

@@ -115,8 +115,10 @@ struct Session {
 };
 
 void printCurrent(CliContext& ctx, const QString& current) {
-    if (ctx.json) ctx.out << QJsonDocument(QJsonObject{{"current", current}}).toJson(QJsonDocument::Compact) << '\n';
-    else ctx.out << current << '\n';
+    if (ctx.json)
+        ctx.out << QJsonDocument(QJsonObject{{"current", current}}).toJson(QJsonDocument::Compact) << '\n';
+    else
+        ctx.out << current << '\n';
 }
 
 // Hands a command to the running program. nullopt when none runs.
@@ -124,9 +126,11 @@ std::optional<int> handOver(CliContext& ctx, const QJsonObject& request) {
     const auto answer = sendInstanceRequest(request, 60000);
     if (!answer) return std::nullopt;
     if (!answer->value(QStringLiteral("ok")).toBool())
-        return ctx.fail(QStringLiteral("muralo32"), answer->value(QStringLiteral("error")).toString(
-                                                        QStringLiteral("the running program refused the command")));
-    if (answer->contains(QStringLiteral("current"))) printCurrent(ctx, answer->value(QStringLiteral("current")).toString());
+        return ctx.fail(
+            QStringLiteral("muralo32"),
+            answer->value(QStringLiteral("error")).toString(QStringLiteral("the running program refused the command")));
+    if (answer->contains(QStringLiteral("current")))
+        printCurrent(ctx, answer->value(QStringLiteral("current")).toString());
     return 0;
 }
 
@@ -134,7 +138,8 @@ std::optional<int> handOver(CliContext& ctx, const QJsonObject& request) {
 void letSoundFinish(const SdlSoundPlayer& sound) {
     QElapsedTimer timer;
     timer.start();
-    while (sound.isPlaying() && timer.elapsed() < 15000) QThread::msleep(20);
+    while (sound.isPlaying() && timer.elapsed() < 15000)
+        QThread::msleep(20);
 }
 
 int change(CliContext& ctx) {
@@ -167,8 +172,9 @@ int render(CliContext& ctx) {
     bool ok = false;
     const int entry = ctx.options.value("entry").toInt(&ok);
     if (!ctx.options.has("queue") || !ok || out.isEmpty())
-        return ctx.fail(QString(), QStringLiteral("usage: murctl render --queue FILE --entry N --out FILE.bmp "
-                                                  "[--screen WxH] [--depth BITS]"),
+        return ctx.fail(QString(),
+                        QStringLiteral("usage: murctl render --queue FILE --entry N --out FILE.bmp "
+                                       "[--screen WxH] [--depth BITS]"),
                         2);
     Session s(ctx);
     int status = 0;
@@ -182,7 +188,8 @@ int render(CliContext& ctx) {
     try {
         s.engine->renderImage(record, ctx.environment.screenWidth, ctx.environment.screenHeight);
         Picbuf& picture = s.engine->picknife1;
-        if (picture.Contents() != 1) return s.prompter.told ? 1 : ctx.fail(s.queue.entry().trimmedPath(), "cannot be displayed");
+        if (picture.Contents() != 1)
+            return s.prompter.told ? 1 : ctx.fail(s.queue.entry().trimmedPath(), "cannot be displayed");
         picture.setFileName(QFile::encodeName(QFileInfo(out).absoluteFilePath()).toStdString());
         picture.setImageFormat(Picbuf::Bmp);
         picture.setWriteCompression(0);

@@ -320,7 +320,11 @@ MagickPassFail monitorHandler(const char*, const magick_int64_t quantum, const m
 void Picbuf::initialize(const char* argv0) {
     static std::once_flag once;
     std::call_once(once, [argv0] {
-        InitializeMagick(argv0);
+        // The program decides what a signal does (a clean close at log-out), not the library.
+        ExceptionInfo exception;
+        GetExceptionInfo(&exception);
+        InitializeMagickEx(argv0, MAGICK_OPT_NO_SIGNAL_HANDER, &exception);
+        DestroyExceptionInfo(&exception);
         // The library has no limits of its own: a header claiming 60000x60000 would
         // otherwise be allocated in full.
         SetMagickResourceLimit(WidthResource, kMaxSide);

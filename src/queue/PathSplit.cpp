@@ -14,7 +14,8 @@ bool isSeparator(QChar c) {
 PathParts splitPath(const QString& path) {
     PathParts parts;
     qsizetype cut = path.size() - 1;
-    while (cut >= 0 && !isSeparator(path[cut])) --cut;
+    while (cut >= 0 && !isSeparator(path[cut]))
+        --cut;
     parts.folder = path.left(cut + 1);
     parts.fileName = path.mid(cut + 1);
     const qsizetype dot = parts.fileName.lastIndexOf(u'.');

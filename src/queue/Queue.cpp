@@ -28,7 +28,9 @@ private:
     Queue& m_q;
 };
 
-std::uint8_t carryOverSoundFlag(std::uint8_t v) { return (v == 0 || v == 2) ? v : 1; }
+std::uint8_t carryOverSoundFlag(std::uint8_t v) {
+    return (v == 0 || v == 2) ? v : 1;
+}
 
 } // namespace
 
@@ -194,7 +196,9 @@ int Queue::allocateRecord() {
     return -1;
 }
 
-void Queue::freeRecord(int record) { m_header.setRecordUse(record, 0); }
+void Queue::freeRecord(int record) {
+    m_header.setRecordUse(record, 0);
+}
 
 Queue::AddResult Queue::addOneFile(const QString& fullPath, int* newRecord) {
     if (m_header.entryCount() >= qu3::kMaxEntries) return AddResult::LimitReached;
@@ -243,10 +247,13 @@ bool Queue::deleteEntry(int entryNumber, int row) {
     if (m_header.currentPosition() >= row && m_header.currentPosition() > 0)
         m_header.setCurrentPosition(static_cast<std::int16_t>(m_header.currentPosition() - 1));
     if (m_position >= row && m_position > 0) --m_position;
-    for (int n = entryNumber; n < qu3::kMaxEntries; ++n) m_header.setRecordIndex(n, m_header.recordIndex(n + 1));
+    for (int n = entryNumber; n < qu3::kMaxEntries; ++n)
+        m_header.setRecordIndex(n, m_header.recordIndex(n + 1));
     // Shown flags follow their rows.
-    if (row >= 1 && row <= static_cast<int>(m_shown.size()))
-        m_shown.erase(m_shown.begin() + (row - 1)), m_shown.push_back(0);
+    if (row >= 1 && row <= static_cast<int>(m_shown.size())) {
+        m_shown.erase(m_shown.begin() + (row - 1));
+        m_shown.push_back(0);
+    }
     return true;
 }
 
@@ -258,7 +265,9 @@ void Queue::clearEntries() {
     clearShown();
 }
 
-bool Queue::shown(int row) const { return row >= 1 && row <= static_cast<int>(m_shown.size()) && m_shown[row - 1]; }
+bool Queue::shown(int row) const {
+    return row >= 1 && row <= static_cast<int>(m_shown.size()) && m_shown[row - 1];
+}
 
 void Queue::setShown(int row, bool value) {
     if (row < 1) return;
@@ -267,4 +276,6 @@ void Queue::setShown(int row, bool value) {
     m_shown[row - 1] = value ? 1 : 0;
 }
 
-void Queue::clearShown() { std::fill(m_shown.begin(), m_shown.end(), 0); }
+void Queue::clearShown() {
+    std::fill(m_shown.begin(), m_shown.end(), 0);
+}

@@ -16,17 +16,17 @@
 class Queue {
 public:
     struct Environment {
-        QString programFolder;          // ends in a separator
+        QString programFolder;           // ends in a separator
         std::int16_t screenWidth = 1024; // the start-up screen size
         std::int16_t screenHeight = 768;
     };
 
     enum class LoadStatus {
-        Loaded,    // an existing queue was read
-        Created,   // no file (or an empty one) of that name: a new empty queue was written
-        Busy,      // another queue-file access is in progress; nothing happened
-        Refused,   // not a queue we can use; nothing changed, message says why
-        Failed,    // the file could not be created or read; nothing changed
+        Loaded,  // an existing queue was read
+        Created, // no file (or an empty one) of that name: a new empty queue was written
+        Busy,    // another queue-file access is in progress; nothing happened
+        Refused, // not a queue we can use; nothing changed, message says why
+        Failed,  // the file could not be created or read; nothing changed
     };
     struct LoadResult {
         LoadStatus status = LoadStatus::Failed;
@@ -92,7 +92,7 @@ public:
 
     std::int32_t position() const { return m_position; }
     void setPosition(std::int32_t p) { m_position = p; }
-    bool shown(int row) const;   // 1-based row
+    bool shown(int row) const; // 1-based row
     void setShown(int row, bool value);
     void clearShown();
 

@@ -40,7 +40,8 @@ Probe probe(const QString& path) {
 bool readHeader(const QString& path, QueueHeader& header) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return false;
-    return file.read(reinterpret_cast<char*>(header.data()), qint64(QueueHeader::size())) == qint64(QueueHeader::size());
+    return file.read(reinterpret_cast<char*>(header.data()), qint64(QueueHeader::size())) ==
+           qint64(QueueHeader::size());
 }
 
 bool writeHeader(const QString& path, const QueueHeader& header) {
@@ -62,7 +63,9 @@ bool createWithHeader(const QString& path, const QueueHeader& header) {
     return file.flush();
 }
 
-static bool validRecord(int r) { return r >= 1 && r <= qu3::kMaxEntries; }
+static bool validRecord(int r) {
+    return r >= 1 && r <= qu3::kMaxEntries;
+}
 
 static bool readAt(QFile& file, int r, QueueEntry& entry) {
     if (!validRecord(r) || !file.seek(qu3::recordOffset(r))) return false;
@@ -89,8 +92,12 @@ bool writeRecord(const QString& path, int r, const QueueEntry& entry) {
     return file.flush();
 }
 
-RecordReader::RecordReader(const QString& path) : m_file(path) { m_file.open(QIODevice::ReadOnly); }
+RecordReader::RecordReader(const QString& path) : m_file(path) {
+    m_file.open(QIODevice::ReadOnly);
+}
 
-bool RecordReader::read(int r, QueueEntry& entry) { return m_file.isOpen() && readAt(m_file, r, entry); }
+bool RecordReader::read(int r, QueueEntry& entry) {
+    return m_file.isOpen() && readAt(m_file, r, entry);
+}
 
 } // namespace queuefile

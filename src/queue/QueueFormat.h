@@ -32,18 +32,18 @@ inline constexpr char kOldSignatureQue[] = "QUE";
 
 // Header fields (all integers little-endian, 16-bit fields signed).
 namespace header {
-inline constexpr std::size_t kSignature = 0;         // 3 bytes
-inline constexpr std::size_t kCurrentPosition = 4;   // int16
-inline constexpr std::size_t kRelinkFolder = 6;      // short string, capacity 128
-inline constexpr std::size_t kImageFolder = 135;     // short string, capacity 128
-inline constexpr std::size_t kOrderMode = 264;       // uint8: 1 sequential, 2 random
-inline constexpr std::size_t kGammaOn = 265;         // uint8
-inline constexpr std::size_t kSorted = 266;          // uint8
-inline constexpr std::size_t kEntryCount = 268;      // int16
-inline constexpr std::size_t kNoDefaultSound = 270;  // uint8
-inline constexpr std::size_t kReserved271 = 271;     // uint8, carried over by a new header
-inline constexpr std::size_t kStartWithFirst = 272;  // uint8
-inline constexpr std::size_t kTiled = 273;           // uint8
+inline constexpr std::size_t kSignature = 0;        // 3 bytes
+inline constexpr std::size_t kCurrentPosition = 4;  // int16
+inline constexpr std::size_t kRelinkFolder = 6;     // short string, capacity 128
+inline constexpr std::size_t kImageFolder = 135;    // short string, capacity 128
+inline constexpr std::size_t kOrderMode = 264;      // uint8: 1 sequential, 2 random
+inline constexpr std::size_t kGammaOn = 265;        // uint8
+inline constexpr std::size_t kSorted = 266;         // uint8
+inline constexpr std::size_t kEntryCount = 268;     // int16
+inline constexpr std::size_t kNoDefaultSound = 270; // uint8
+inline constexpr std::size_t kReserved271 = 271;    // uint8, carried over by a new header
+inline constexpr std::size_t kStartWithFirst = 272; // uint8
+inline constexpr std::size_t kTiled = 273;          // uint8
 // The two resize rules store the height before the width.
 inline constexpr std::size_t kLargeMode = 274;       // uint8
 inline constexpr std::size_t kLargeHeight = 276;     // int16

@@ -8,9 +8,13 @@
 
 namespace shortstring {
 
-std::uint8_t u8(const std::uint8_t* base, std::size_t offset) { return base[offset]; }
+std::uint8_t u8(const std::uint8_t* base, std::size_t offset) {
+    return base[offset];
+}
 
-void setU8(std::uint8_t* base, std::size_t offset, std::uint8_t value) { base[offset] = value; }
+void setU8(std::uint8_t* base, std::size_t offset, std::uint8_t value) {
+    base[offset] = value;
+}
 
 std::int16_t i16(const std::uint8_t* base, std::size_t offset) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(base[offset] | (base[offset + 1] << 8)));
@@ -30,7 +34,8 @@ std::int32_t i32(const std::uint8_t* base, std::size_t offset) {
 
 void setI32(std::uint8_t* base, std::size_t offset, std::int32_t value) {
     const auto v = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) base[offset + i] = static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        base[offset + i] = static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF);
 }
 
 QByteArray readBytes(const std::uint8_t* base, std::size_t offset, int capacity) {
@@ -47,7 +52,8 @@ QByteArray encodeCut(const QString& text, int capacity) {
     if (bytes.size() <= capacity) return bytes;
     int cut = capacity;
     // Step back over UTF-8 continuation bytes so no character is split.
-    while (cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80) --cut;
+    while (cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80)
+        --cut;
     bytes.truncate(cut);
     return bytes;
 }

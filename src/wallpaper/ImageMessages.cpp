@@ -12,14 +12,30 @@ namespace imagemessages {
 
 QString forCode(int code, const QString& fileName) {
     switch (code) {
-    case 20100: case 20101: case 20103: case 20104: case 20106: case 20109: case 20130: case 20131:
-    case 20170: case 20180: case 20181: case 20183: case 20196: case 20300:
+    case 20100:
+    case 20101:
+    case 20103:
+    case 20104:
+    case 20106:
+    case 20109:
+    case 20130:
+    case 20131:
+    case 20170:
+    case 20180:
+    case 20181:
+    case 20183:
+    case 20196:
+    case 20300:
         return QStringLiteral("There was a problem reading ") + fileName +
                QStringLiteral(".  The file may be corrupted, or the file type is not a graphics type that this "
                               "program can read.");
-    case 20102: case 20136:
+    case 20102:
+    case 20136:
         return QStringLiteral("The system is too low on memory for Vistrel/32 to perform this action.");
-    case 20107: case 20182: case 20184: case 20185:
+    case 20107:
+    case 20182:
+    case 20184:
+    case 20185:
         return QStringLiteral("A file write error occurred.  There may be inadequate disk space available, or the "
                               "file may be read-only.");
     case 20133:
@@ -41,7 +57,9 @@ QString forCode(int code, const QString& fileName) {
     }
 }
 
-QString missingFile(const QString& path) { return path + QStringLiteral(" does not exist or has been moved"); }
+QString missingFile(const QString& path) {
+    return path + QStringLiteral(" does not exist or has been moved");
+}
 
 void loadWithMessages(Picbuf& control, const QString& path, Prompter& prompter, bool closing) {
     if (closing) return;

@@ -14,7 +14,8 @@ int EntryOrderRows::entryOfRow(int row) const {
 EntryOrderRows EntryOrderRows::fromQueue(const Queue& queue, bool fileNameOnly) {
     EntryOrderRows rows;
     const int count = queue.entryCount();
-    for (int n = 1; n <= count; ++n) rows.m_entries.push_back(n);
+    for (int n = 1; n <= count; ++n)
+        rows.m_entries.push_back(n);
     if (queue.header().sorted() == 0 || count < 2) return rows;
 
     std::vector<QString> captions(static_cast<std::size_t>(count) + 1);

@@ -37,16 +37,17 @@ std::optional<ResizeRequest> resizeDecision(int x, int y, const QueueEntry& entr
         // Aspect ratios as single-precision values, the products taken exactly.
         const float a = static_cast<float>(x) / static_cast<float>(y);
         const float b = static_cast<float>(r.width) / static_cast<float>(r.height);
-        if (a < b) r.width = roundHalfEven(static_cast<double>(r.height) * static_cast<double>(a));
-        else r.height = roundHalfEven(static_cast<double>(r.width) / static_cast<double>(a));
+        if (a < b)
+            r.width = roundHalfEven(static_cast<double>(r.height) * static_cast<double>(a));
+        else
+            r.height = roundHalfEven(static_cast<double>(r.width) / static_cast<double>(a));
     }
     return r;
 }
 
 ResizeRequest scaleToScreen(ResizeRequest target, int startupWidth, int startupHeight, int screenWidth,
                             int screenHeight) {
-    if (startupWidth > 0)
-        target.width = roundHalfEven(static_cast<double>(target.width) / startupWidth * screenWidth);
+    if (startupWidth > 0) target.width = roundHalfEven(static_cast<double>(target.width) / startupWidth * screenWidth);
     if (startupHeight > 0)
         target.height = roundHalfEven(static_cast<double>(target.height) / startupHeight * screenHeight);
     return target;
@@ -90,14 +91,22 @@ int displayState(const QueueEntry& entry, const QueueHeader& header, bool folder
     const int h = entry.height();
     const int tw = header.thresholdWidth();
     const int th = header.thresholdHeight();
-    if (m == 2) answer = N;
-    else if (m == 0 || m == 1) answer = R;
-    else if (m == 3 && s == 2 && l == 2) answer = N;
-    else if (w == 0) answer = Unknown;
-    else if (m == 3 && s == 2 && (w <= tw || h <= th)) answer = N;
-    else if (l == 2 && w > tw && h > th) answer = N;
-    else if (m == 3) answer = R;
-    else answer = Unknown;
+    if (m == 2)
+        answer = N;
+    else if (m == 0 || m == 1)
+        answer = R;
+    else if (m == 3 && s == 2 && l == 2)
+        answer = N;
+    else if (w == 0)
+        answer = Unknown;
+    else if (m == 3 && s == 2 && (w <= tw || h <= th))
+        answer = N;
+    else if (l == 2 && w > tw && h > th)
+        answer = N;
+    else if (m == 3)
+        answer = R;
+    else
+        answer = Unknown;
     if (answer == Unknown) return 4;
     const bool tiled = entry.tiled() != 0;
     if (tiled) return answer == N ? 1 : 5;

@@ -22,7 +22,9 @@ namespace {
 
 const QString kNone = QStringLiteral("(None)");
 
-std::string nativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string nativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
 // Clears a flag on every way out of a scope.
 class FlagReset {
@@ -59,7 +61,18 @@ void WallpaperEngine::pump() {
     if (m_services.processEvents) m_services.processEvents();
 }
 
-int WallpaperEngine::screenDepth() const { return m_services.colorDepth ? m_services.colorDepth() : 24; }
+int WallpaperEngine::screenDepth() const {
+    return m_services.colorDepth ? m_services.colorDepth() : 24;
+}
+
+// Whatever went wrong inside a change, the next change must be able to run.
+void WallpaperEngine::recoverFromError() {
+    changeInProgress = applyInProgress = wallpaperBusy = false;
+    picknife1.setPaintSuppressed(false);
+    picknife0.ReleaseImage(2);
+    picknife1.ReleaseImage(2);
+    picknife2.ReleaseImage(2);
+}
 
 void WallpaperEngine::reportFailure(const QString& text) {
     lastOutcome = Outcome::Failed;
@@ -78,18 +91,10 @@ void WallpaperEngine::changeWallpaper() {
         selectAndRender();
         applyWallpaper();
     } catch (const PicbufError& e) {
-        // Whatever went wrong, the next change must be able to run.
-        changeInProgress = applyInProgress = wallpaperBusy = false;
-        picknife1.setPaintSuppressed(false);
-        picknife0.ReleaseImage(2);
-        picknife1.ReleaseImage(2);
-        picknife2.ReleaseImage(2);
+        recoverFromError();
         reportFailure(imagemessages::forCode(e.code(), splitPath(m_queue.entry().trimmedPath()).fileName));
     } catch (const std::exception& e) {
-        changeInProgress = applyInProgress = wallpaperBusy = false;
-        picknife1.setPaintSuppressed(false);
-        picknife1.ReleaseImage(2);
-        picknife2.ReleaseImage(2);
+        recoverFromError();
         reportFailure(QString::fromLocal8Bit(e.what()));
     }
     if (m_services.resetCountdown) m_services.resetCountdown();
@@ -173,9 +178,9 @@ bool WallpaperEngine::selectAndRender() {
         }
     }
 
-    const QSize screen = m_services.screenSize ? m_services.screenSize()
-                                               : QSize(m_queue.environment().screenWidth,
-                                                       m_queue.environment().screenHeight);
+    const QSize screen = m_services.screenSize
+                             ? m_services.screenSize()
+                             : QSize(m_queue.environment().screenWidth, m_queue.environment().screenHeight);
     renderImage(index, screen.width(), screen.height());
     wallpaperBusy = false;
     picknife1.setPaintSuppressed(false);
@@ -221,7 +226,8 @@ void WallpaperEngine::renderImage(int index, int screenWidth, int screenHeight) 
         if (path.isEmpty()) return;
     } else {
         bool read = false;
-        for (int i = 0; i < Queue::kAttempts && !read; ++i) read = m_queue.readEntry(index);
+        for (int i = 0; i < Queue::kAttempts && !read; ++i)
+            read = m_queue.readEntry(index);
         if (!read) return;
         path = entry.trimmedPath();
         if (fileage::of(path) != entry.fileDate()) entry.setFileDate(0); // cached facts are stale
@@ -442,8 +448,10 @@ void WallpaperEngine::applyWallpaper() {
     picknife2.AssignFrom(false, picknife1, false, 0);
 
     QString sound;
-    if (folderMode || entry.soundOption() == qu3::DefaultSound) sound = m_queue.workingDefaultSound;
-    else if (entry.soundOption() == qu3::OwnSound) sound = entry.soundPath().trimmed();
+    if (folderMode || entry.soundOption() == qu3::DefaultSound)
+        sound = m_queue.workingDefaultSound;
+    else if (entry.soundOption() == qu3::OwnSound)
+        sound = entry.soundPath().trimmed();
     if (!sound.isEmpty() && m_services.sound) m_services.sound->play(sound);
 
     pump();

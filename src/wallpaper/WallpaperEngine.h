@@ -106,6 +106,7 @@ public:
 private:
     int screenDepth() const;
     void pump();
+    void recoverFromError();
     void reportFailure(const QString& text);
     QString alternateBitmapPath() const;
 

@@ -10,8 +10,10 @@
 #include <QJsonObject>
 #include <QLocalSocket>
 #include <QProcess>
+
 #include <QThread>
 #include <QUuid>
+#include <csignal>
 
 #include <future>
 #include <memory>
@@ -271,6 +273,24 @@ TEST_F(Muralo32Processes, StartsAtTheSameMomentLeaveExactlyOne) {
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(answer->value("pid").toInteger(), *pid);
     EXPECT_EQ(answer->value("activations").toInt(), kProcesses - 1);
+}
+
+} // namespace
+
+namespace {
+
+// Log-out sends SIGTERM: the window closes in order and the settings of a close are written.
+TEST_F(Muralo32Processes, TerminationSignalClosesInOrder) {
+    QProcess& first = start();
+    ASSERT_TRUE(servingPid().has_value());
+    EXPECT_FALSE(mtest::readFile(ini()).contains("MuraloLeft="));
+    ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
+    ASSERT_TRUE(first.waitForFinished(30000));
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first.exitCode(), 0);
+    const QByteArray after = mtest::readFile(ini());
+    EXPECT_TRUE(after.contains("MuraloLeft=")) << after.toStdString();
+    EXPECT_TRUE(after.contains("SCPropertyPage=")) << after.toStdString();
 }
 
 } // namespace

@@ -83,10 +83,10 @@ TEST_F(MurctlChange, ChangesCurrentAndClearsOnTheRootWindow) {
     r = run({"change", "--queue", queue});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(r.out.trimmed(), blue);
-    EXPECT_EQ(rootPixel(320, 240), 0x0000FFu);   // centred
-    EXPECT_EQ(rootPixel(5, 5), 0x3A6EA5u);       // the desktop colour around it
+    EXPECT_EQ(rootPixel(320, 240), 0x0000FFu); // centred
+    EXPECT_EQ(rootPixel(5, 5), 0x3A6EA5u);     // the desktop colour around it
     EXPECT_EQ(run({"current", "--json"}).json().object()["current"].toString(), blue);
-    EXPECT_EQ(mtest::readFile(queue)[4], 2);    // the position is saved
+    EXPECT_EQ(mtest::readFile(queue)[4], 2); // the position is saved
 
     r = run({"clear"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
@@ -161,8 +161,8 @@ TEST_F(MurctlChange, RenderWritesTheBitmapAndLeavesTheDesktopAlone) {
     ASSERT_EQ(run({"--screen", "1024x768", "queue", "add", queue, img}).status, 0);
     const QByteArray queueBefore = mtest::readFile(queue);
     const QString out = dir + "/out.bmp";
-    const MurctlRun r = run({"render", "--queue", queue, "--entry", "1", "--out", out, "--screen", "1024x768",
-                             "--depth", "8", "--json"});
+    const MurctlRun r = run(
+        {"render", "--queue", queue, "--entry", "1", "--out", out, "--screen", "1024x768", "--depth", "8", "--json"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QJsonObject o = r.json().object();
     EXPECT_EQ(o["width"].toInt(), 1024);

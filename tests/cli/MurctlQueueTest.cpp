@@ -16,7 +16,8 @@ void putI16(QByteArray& b, qsizetype off, int v) {
 }
 void putString(QByteArray& b, qsizetype off, const QByteArray& s) {
     b[off] = char(s.size());
-    for (qsizetype i = 0; i < s.size(); ++i) b[off + 1 + i] = s[i];
+    for (qsizetype i = 0; i < s.size(); ++i)
+        b[off + 1 + i] = s[i];
 }
 
 class MurctlQueue : public ::testing::Test {
@@ -133,9 +134,9 @@ TEST_F(MurctlQueue, InfoShowsTheStoredHeaderAndLoadedShowsItNormalised) {
     h[0] = 'Q';
     h[1] = 'U';
     h[2] = '3';
-    h[274] = 7;            // large mode out of range
-    putI16(h, 284, 5000);  // small width beyond twice the screen
-    putI16(h, 288, 20);    // threshold width too small
+    h[274] = 7;           // large mode out of range
+    putI16(h, 284, 5000); // small width beyond twice the screen
+    putI16(h, 288, 20);   // threshold width too small
     ASSERT_TRUE(mtest::writeFile(queue, h));
     const QDateTime before = QFileInfo(queue).lastModified();
 
@@ -160,9 +161,9 @@ TEST_F(MurctlQueue, ListJsonRowsCarryEveryField) {
     const QJsonArray rows = run({"queue", "list", queue, "--json"}).json().array();
     ASSERT_EQ(rows.size(), 1);
     const QJsonObject row = rows[0].toObject();
-    for (const char* key : {"entry", "record", "path", "file_date", "tiled", "bits_per_pixel", "width", "height",
-                            "facts_known", "resize_mode", "fixed_size", "fixed_width", "fixed_height", "sound_option",
-                            "sound_path"})
+    for (const char* key :
+         {"entry", "record", "path", "file_date", "tiled", "bits_per_pixel", "width", "height", "facts_known",
+          "resize_mode", "fixed_size", "fixed_width", "fixed_height", "sound_option", "sound_path"})
         EXPECT_TRUE(row.contains(key)) << key;
     EXPECT_EQ(row["entry"].toInt(), 1);
     EXPECT_EQ(row["record"].toInt(), 1);
@@ -171,7 +172,8 @@ TEST_F(MurctlQueue, ListJsonRowsCarryEveryField) {
 
 TEST_F(MurctlQueue, DeleteRemovesEntriesButNeverImages) {
     QStringList images;
-    for (const char* n : {"1.jpg", "2.jpg", "3.jpg", "4.jpg"}) images << image(n);
+    for (const char* n : {"1.jpg", "2.jpg", "3.jpg", "4.jpg"})
+        images << image(n);
     ASSERT_EQ(run(QStringList{"queue", "add", queue} + images).status, 0);
     const MurctlRun r = run({"queue", "delete", queue, "3", "1"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
@@ -180,7 +182,8 @@ TEST_F(MurctlQueue, DeleteRemovesEntriesButNeverImages) {
     EXPECT_EQ(rows[0].toObject()["path"].toString(), images[1]);
     EXPECT_EQ(rows[1].toObject()["path"].toString(), images[3]);
     EXPECT_EQ(rows[0].toObject()["entry"].toInt(), 1);
-    for (const QString& img : images) EXPECT_TRUE(QFileInfo::exists(img)) << img.toStdString();
+    for (const QString& img : images)
+        EXPECT_TRUE(QFileInfo::exists(img)) << img.toStdString();
 }
 
 TEST_F(MurctlQueue, DeleteOfAnEntryThatDoesNotExistWritesNothing) {
@@ -199,7 +202,9 @@ struct BadFile {
     QByteArray bytes;
     const char* message;
 };
-void PrintTo(const BadFile& f, std::ostream* os) { *os << f.name; }
+void PrintTo(const BadFile& f, std::ostream* os) {
+    *os << f.name;
+}
 class MurctlBadFile : public ::testing::TestWithParam<BadFile> {};
 
 // Every command refuses a file that is not a usable queue, with one line naming
@@ -209,9 +214,9 @@ TEST_P(MurctlBadFile, EveryCommandRefusesWithOneLineAndNoWrite) {
     const QString file = dir + "/bad.qu3";
     ASSERT_TRUE(mtest::writeFile(file, GetParam().bytes));
     mtest::writeFile(dir + "/a.jpg", "x");
-    for (const QStringList& args : {QStringList{"queue", "info", file}, QStringList{"queue", "list", file},
-                                    QStringList{"queue", "add", file, dir + "/a.jpg"},
-                                    QStringList{"queue", "delete", file, "1"}}) {
+    for (const QStringList& args :
+         {QStringList{"queue", "info", file}, QStringList{"queue", "list", file},
+          QStringList{"queue", "add", file, dir + "/a.jpg"}, QStringList{"queue", "delete", file, "1"}}) {
         const MurctlRun r = murctl(QStringList{"--screen", "800x600"} + args);
         EXPECT_NE(r.status, 0) << args.join(' ').toStdString();
         EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();

@@ -16,7 +16,8 @@ struct MurctlRun {
     QJsonDocument json() const { return QJsonDocument::fromJson(out.toUtf8()); }
 };
 
-inline MurctlRun murctl(const QStringList& args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+inline MurctlRun murctl(const QStringList& args,
+                        const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
                         int timeoutMs = 60000) {
     QProcess p;
     p.setProcessEnvironment(env);

@@ -50,9 +50,9 @@ TEST_F(QueueEdit, AddFillsTheEntryAndTheTables) {
     EXPECT_EQ(r, 1);
     const QByteArray bytes = mtest::readFile(file);
     ASSERT_EQ(bytes.size(), 35840);
-    EXPECT_EQ(getI16(bytes, 268), 1);      // count
-    EXPECT_EQ(getI16(bytes, 1600), 1);     // use[1] = 1
-    EXPECT_EQ(getI16(bytes, 13600), 1);    // index[1] = record 1
+    EXPECT_EQ(getI16(bytes, 268), 1);   // count
+    EXPECT_EQ(getI16(bytes, 1600), 1);  // use[1] = 1
+    EXPECT_EQ(getI16(bytes, 13600), 1); // index[1] = record 1
     const QByteArray rec = bytes.mid(30720, 5120);
     EXPECT_EQ(getString(rec, 0), (dir + "/a.jpg").toUtf8());
     EXPECT_EQ(rec[260], 1); // tiled from the header, as 0/1
@@ -81,7 +81,8 @@ TEST_F(QueueEdit, MissingFileIsSkippedAndNothingChanges) {
 }
 
 TEST_F(QueueEdit, DeletedRecordNumberIsReusedByTheNextAdd) {
-    for (const char* n : {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg"}) ASSERT_EQ(q.addOneFile(image(n)), Queue::AddResult::Added);
+    for (const char* n : {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg"})
+        ASSERT_EQ(q.addOneFile(image(n)), Queue::AddResult::Added);
     ASSERT_TRUE(q.deleteEntry(3, 3));
     ASSERT_TRUE(q.writeHeader());
     int r = 0;
@@ -150,7 +151,8 @@ TEST_F(QueueEdit, DeleteRejectsEntryNumbersOutsideTheQueue) {
 }
 
 TEST_F(QueueEdit, AllRecordsInUseRefusesAllocationAndLeavesTheHeader) {
-    for (int r = 1; r <= 6000; ++r) q.header().setRecordUse(r, r);
+    for (int r = 1; r <= 6000; ++r)
+        q.header().setRecordUse(r, r);
     q.header().setEntryCount(5999);
     const QByteArray before = q.header().toByteArray();
     EXPECT_EQ(q.allocateRecord(), -1);
@@ -177,7 +179,8 @@ TEST_F(QueueEdit, AddingThreeToAQueueOf5999AddsOneAndRefusesTwo) {
     }
     q.header().setEntryCount(5999);
     std::vector<Queue::AddResult> results;
-    for (const char* n : {"a.jpg", "b.jpg", "c.jpg"}) results.push_back(q.addOneFile(image(n)));
+    for (const char* n : {"a.jpg", "b.jpg", "c.jpg"})
+        results.push_back(q.addOneFile(image(n)));
     EXPECT_EQ(results, (std::vector<Queue::AddResult>{Queue::AddResult::Added, Queue::AddResult::LimitReached,
                                                       Queue::AddResult::LimitReached}));
     EXPECT_EQ(q.entryCount(), 6000);
@@ -198,8 +201,8 @@ TEST_F(QueueEdit, FailedEntryWriteUndoesTheAdd) {
 
 TEST_F(QueueEdit, UnreadableRecordIsAFailureAndEarlierEntriesStayUsable) {
     // A header claiming three entries with only two records behind it.
-    QByteArray bytes = handMadeHeader(3) + QByteArray(5120, '\0') + handMadeRecord("/one.jpg") +
-                       handMadeRecord("/two.jpg");
+    QByteArray bytes =
+        handMadeHeader(3) + QByteArray(5120, '\0') + handMadeRecord("/one.jpg") + handMadeRecord("/two.jpg");
     ASSERT_TRUE(mtest::writeFile(file, bytes));
     ASSERT_TRUE(q.load(file).ok());
     ASSERT_TRUE(q.readEntry(1));

@@ -24,7 +24,9 @@ struct HeaderField {
     std::function<int(const QueueHeader&)> get;
 };
 
-void PrintTo(const HeaderField& f, std::ostream* os) { *os << f.name; }
+void PrintTo(const HeaderField& f, std::ostream* os) {
+    *os << f.name;
+}
 
 class HeaderFieldTest : public ::testing::TestWithParam<HeaderField> {};
 
@@ -38,7 +40,8 @@ TEST_P(HeaderFieldTest, SetterWritesItsOffsetAndOnlyThere) {
     EXPECT_EQ(stored, f.value);
     // Nothing else changed.
     QByteArray rest = bytes;
-    for (int i = 0; i < f.width; ++i) rest[f.offset + i] = 0;
+    for (int i = 0; i < f.width; ++i)
+        rest[f.offset + i] = 0;
     EXPECT_EQ(rest, QByteArray(25600, '\0'));
 }
 
@@ -46,8 +49,10 @@ TEST_P(HeaderFieldTest, GetterReadsHandWrittenBytes) {
     const HeaderField f = GetParam();
     QueueHeader h;
     QByteArray bytes(25600, '\0');
-    if (f.width == 1) bytes[f.offset] = char(f.value);
-    else putI16(bytes, f.offset, f.value);
+    if (f.width == 1)
+        bytes[f.offset] = char(f.value);
+    else
+        putI16(bytes, f.offset, f.value);
     memcpy(h.data(), bytes.constData(), 25600);
     EXPECT_EQ(f.get(h), f.value);
 }
@@ -55,53 +60,78 @@ TEST_P(HeaderFieldTest, GetterReadsHandWrittenBytes) {
 using R = QueueHeader::Rule;
 INSTANTIATE_TEST_SUITE_P(
     Offsets, HeaderFieldTest,
-    ::testing::Values(
-        HeaderField{"position", 4, 2, -2, [](QueueHeader& h, int v) { h.setCurrentPosition(v); },
-                    [](const QueueHeader& h) { return int(h.currentPosition()); }},
-        HeaderField{"order", 264, 1, 2, [](QueueHeader& h, int v) { h.setOrderMode(v); },
-                    [](const QueueHeader& h) { return int(h.orderMode()); }},
-        HeaderField{"gamma", 265, 1, 1, [](QueueHeader& h, int v) { h.setGammaOn(v); },
-                    [](const QueueHeader& h) { return int(h.gammaOn()); }},
-        HeaderField{"sorted", 266, 1, 1, [](QueueHeader& h, int v) { h.setSorted(v); },
-                    [](const QueueHeader& h) { return int(h.sorted()); }},
-        HeaderField{"count", 268, 2, 5999, [](QueueHeader& h, int v) { h.setEntryCount(v); },
-                    [](const QueueHeader& h) { return int(h.entryCount()); }},
-        HeaderField{"nodefault", 270, 1, 1, [](QueueHeader& h, int v) { h.setNoDefaultSound(v); },
-                    [](const QueueHeader& h) { return int(h.noDefaultSound()); }},
-        HeaderField{"first", 272, 1, 1, [](QueueHeader& h, int v) { h.setStartWithFirst(v); },
-                    [](const QueueHeader& h) { return int(h.startWithFirst()); }},
-        HeaderField{"tiled", 273, 1, 1, [](QueueHeader& h, int v) { h.setTiled(v); },
-                    [](const QueueHeader& h) { return int(h.tiled()); }},
-        HeaderField{"largeMode", 274, 1, 1, [](QueueHeader& h, int v) { h.setLargeRule(R{std::uint8_t(v), 0, 0, 0}); },
-                    [](const QueueHeader& h) { return int(h.largeRule().mode); }},
-        HeaderField{"largeHeight", 276, 2, 600, [](QueueHeader& h, int v) { h.setLargeRule(R{0, 0, 0, std::int16_t(v)}); },
-                    [](const QueueHeader& h) { return int(h.largeRule().height); }},
-        HeaderField{"largeWidth", 278, 2, 800, [](QueueHeader& h, int v) { h.setLargeRule(R{0, 0, std::int16_t(v), 0}); },
-                    [](const QueueHeader& h) { return int(h.largeRule().width); }},
-        HeaderField{"largeFixed", 280, 1, 1, [](QueueHeader& h, int v) { h.setLargeRule(R{0, std::uint8_t(v), 0, 0}); },
-                    [](const QueueHeader& h) { return int(h.largeRule().fixedSize); }},
-        HeaderField{"smallMode", 281, 1, 2, [](QueueHeader& h, int v) { h.setSmallRule(R{std::uint8_t(v), 0, 0, 0}); },
-                    [](const QueueHeader& h) { return int(h.smallRule().mode); }},
-        HeaderField{"smallHeight", 282, 2, 480, [](QueueHeader& h, int v) { h.setSmallRule(R{0, 0, 0, std::int16_t(v)}); },
-                    [](const QueueHeader& h) { return int(h.smallRule().height); }},
-        HeaderField{"smallWidth", 284, 2, 640, [](QueueHeader& h, int v) { h.setSmallRule(R{0, 0, std::int16_t(v), 0}); },
-                    [](const QueueHeader& h) { return int(h.smallRule().width); }},
-        HeaderField{"smallFixed", 286, 1, 1, [](QueueHeader& h, int v) { h.setSmallRule(R{0, std::uint8_t(v), 0, 0}); },
-                    [](const QueueHeader& h) { return int(h.smallRule().fixedSize); }},
-        HeaderField{"thresholdW", 288, 2, 512, [](QueueHeader& h, int v) { h.setThresholdWidth(v); },
-                    [](const QueueHeader& h) { return int(h.thresholdWidth()); }},
-        HeaderField{"thresholdH", 290, 2, 384, [](QueueHeader& h, int v) { h.setThresholdHeight(v); },
-                    [](const QueueHeader& h) { return int(h.thresholdHeight()); }},
-        HeaderField{"folder", 292, 1, 1, [](QueueHeader& h, int v) { h.setFolderQueue(v); },
-                    [](const QueueHeader& h) { return int(h.folderQueue()); }},
-        HeaderField{"use1", 1600, 2, 1, [](QueueHeader& h, int v) { h.setRecordUse(1, v); },
-                    [](const QueueHeader& h) { return int(h.recordUse(1)); }},
-        HeaderField{"use6000", 1600 + 2 * 5999, 2, 6000, [](QueueHeader& h, int v) { h.setRecordUse(6000, v); },
-                    [](const QueueHeader& h) { return int(h.recordUse(6000)); }},
-        HeaderField{"index1", 13600, 2, 77, [](QueueHeader& h, int v) { h.setRecordIndex(1, v); },
-                    [](const QueueHeader& h) { return int(h.recordIndex(1)); }},
-        HeaderField{"index6000", 13600 + 2 * 5999, 2, 4321, [](QueueHeader& h, int v) { h.setRecordIndex(6000, v); },
-                    [](const QueueHeader& h) { return int(h.recordIndex(6000)); }}),
+    ::testing::Values(HeaderField{"position", 4, 2, -2, [](QueueHeader& h, int v) { h.setCurrentPosition(v); },
+                                  [](const QueueHeader& h) { return int(h.currentPosition()); }},
+                      HeaderField{"order", 264, 1, 2, [](QueueHeader& h, int v) { h.setOrderMode(v); },
+                                  [](const QueueHeader& h) { return int(h.orderMode()); }},
+                      HeaderField{"gamma", 265, 1, 1, [](QueueHeader& h, int v) { h.setGammaOn(v); },
+                                  [](const QueueHeader& h) { return int(h.gammaOn()); }},
+                      HeaderField{"sorted", 266, 1, 1, [](QueueHeader& h, int v) { h.setSorted(v); },
+                                  [](const QueueHeader& h) { return int(h.sorted()); }},
+                      HeaderField{"count", 268, 2, 5999, [](QueueHeader& h, int v) { h.setEntryCount(v); },
+                                  [](const QueueHeader& h) { return int(h.entryCount()); }},
+                      HeaderField{"nodefault", 270, 1, 1, [](QueueHeader& h, int v) { h.setNoDefaultSound(v); },
+                                  [](const QueueHeader& h) { return int(h.noDefaultSound()); }},
+                      HeaderField{"first", 272, 1, 1, [](QueueHeader& h, int v) { h.setStartWithFirst(v); },
+                                  [](const QueueHeader& h) { return int(h.startWithFirst()); }},
+                      HeaderField{"tiled", 273, 1, 1, [](QueueHeader& h, int v) { h.setTiled(v); },
+                                  [](const QueueHeader& h) { return int(h.tiled()); }},
+                      HeaderField{"largeMode", 274, 1, 1,
+                                  [](QueueHeader& h, int v) {
+                                      h.setLargeRule(R{std::uint8_t(v), 0, 0, 0});
+                                  },
+                                  [](const QueueHeader& h) { return int(h.largeRule().mode); }},
+                      HeaderField{"largeHeight", 276, 2, 600,
+                                  [](QueueHeader& h, int v) {
+                                      h.setLargeRule(R{0, 0, 0, std::int16_t(v)});
+                                  },
+                                  [](const QueueHeader& h) { return int(h.largeRule().height); }},
+                      HeaderField{"largeWidth", 278, 2, 800,
+                                  [](QueueHeader& h, int v) {
+                                      h.setLargeRule(R{0, 0, std::int16_t(v), 0});
+                                  },
+                                  [](const QueueHeader& h) { return int(h.largeRule().width); }},
+                      HeaderField{"largeFixed", 280, 1, 1,
+                                  [](QueueHeader& h, int v) {
+                                      h.setLargeRule(R{0, std::uint8_t(v), 0, 0});
+                                  },
+                                  [](const QueueHeader& h) { return int(h.largeRule().fixedSize); }},
+                      HeaderField{"smallMode", 281, 1, 2,
+                                  [](QueueHeader& h, int v) {
+                                      h.setSmallRule(R{std::uint8_t(v), 0, 0, 0});
+                                  },
+                                  [](const QueueHeader& h) { return int(h.smallRule().mode); }},
+                      HeaderField{"smallHeight", 282, 2, 480,
+                                  [](QueueHeader& h, int v) {
+                                      h.setSmallRule(R{0, 0, 0, std::int16_t(v)});
+                                  },
+                                  [](const QueueHeader& h) { return int(h.smallRule().height); }},
+                      HeaderField{"smallWidth", 284, 2, 640,
+                                  [](QueueHeader& h, int v) {
+                                      h.setSmallRule(R{0, 0, std::int16_t(v), 0});
+                                  },
+                                  [](const QueueHeader& h) { return int(h.smallRule().width); }},
+                      HeaderField{"smallFixed", 286, 1, 1,
+                                  [](QueueHeader& h, int v) {
+                                      h.setSmallRule(R{0, std::uint8_t(v), 0, 0});
+                                  },
+                                  [](const QueueHeader& h) { return int(h.smallRule().fixedSize); }},
+                      HeaderField{"thresholdW", 288, 2, 512, [](QueueHeader& h, int v) { h.setThresholdWidth(v); },
+                                  [](const QueueHeader& h) { return int(h.thresholdWidth()); }},
+                      HeaderField{"thresholdH", 290, 2, 384, [](QueueHeader& h, int v) { h.setThresholdHeight(v); },
+                                  [](const QueueHeader& h) { return int(h.thresholdHeight()); }},
+                      HeaderField{"folder", 292, 1, 1, [](QueueHeader& h, int v) { h.setFolderQueue(v); },
+                                  [](const QueueHeader& h) { return int(h.folderQueue()); }},
+                      HeaderField{"use1", 1600, 2, 1, [](QueueHeader& h, int v) { h.setRecordUse(1, v); },
+                                  [](const QueueHeader& h) { return int(h.recordUse(1)); }},
+                      HeaderField{"use6000", 1600 + 2 * 5999, 2, 6000,
+                                  [](QueueHeader& h, int v) { h.setRecordUse(6000, v); },
+                                  [](const QueueHeader& h) { return int(h.recordUse(6000)); }},
+                      HeaderField{"index1", 13600, 2, 77, [](QueueHeader& h, int v) { h.setRecordIndex(1, v); },
+                                  [](const QueueHeader& h) { return int(h.recordIndex(1)); }},
+                      HeaderField{"index6000", 13600 + 2 * 5999, 2, 4321,
+                                  [](QueueHeader& h, int v) { h.setRecordIndex(6000, v); },
+                                  [](const QueueHeader& h) { return int(h.recordIndex(6000)); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(QueueHeaderStrings, FoldersAndSoundAreLengthPrefixed) {
@@ -235,7 +265,8 @@ TEST(RecordPlacement, RecordReaderWalksEveryRecordThroughOneOpen) {
     putI16(bytes, 13602, 1);
     putI16(bytes, 13604, 2);
     bytes += QByteArray(5120, '\0');
-    for (const char* p : {"/r1.jpg", "/r2.jpg", "/r3.jpg"}) bytes += handMadeRecord(p);
+    for (const char* p : {"/r1.jpg", "/r2.jpg", "/r3.jpg"})
+        bytes += handMadeRecord(p);
     ASSERT_TRUE(mtest::writeFile(file, bytes));
     QueueHeader h;
     ASSERT_TRUE(queuefile::readHeader(file, h));

@@ -42,7 +42,9 @@ struct RefusedFile {
     std::function<QByteArray()> bytes;
     const char* messagePart;
 };
-void PrintTo(const RefusedFile& f, std::ostream* os) { *os << f.name; }
+void PrintTo(const RefusedFile& f, std::ostream* os) {
+    *os << f.name;
+}
 
 class QueueRefusal : public ::testing::TestWithParam<RefusedFile> {};
 
@@ -76,7 +78,8 @@ TEST_P(QueueRefusal, LeavesFileUnchangedAndKeepsTheOpenQueue) {
 
 QByteArray withSignature(const char* sig, qsizetype size) {
     QByteArray b(size, 'x');
-    for (int i = 0; i < 3; ++i) b[i] = sig[i];
+    for (int i = 0; i < 3; ++i)
+        b[i] = sig[i];
     return b;
 }
 
@@ -128,7 +131,9 @@ struct Normalisation {
     std::function<void(QByteArray&)> damage;
     std::function<bool(const Queue&)> check;
 };
-void PrintTo(const Normalisation& n, std::ostream* os) { *os << n.name; }
+void PrintTo(const Normalisation& n, std::ostream* os) {
+    *os << n.name;
+}
 
 class QueueNormalise : public ::testing::TestWithParam<Normalisation> {};
 
@@ -275,8 +280,8 @@ TEST(NewHeader, CarriesDisplaySettingsOver) {
     EXPECT_EQ(h.noDefaultSound(), 1);
     EXPECT_EQ(h.data()[271], 2);
     EXPECT_EQ(h.data()[549], 0x5A);
-    EXPECT_EQ(h.relinkFolder(), dir);                 // exists: kept
-    EXPECT_EQ(h.imageFolder(), dir + "/prog/");       // gone: the program folder
+    EXPECT_EQ(h.relinkFolder(), dir);           // exists: kept
+    EXPECT_EQ(h.imageFolder(), dir + "/prog/"); // gone: the program folder
 }
 
 class NewHeaderOrder : public ::testing::TestWithParam<std::pair<int, int>> {};

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "queue/Queue.h"
 #include "TestSupport.h"
+#include "queue/Queue.h"
 
 #include <QByteArray>
 #include <QString>
@@ -21,14 +21,18 @@ inline int getI16(const QByteArray& b, qsizetype off) {
 }
 inline std::int32_t getI32(const QByteArray& b, qsizetype off) {
     std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | std::uint8_t(b[off + i]);
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | std::uint8_t(b[off + i]);
     return std::int32_t(v);
 }
 inline void putString(QByteArray& b, qsizetype off, const QByteArray& s) {
     b[off] = char(s.size());
-    for (qsizetype i = 0; i < s.size(); ++i) b[off + 1 + i] = s[i];
+    for (qsizetype i = 0; i < s.size(); ++i)
+        b[off + 1 + i] = s[i];
 }
-inline QByteArray getString(const QByteArray& b, qsizetype off) { return b.mid(off + 1, std::uint8_t(b[off])); }
+inline QByteArray getString(const QByteArray& b, qsizetype off) {
+    return b.mid(off + 1, std::uint8_t(b[off]));
+}
 
 // A header of a queue with entries 1..n in records 1..n, as a file would hold it.
 inline QByteArray handMadeHeader(int entries) {

@@ -84,7 +84,8 @@ TEST_F(ChangeCycle, MissingFilesAreSkippedForwardSilently) {
 
 TEST_F(ChangeCycle, AllFilesMissingShowsNothingAndSaysNothing) {
     addImages(3);
-    for (int i = 1; i <= 3; ++i) QFile::remove(dir + QString("/img%1.png").arg(i));
+    for (int i = 1; i <= 3; ++i)
+        QFile::remove(dir + QString("/img%1.png").arg(i));
     engine->changeWallpaper();
     EXPECT_TRUE(desktop.calls.empty());
     EXPECT_TRUE(prompter.messages.isEmpty());
@@ -191,11 +192,13 @@ TEST_F(ChangeCycle, FolderQueueWithMissingFolderDoesNothing) {
 TEST_F(ChangeCycle, RandomOrderWorksForFoldersLargerThanAQueue) {
     const QString pics = dir + "/many";
     QDir().mkpath(pics);
-    for (int i = 0; i < 6005; ++i) mtest::writeFile(pics + QString("/f%1.png").arg(i, 5, 10, QChar('0')), "x");
+    for (int i = 0; i < 6005; ++i)
+        mtest::writeFile(pics + QString("/f%1.png").arg(i, 5, 10, QChar('0')), "x");
     folder.refreshBeforeChange(pics + "/");
     ASSERT_EQ(folder.count(), 6005);
     // Mark every position but the last as shown: the next draw must find it.
-    for (int p = 1; p <= 6004; ++p) queue->setShown(p, true);
+    for (int p = 1; p <= 6004; ++p)
+        queue->setShown(p, true);
     queue->header().setFolderQueue(1);
     queue->header().setOrderMode(2);
     queue->workingImageFolder = pics + "/";

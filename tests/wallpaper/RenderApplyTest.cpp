@@ -8,13 +8,19 @@
 
 namespace {
 
-int le16(const QByteArray& b, int off) { return std::uint8_t(b[off]) | (std::uint8_t(b[off + 1]) << 8); }
-int le32(const QByteArray& b, int off) { return le16(b, off) | (le16(b, off + 2) << 16); }
+int le16(const QByteArray& b, int off) {
+    return std::uint8_t(b[off]) | (std::uint8_t(b[off + 1]) << 8);
+}
+int le32(const QByteArray& b, int off) {
+    return le16(b, off) | (le16(b, off + 2) << 16);
+}
 
 struct BmpInfo {
     int width, height, bits, compression;
 };
-BmpInfo bmpInfo(const QByteArray& b) { return {le32(b, 18), le32(b, 22), le16(b, 28), le32(b, 30)}; }
+BmpInfo bmpInfo(const QByteArray& b) {
+    return {le32(b, 18), le32(b, 22), le16(b, 28), le32(b, 30)};
+}
 
 using RenderApply = EngineFixture;
 
@@ -25,7 +31,9 @@ struct ScreenCase {
     int screenW, screenH;
     int bitmapW, bitmapH;
 };
-void PrintTo(const ScreenCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ScreenCase& c, std::ostream* os) {
+    *os << c.name;
+}
 class RenderSizes : public EngineFixture, public ::testing::WithParamInterface<ScreenCase> {};
 
 TEST_P(RenderSizes, BitmapHasTheRenderedSize) {
@@ -44,16 +52,16 @@ TEST_P(RenderSizes, BitmapHasTheRenderedSize) {
     EXPECT_EQ(info.compression, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RenderSizes,
-    ::testing::Values(ScreenCase{"Proportional800x600", 800, 600, 0, 1024, 768, 1024, 768},
-                      ScreenCase{"Proportional800x800", 800, 800, 0, 1024, 768, 768, 768},
-                      ScreenCase{"Stretch800x800", 800, 800, 1, 1024, 768, 1024, 768},
-                      ScreenCase{"NoResize", 300, 200, 2, 1024, 768, 300, 200},
-                      // Sized for the 1024 x 768 start-up screen, shown on a larger one.
-                      ScreenCase{"ScreenGrewSinceStart", 800, 600, 1, 1280, 1024, 1280, 1024},
-                      ScreenCase{"SmallImageUnderTheDefaultRules", 100, 80, 3, 1024, 768, 960, 768}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, RenderSizes,
+                         ::testing::Values(ScreenCase{"Proportional800x600", 800, 600, 0, 1024, 768, 1024, 768},
+                                           ScreenCase{"Proportional800x800", 800, 800, 0, 1024, 768, 768, 768},
+                                           ScreenCase{"Stretch800x800", 800, 800, 1, 1024, 768, 1024, 768},
+                                           ScreenCase{"NoResize", 300, 200, 2, 1024, 768, 300, 200},
+                                           // Sized for the 1024 x 768 start-up screen, shown on a larger one.
+                                           ScreenCase{"ScreenGrewSinceStart", 800, 600, 1, 1280, 1024, 1280, 1024},
+                                           ScreenCase{"SmallImageUnderTheDefaultRules", 100, 80, 3, 1024, 768, 960,
+                                                      768}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RenderApply, LargeJpegIsDecodedSmallButKeepsItsFileSizeInTheFacts) {
     const QString path = dir + "/img1.jpg";
@@ -138,9 +146,12 @@ TEST_P(GammaRender, MidGrey) {
     const QByteArray bmp = bitmapBytes();
     const int offset = le32(bmp, 10);
     const int blue = std::uint8_t(bmp[offset]);
-    if (direction == 0) EXPECT_NEAR(blue, 128, 1);
-    else if (direction > 0) EXPECT_GT(blue, 140);
-    else EXPECT_LT(blue, 116);
+    if (direction == 0)
+        EXPECT_NEAR(blue, 128, 1);
+    else if (direction > 0)
+        EXPECT_GT(blue, 140);
+    else
+        EXPECT_LT(blue, 116);
 }
 INSTANTIATE_TEST_SUITE_P(Values, GammaRender,
                          ::testing::Values(std::tuple{1.0f, true, 0}, std::tuple{1.5f, false, 0},
@@ -167,7 +178,9 @@ struct SoundCase {
     bool noDefault;
     const char* expected; // empty: nothing played
 };
-void PrintTo(const SoundCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SoundCase& c, std::ostream* os) {
+    *os << c.name;
+}
 class SoundChoice : public EngineFixture, public ::testing::WithParamInterface<SoundCase> {};
 TEST_P(SoundChoice, PlaysTheRightSound) {
     const SoundCase& c = GetParam();
@@ -180,16 +193,18 @@ TEST_P(SoundChoice, PlaysTheRightSound) {
     queue->entry().setSoundPath(c.own);
     queue->writeEntry(1);
     engine->changeWallpaper();
-    if (QString(c.expected).isEmpty()) EXPECT_TRUE(sound.played.isEmpty());
-    else EXPECT_EQ(sound.played, QStringList{c.expected});
+    if (QString(c.expected).isEmpty())
+        EXPECT_TRUE(sound.played.isEmpty());
+    else
+        EXPECT_EQ(sound.played, QStringList{c.expected});
 }
-INSTANTIATE_TEST_SUITE_P(
-    Options, SoundChoice,
-    ::testing::Values(SoundCase{"Default", 0, "", "/s/ding.wav", false, "/s/ding.wav"},
-                      SoundCase{"DefaultOff", 0, "", "/s/ding.wav", true, ""},
-                      SoundCase{"NoneEvenWithDefault", 1, "/s/own.wav", "/s/ding.wav", false, ""},
-                      SoundCase{"OwnTrimmed", 2, "  /s/own.mid  ", "/s/ding.wav", false, "/s/own.mid"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Options, SoundChoice,
+                         ::testing::Values(SoundCase{"Default", 0, "", "/s/ding.wav", false, "/s/ding.wav"},
+                                           SoundCase{"DefaultOff", 0, "", "/s/ding.wav", true, ""},
+                                           SoundCase{"NoneEvenWithDefault", 1, "/s/own.wav", "/s/ding.wav", false, ""},
+                                           SoundCase{"OwnTrimmed", 2, "  /s/own.mid  ", "/s/ding.wav", false,
+                                                     "/s/own.mid"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RenderApply, ClearScreenRemovesWallpaperBitmapAndSound) {
     addImages(1);

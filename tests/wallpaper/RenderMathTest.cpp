@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The numbers of rendering: resize decisions, rounding, gamma, reduction, thumbnails,
 // display states.
-#include "wallpaper/ImageMessages.h"
 #include "wallpaper/RenderMath.h"
+#include "wallpaper/ImageMessages.h"
 
 #include <gtest/gtest.h>
 
@@ -36,12 +36,15 @@ struct ResizeCase {
     bool resized;
     int width, height, stretch;
 };
-void PrintTo(const ResizeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ResizeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 class ResizeDecisionTable : public ::testing::TestWithParam<ResizeCase> {};
 
 TEST_P(ResizeDecisionTable, OnA1024x768Screen) {
     const ResizeCase& c = GetParam();
-    const auto r = resizeDecision(c.x, c.y, entryWithMode(c.entryMode), rulesHeader(c.smallMode, c.largeMode), 1024, 768);
+    const auto r =
+        resizeDecision(c.x, c.y, entryWithMode(c.entryMode), rulesHeader(c.smallMode, c.largeMode), 1024, 768);
     ASSERT_EQ(r.has_value(), c.resized);
     if (!r) return;
     EXPECT_EQ(r->width, c.width);
@@ -49,25 +52,23 @@ TEST_P(ResizeDecisionTable, OnA1024x768Screen) {
     EXPECT_EQ(r->stretch, c.stretch);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ResizeDecisionTable,
-    ::testing::Values(
-        ResizeCase{"Proportional800x600", 800, 600, 0, 2, 2, true, 1024, 768, 0},
-        ResizeCase{"Proportional800x800", 800, 800, 0, 2, 2, true, 768, 768, 0},
-        ResizeCase{"Stretch800x600", 800, 600, 1, 2, 2, true, 1024, 768, 1},
-        ResizeCase{"Stretch800x800", 800, 800, 1, 2, 2, true, 1024, 768, 1},
-        ResizeCase{"EntryNone", 800, 600, 2, 0, 0, false, 0, 0, 0},
-        // At the threshold in both directions the image is large.
-        ResizeCase{"ExactlyThresholdIsLarge", 512, 384, 3, 2, 0, true, 1024, 768, 0},
-        ResizeCase{"OnePixelNarrowerIsSmall", 511, 384, 3, 2, 0, false, 0, 0, 0},
-        ResizeCase{"OnePixelLowerIsSmall", 512, 383, 3, 2, 0, false, 0, 0, 0},
-        ResizeCase{"SmallRuleStretches", 100, 100, 3, 1, 2, true, 1024, 768, 1},
-        ResizeCase{"LargeRuleNone", 2000, 1500, 3, 0, 2, false, 0, 0, 0},
-        ResizeCase{"WideImageProportional", 2000, 500, 3, 2, 0, true, 1024, 256, 0},
-        ResizeCase{"TallImageProportional", 500, 2000, 3, 0, 2, true, 192, 768, 0},
-        ResizeCase{"AlreadyScreenSized", 1024, 768, 3, 2, 0, true, 1024, 768, 0},
-        ResizeCase{"UnknownEntryMode", 800, 600, 9, 0, 0, false, 0, 0, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, ResizeDecisionTable,
+                         ::testing::Values(ResizeCase{"Proportional800x600", 800, 600, 0, 2, 2, true, 1024, 768, 0},
+                                           ResizeCase{"Proportional800x800", 800, 800, 0, 2, 2, true, 768, 768, 0},
+                                           ResizeCase{"Stretch800x600", 800, 600, 1, 2, 2, true, 1024, 768, 1},
+                                           ResizeCase{"Stretch800x800", 800, 800, 1, 2, 2, true, 1024, 768, 1},
+                                           ResizeCase{"EntryNone", 800, 600, 2, 0, 0, false, 0, 0, 0},
+                                           // At the threshold in both directions the image is large.
+                                           ResizeCase{"ExactlyThresholdIsLarge", 512, 384, 3, 2, 0, true, 1024, 768, 0},
+                                           ResizeCase{"OnePixelNarrowerIsSmall", 511, 384, 3, 2, 0, false, 0, 0, 0},
+                                           ResizeCase{"OnePixelLowerIsSmall", 512, 383, 3, 2, 0, false, 0, 0, 0},
+                                           ResizeCase{"SmallRuleStretches", 100, 100, 3, 1, 2, true, 1024, 768, 1},
+                                           ResizeCase{"LargeRuleNone", 2000, 1500, 3, 0, 2, false, 0, 0, 0},
+                                           ResizeCase{"WideImageProportional", 2000, 500, 3, 2, 0, true, 1024, 256, 0},
+                                           ResizeCase{"TallImageProportional", 500, 2000, 3, 0, 2, true, 192, 768, 0},
+                                           ResizeCase{"AlreadyScreenSized", 1024, 768, 3, 2, 0, true, 1024, 768, 0},
+                                           ResizeCase{"UnknownEntryMode", 800, 600, 9, 0, 0, false, 0, 0, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ResizeDecision, FixedSizeOfTheRuleOrTheEntry) {
     QueueHeader h = rulesHeader(2, 0);
@@ -90,11 +91,13 @@ TEST(ScaleToScreen, FixedTargetFollowsTheScreenSize) {
 }
 
 class HalfEven : public ::testing::TestWithParam<std::pair<double, int>> {};
-TEST_P(HalfEven, Rounds) { EXPECT_EQ(roundHalfEven(GetParam().first), GetParam().second); }
+TEST_P(HalfEven, Rounds) {
+    EXPECT_EQ(roundHalfEven(GetParam().first), GetParam().second);
+}
 INSTANTIATE_TEST_SUITE_P(Values, HalfEven,
-                         ::testing::Values(std::pair{0.5, 0}, std::pair{1.5, 2}, std::pair{2.5, 2},
-                                           std::pair{3.5, 4}, std::pair{2.4999, 2}, std::pair{2.5001, 3},
-                                           std::pair{-0.5, 0}, std::pair{-1.5, -2}, std::pair{767.5, 768}));
+                         ::testing::Values(std::pair{0.5, 0}, std::pair{1.5, 2}, std::pair{2.5, 2}, std::pair{3.5, 4},
+                                           std::pair{2.4999, 2}, std::pair{2.5001, 3}, std::pair{-0.5, 0},
+                                           std::pair{-1.5, -2}, std::pair{767.5, 768}));
 
 TEST(ResizeDecision, HalvesRoundToEven) {
     // 5 x 2 into 1024 x 768: a = 2.5 >= 1.333, so height = round(1024 / 2.5) = round(409.6) = 410.
@@ -119,13 +122,17 @@ TEST(ResizedSize, KeepsProportionsUnlessStretched) {
 }
 
 class GammaMapping : public ::testing::TestWithParam<std::pair<double, double>> {};
-TEST_P(GammaMapping, ControlValue) { EXPECT_DOUBLE_EQ(gammaControlValue(GetParam().first), GetParam().second); }
+TEST_P(GammaMapping, ControlValue) {
+    EXPECT_DOUBLE_EQ(gammaControlValue(GetParam().first), GetParam().second);
+}
 INSTANTIATE_TEST_SUITE_P(Values, GammaMapping,
                          ::testing::Values(std::pair{1.0, 5.0}, std::pair{0.5, 7.5}, std::pair{1.5, 3.0},
                                            std::pair{2.0, 1.0}, std::pair{0.01, 9.95}, std::pair{0.25, 8.75}));
 
 class Reduction : public ::testing::TestWithParam<std::pair<int, int>> {};
-TEST_P(Reduction, ColoursForDepth) { EXPECT_EQ(reductionColours(GetParam().first), GetParam().second); }
+TEST_P(Reduction, ColoursForDepth) {
+    EXPECT_EQ(reductionColours(GetParam().first), GetParam().second);
+}
 INSTANTIATE_TEST_SUITE_P(Depths, Reduction,
                          ::testing::Values(std::pair{8, 236}, std::pair{4, 16}, std::pair{2, 4}, std::pair{1, 2}));
 
@@ -147,7 +154,9 @@ struct StateCase {
     const char* name;
     int mode, tiled, w, h, smallMode, largeMode, expected;
 };
-void PrintTo(const StateCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const StateCase& c, std::ostream* os) {
+    *os << c.name;
+}
 class DisplayStates : public ::testing::TestWithParam<StateCase> {};
 TEST_P(DisplayStates, State) {
     const auto& c = GetParam();
@@ -160,7 +169,8 @@ TEST_P(DisplayStates, State) {
 INSTANTIATE_TEST_SUITE_P(
     Table, DisplayStates,
     ::testing::Values(StateCase{"NoneSingle", 2, 0, 800, 600, 0, 0, 3}, StateCase{"NoneTiled", 2, 1, 0, 0, 0, 0, 1},
-                      StateCase{"StretchSingle", 1, 0, 0, 0, 2, 2, 2}, StateCase{"ProportionalTiled", 0, 1, 0, 0, 2, 2, 5},
+                      StateCase{"StretchSingle", 1, 0, 0, 0, 2, 2, 2},
+                      StateCase{"ProportionalTiled", 0, 1, 0, 0, 2, 2, 5},
                       StateCase{"DefaultBothNone", 3, 0, 0, 0, 2, 2, 3},
                       StateCase{"DefaultUnknownSize", 3, 0, 0, 0, 0, 2, 4},
                       StateCase{"DefaultSmallNone", 3, 0, 512, 900, 2, 0, 3},
@@ -180,7 +190,9 @@ struct MessageCase {
     const char* expected;
 };
 class ErrorMessages : public ::testing::TestWithParam<MessageCase> {};
-TEST_P(ErrorMessages, Text) { EXPECT_EQ(imagemessages::forCode(GetParam().code, "holiday.jpg"), GetParam().expected); }
+TEST_P(ErrorMessages, Text) {
+    EXPECT_EQ(imagemessages::forCode(GetParam().code, "holiday.jpg"), GetParam().expected);
+}
 INSTANTIATE_TEST_SUITE_P(
     Codes, ErrorMessages,
     ::testing::Values(
@@ -200,7 +212,8 @@ INSTANTIATE_TEST_SUITE_P(
                            "JFIF standard JPEG files.  If you have another utility that will read this file, try "
                            "loading it and resaving it."},
         MessageCase{20201, "holiday.jpg has a colorspace (perhaps CMYK?) that this program cannot read."},
-        MessageCase{20150, "Unexpected error number 20150 occurred.  Please contact the author to let him know this."}));
+        MessageCase{20150,
+                    "Unexpected error number 20150 occurred.  Please contact the author to let him know this."}));
 
 TEST(ErrorMessages, MissingFile) {
     EXPECT_EQ(imagemessages::missingFile("/p/gone.jpg"), "/p/gone.jpg does not exist or has been moved");
