@@ -315,20 +315,21 @@ void TConfig::buildOptionsPage() {
     CheckBox1->setGeometry(28, 82, 210, 18);
     connect(CheckBox1, &QCheckBox::clicked, this, &TConfig::CheckBox1Click);
     Check1 = new QCheckBox(QStringLiteral("Clear Wallpaper at Exit (unless Exit After Changing)"), TabSheet2);
-    Check1->setGeometry(10, 104, 300, 18);
+    // Its caption is longer than the left column: it gets the page's last row to itself.
+    Check1->setGeometry(10, 156, 460, 18);
     connect(Check1, &QCheckBox::clicked, this, &TConfig::Check1Click);
 
     Label1 = new QLabel(QStringLiteral("Place these icons in the system tray:"), TabSheet2);
-    Label1->setGeometry(260, 10, 200, 18);
+    Label1->setGeometry(260, 6, 210, 18);
     const QStringList captions = {QStringLiteral("Screen Saver On/Off"), QStringLiteral("Change Timer On/Off"),
                                   QStringLiteral("Change Wallpaper"), QStringLiteral("Clear Wallpaper")};
     QCheckBox** boxes[] = {&CheckBox2, &CheckBox3, &CheckBox4, &CheckBox5};
     QLabel** pictures[] = {&Image1, &Image2, &Image5, &Image6};
     for (int tag = 0; tag < 4; ++tag) {
         *pictures[tag] = new QLabel(TabSheet2);
-        (*pictures[tag])->setGeometry(262, 32 + tag * 36, 32, 32);
+        (*pictures[tag])->setGeometry(262, 26 + tag * 31, 32, 32);
         *boxes[tag] = new QCheckBox(captions.at(tag), TabSheet2);
-        (*boxes[tag])->setGeometry(300, 39 + tag * 36, 150, 18);
+        (*boxes[tag])->setGeometry(300, 33 + tag * 31, 170, 18);
         (*boxes[tag])->setProperty("tag", tag);
         connect(*boxes[tag], &QCheckBox::clicked, this, [this, tag] { trayBoxClick(tag); });
     }
