@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Loading a full 6,000-entry queue and walking every record through one open of the file.
+#include "FullQueue.h"
 #include "queue/Queue.h"
 #include "queue/QueueFile.h"
 
@@ -11,31 +12,9 @@
 
 namespace {
 
-QString makeFullQueue(const QString& dir) {
-    const QString path = dir + "/full.qu3";
-    QFile::remove(path);
-    Queue q(Queue::Environment{dir + "/", 1920, 1080});
-    q.load(path);
-    for (int r = 1; r <= qu3::kMaxEntries; ++r) {
-        q.header().setRecordUse(r, static_cast<std::int16_t>(r));
-        q.header().setRecordIndex(r, static_cast<std::int16_t>(qu3::kMaxEntries + 1 - r));
-    }
-    q.header().setEntryCount(qu3::kMaxEntries);
-    q.writeHeader();
-    QFile f(path);
-    f.open(QIODevice::ReadWrite);
-    QueueEntry e;
-    for (int r = 1; r <= qu3::kMaxEntries; ++r) {
-        e.setFilePath(QStringLiteral("/home/user/Pictures/holiday/img_%1.jpg").arg(r, 5, 10, QLatin1Char('0')));
-        f.seek(qu3::recordOffset(r));
-        f.write(reinterpret_cast<const char*>(e.data()), qu3::kRecordSize);
-    }
-    return path;
-}
-
 void BM_LoadAndWalkFullQueue(benchmark::State& state) {
     QTemporaryDir dir;
-    const QString path = makeFullQueue(dir.path());
+    const QString path = makeFullQueue(dir.path(), true);
     std::size_t bytes = 0;
     for (auto _ : state) {
         Queue q(Queue::Environment{dir.path() + "/", 1920, 1080});
