@@ -554,7 +554,7 @@ void TConfig::startUp() {
     readScreenSaverState();
 
     m_startingUp = false;
-    if (isMinimized() && m_anyTrayIcon) {
+    if (isMinimized() && hidesToTray()) {
         m_hiddenToTray = true;
         return;
     }
@@ -902,13 +902,17 @@ void TConfig::changeEvent(QEvent* event) {
     if (event->type() != QEvent::WindowStateChange) return;
     const auto* change = static_cast<QWindowStateChangeEvent*>(event);
     if (isMinimized()) {
-        if (m_anyTrayIcon && !m_startingUp) minimiseToTray();
+        if (hidesToTray() && !m_startingUp) minimiseToTray();
     } else if (change->oldState() & Qt::WindowMinimized) {
         m_hiddenToTray = false;
         show();
         raise();
         activateWindow();
     }
+}
+
+bool TConfig::hidesToTray() const {
+    return m_anyTrayIcon && m_deps.trayIconsShown && m_deps.trayIconsShown();
 }
 
 void TConfig::minimiseToTray() {

@@ -58,6 +58,10 @@ struct TConfigDeps {
     std::function<void(const QStringList&)> addFiles;
     // Ends the program once the window has closed (default QCoreApplication::quit).
     std::function<void()> quit;
+    // True while at least one of our icons is in the notification area. Minimising hides
+    // the window only then: a window hidden with no icon to bring it back would be lost
+    // to the user. (Default: no icons are shown.)
+    std::function<bool()> trayIconsShown;
 };
 
 // The main window.
@@ -105,6 +109,8 @@ public:
     int rememberedTop() const { return m_rememberedTop; }
     int colorDepth() const { return m_colorDepth; }
     bool anyTrayIcon() const { return m_anyTrayIcon; }
+    // Whether minimising hides the window (a tray icon is enabled and shown).
+    bool hidesToTray() const;
     bool helpOpened() const { return m_helpOpened; }
     bool screenSaverActive() const { return m_screenSaverActive; }
     bool acceptingDrops() const { return acceptDrops(); }

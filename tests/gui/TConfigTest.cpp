@@ -94,6 +94,7 @@ protected:
         deps.screenRect = [] { return QRect(0, 0, 1024, 768); };
         deps.addFiles = [this](const QStringList& files) { dropped << files; };
         deps.quit = [this] { ++quits; };
+        deps.trayIconsShown = [this] { return trayIconsShown; };
         window = std::make_unique<TConfig>(deps);
         if (start) window->startUp();
         return *window;
@@ -114,6 +115,7 @@ protected:
     QStringList dropped;
     int bits = 32;
     int quits = 0;
+    bool trayIconsShown = true;
 };
 
 TEST_F(MainWindow, ShortcutsReachTheirCommands) {
@@ -515,6 +517,23 @@ TEST_F(MainWindow, ShortcutsWorkWhileTheListHasTheFocus) {
     QTest::keyClick(w.lstqueue, Qt::Key_C, Qt::ControlModifier);
     ASSERT_EQ(desktop.calls.size(), 2u);
     EXPECT_EQ(desktop.calls.back().kind, FakeDesktopBackend::Call::Kind::Clear);
+}
+
+} // namespace
+
+namespace {
+
+// With a tray box checked but no icon actually in the notification area, a minimised
+// start must leave the window where the user can get it back.
+TEST_F(MainWindow, WithoutAShownTrayIconTheMinimisedWindowStaysReachable) {
+    makeQueue(2);
+    set("WPTimerIcon", "True");
+    trayIconsShown = false;
+    TConfig& w = make();
+    EXPECT_TRUE(w.anyTrayIcon());
+    EXPECT_FALSE(w.hidesToTray());
+    EXPECT_TRUE(w.isMinimized());
+    EXPECT_TRUE(w.isVisible());
 }
 
 } // namespace
