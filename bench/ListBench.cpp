@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Filling the queue list from a 6,000-entry queue (one open of the file) and showing it.
 #include "FullQueue.h"
-#include "app/AppContext.h"
+#include "gui/QueueListView.h"
 #include "queue/Queue.h"
 #include "queue/QueueFile.h"
-#include "queue/QueueListView.h"
+#include "settings/AppContext.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The render pipeline for a 6000 x 4000 JPEG on a 1920 x 1080 screen, and a thumbnail.
-#include "app/AppContext.h"
-#include "app/SettingsStore.h"
 #include "imaging/Picbuf.h"
 #include "platform/fake/FakeDesktopBackend.h"
 #include "queue/FolderQueue.h"
 #include "queue/Queue.h"
+#include "settings/AppContext.h"
+#include "settings/SettingsStore.h"
 #include "wallpaper/WallpaperEngine.h"
 
 #include <QDir>
@@ -65,8 +65,8 @@ struct Setup {
 
     void render() {
         engine->renderImage(1, 1920, 1080);
-        if (engine->picknife1.Contents() != 1) throw std::runtime_error("render failed");
-        engine->picknife1.ReleaseImage(2);
+        if (!engine->renderedPicture().hasImage()) throw std::runtime_error("render failed");
+        engine->renderedPicture().release();
     }
 };
 
@@ -102,10 +102,10 @@ void BM_Thumbnail(benchmark::State& state) {
     Picbuf source, work;
     source.setFileName(QFile::encodeName(Setup::imagePath()).toStdString());
     source.setLoadSizeHint(1920, 1080);
-    source.Load();
+    source.load();
     for (auto _ : state) {
         s.engine->makeThumbnail(source, work, Setup::imagePath());
-        work.ReleaseImage(2);
+        work.release();
     }
 }
 BENCHMARK(BM_Thumbnail)->Unit(benchmark::kMillisecond)->Iterations(10);

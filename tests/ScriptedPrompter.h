@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "app/Prompter.h"
+#include "wallpaper/Prompter.h"
 
 #include <QStringList>
 

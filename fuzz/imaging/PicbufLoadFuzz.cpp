@@ -21,9 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     p.setFileName(file);
     p.setImageFormat(Picbuf::AnyFormat);
     try {
-        p.Load();
-        p.ReduceColors(16, false, true, true);
-        (void)p.MakeBitmapHandle();
+        p.load();
+        p.reduceColors(16, false);
+        (void)p.makeBitmap();
     } catch (const PicbufError&) {
     }
     return 0;

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
-#include "app/AppContext.h"
-#include "app/GuiPrompter.h"
-#include "app/SettingsStore.h"
-#include "app/SingleInstance.h"
-#include "app/StartUp.h"
-#include "app/TConfig.h"
+#include "gui/GuiPrompter.h"
+#include "gui/MainWindow.h"
 #include "imaging/Picbuf.h"
 #include "platform/DesktopBackends.h"
 #include "platform/sound/SdlSoundPlayer.h"
 #include "queue/FolderQueue.h"
 #include "queue/Queue.h"
+#include "settings/AppContext.h"
+#include "settings/SettingsStore.h"
+#include "startup/SingleInstance.h"
+#include "startup/StartUp.h"
 #include "wallpaper/WallpaperEngine.h"
 
 #include <QApplication>
@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
     services.background = WallpaperEngine::backgroundColour(settings);
     WallpaperEngine engine(context, queue, folder, services);
 
-    TConfigDeps deps;
+    MainWindowDeps deps;
     deps.app = &context;
     deps.settings = &settings;
     deps.queue = &queue;
@@ -138,18 +138,18 @@ int main(int argc, char** argv) {
     deps.engine = &engine;
     deps.prompter = &prompter;
     deps.screenState = screenState.get();
-    TConfig config(deps);
+    MainWindow config(deps);
     prompter.setOwner(&config);
 
     int activations = 0;
     server.setHandler([&config, &engine, &queue, &activations](const QJsonObject& request) {
         const QString cmd = request.value(QStringLiteral("cmd")).toString();
         auto outcome = [&engine, &config] {
-            switch (engine.lastOutcome) {
+            switch (engine.lastOutcome()) {
             case WallpaperEngine::Outcome::Failed:
             case WallpaperEngine::Outcome::RenderFailed:
-                return failed(engine.lastError.isEmpty() ? QStringLiteral("the image could not be displayed")
-                                                         : engine.lastError);
+                return failed(engine.lastError().isEmpty() ? QStringLiteral("the image could not be displayed")
+                                                           : engine.lastError());
             case WallpaperEngine::Outcome::NothingToShow:
                 return failed(QStringLiteral("nothing to show: the queue is empty or none of its image files exist"));
             case WallpaperEngine::Outcome::None:
@@ -178,12 +178,12 @@ int main(int argc, char** argv) {
                 QFileInfo(wanted).absoluteFilePath() != QFileInfo(queue.currentFile()).absoluteFilePath())
                 return failed(QStringLiteral("Muralo32 is running with the queue %1; open %2 there first")
                                   .arg(queue.currentFile(), wanted));
-            engine.lastOutcome = WallpaperEngine::Outcome::None;
+            engine.resetOutcome();
             config.changeWallpaperNow();
             return outcome();
         }
         if (cmd == u"clear") {
-            engine.lastOutcome = WallpaperEngine::Outcome::None;
+            engine.resetOutcome();
             config.clearScreenNow();
             return outcome();
         }

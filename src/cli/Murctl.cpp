@@ -2,7 +2,7 @@
 #include "Murctl.h"
 
 #include "cli/CliContext.h"
-#include "platform/ScreenInfo.h"
+#include "platform/x11/ScreenInfo.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: MIT
-#include "app/AppContext.h"
-#include "app/Prompter.h"
-#include "app/SettingsStore.h"
-#include "app/SettingsValues.h"
-#include "app/SingleInstance.h"
-#include "app/StartUp.h"
 #include "cli/CliContext.h"
 #include "platform/DesktopBackends.h"
-#include "platform/ScreenInfo.h"
 #include "platform/sound/SdlSoundPlayer.h"
+#include "platform/x11/ScreenInfo.h"
 #include "queue/FolderQueue.h"
 #include "queue/PathSplit.h"
+#include "settings/AppContext.h"
+#include "settings/SettingsStore.h"
+#include "settings/SettingsValues.h"
+#include "startup/SingleInstance.h"
+#include "startup/StartUp.h"
+#include "wallpaper/Prompter.h"
+#include "wallpaper/RandomGenerator.h"
 #include "wallpaper/WallpaperEngine.h"
 
 #include <QDir>
@@ -58,7 +59,7 @@ struct Session {
         app.wallpaperBitmap = app.tempFolder + QStringLiteral("/muralo32.bmp");
         app.screenWidth = ctx.environment.screenWidth;
         app.screenHeight = ctx.environment.screenHeight;
-        app.rng = RandomGenerator(RandomGenerator::clockSeed());
+        app.randomSeed = RandomGenerator::clockSeed();
         if (needDesktop) {
             QString error;
             desktop = platform::makeDesktopBackend(settings.read(QStringLiteral("DesktopBackend"), QString()), &error);
@@ -79,8 +80,8 @@ struct Session {
         s.colorDepth = [depth] { return depth; };
         s.background = WallpaperEngine::backgroundColour(settings);
         engine = std::make_unique<WallpaperEngine>(app, queue, folder, s);
-        engine->gamma = settingsvalues::gammaCorrection(settings.read(QStringLiteral("GammaCorrection"), "1"));
-        engine->showFileErrors = settingsvalues::toBool(settings.read(QStringLiteral("ShowFileErrors"), "False"));
+        engine->setGamma(settingsvalues::gammaCorrection(settings.read(QStringLiteral("GammaCorrection"), "1")));
+        engine->setShowFileErrors(settingsvalues::toBool(settings.read(QStringLiteral("ShowFileErrors"), "False")));
         return true;
     }
 
@@ -151,9 +152,9 @@ int change(CliContext& ctx) {
     int status = 0;
     if (!s.open(true, &status) || !s.loadQueue(&status)) return status;
     s.engine->changeWallpaper();
-    switch (s.engine->lastOutcome) {
+    switch (s.engine->lastOutcome()) {
     case WallpaperEngine::Outcome::Applied:
-        printCurrent(ctx, s.engine->currentImageText);
+        printCurrent(ctx, s.engine->currentImageText());
         letSoundFinish(s.sound);
         return 0;
     case WallpaperEngine::Outcome::NothingToShow:
@@ -163,7 +164,7 @@ int change(CliContext& ctx) {
         if (s.prompter.told) return 1;
         return ctx.fail(s.queue.entry().trimmedPath(), QStringLiteral("cannot be displayed"));
     default:
-        return s.prompter.told ? 1 : ctx.fail(QString(), s.engine->lastError);
+        return s.prompter.told ? 1 : ctx.fail(QString(), s.engine->lastError());
     }
 }
 
@@ -182,28 +183,28 @@ int render(CliContext& ctx) {
     if (entry < 1 || entry > s.queue.entryCount())
         return ctx.fail(s.queue.currentFile(),
                         QStringLiteral("no entry %1 (the queue has %2 entries)").arg(entry).arg(s.queue.entryCount()));
-    s.engine->previewOnly = true;
-    s.engine->showFileErrors = true;
+    s.engine->setPreviewOnly(true);
+    s.engine->setShowFileErrors(true);
     const int record = s.queue.recordOfEntry(entry);
     try {
         s.engine->renderImage(record, ctx.environment.screenWidth, ctx.environment.screenHeight);
-        Picbuf& picture = s.engine->picknife1;
-        if (picture.Contents() != 1)
+        Picbuf& picture = s.engine->renderedPicture();
+        if (!picture.hasImage())
             return s.prompter.told ? 1 : ctx.fail(s.queue.entry().trimmedPath(), "cannot be displayed");
         picture.setFileName(QFile::encodeName(QFileInfo(out).absoluteFilePath()).toStdString());
         picture.setImageFormat(Picbuf::Bmp);
         picture.setWriteCompression(0);
-        picture.Store();
+        picture.store();
         if (ctx.json)
             ctx.out << QJsonDocument(QJsonObject{{"out", out},
-                                                 {"width", picture.Xresolution()},
-                                                 {"height", picture.Yresolution()},
-                                                 {"bits_per_pixel", picture.ColorDepth()}})
+                                                 {"width", picture.width()},
+                                                 {"height", picture.height()},
+                                                 {"bits_per_pixel", picture.colorDepth()}})
                            .toJson(QJsonDocument::Compact)
                     << '\n';
         else
-            ctx.out << out << ": " << picture.Xresolution() << 'x' << picture.Yresolution() << ", "
-                    << picture.ColorDepth() << " bits per pixel\n";
+            ctx.out << out << ": " << picture.width() << 'x' << picture.height() << ", " << picture.colorDepth()
+                    << " bits per pixel\n";
     } catch (const PicbufError& e) {
         return ctx.fail(out, QString::fromLocal8Bit(e.what()));
     }
@@ -216,7 +217,7 @@ int clear(CliContext& ctx) {
     int status = 0;
     if (!s.open(true, &status)) return status;
     s.engine->clearScreen();
-    return s.engine->lastOutcome == WallpaperEngine::Outcome::Applied ? 0 : 1;
+    return s.engine->lastOutcome() == WallpaperEngine::Outcome::Applied ? 0 : 1;
 }
 
 int current(CliContext& ctx) {

@@ -341,15 +341,15 @@ Picbuf::Picbuf() {
 
 Picbuf::~Picbuf() = default;
 
-int Picbuf::Xresolution() const {
+int Picbuf::width() const {
     return m_held ? static_cast<int>(m_image.columns()) : 0;
 }
 
-int Picbuf::Yresolution() const {
+int Picbuf::height() const {
     return m_held ? static_cast<int>(m_image.rows()) : 0;
 }
 
-int Picbuf::ColorDepth() const {
+int Picbuf::colorDepth() const {
     if (!m_held) return 0;
     const Image* im = m_image.constImage();
     if (im->storage_class == PseudoClass && im->colors > 0 && im->colors <= 256)
@@ -388,9 +388,9 @@ bool Picbuf::reportProgress(std::int64_t quantum, std::uint64_t span) {
     return !m_aborted;
 }
 
-void Picbuf::Load() {
+void Picbuf::load() {
     PicbufMonitorScope scope(*this);
-    ReleaseImage(2);
+    release();
     m_errorNumber = 0;
     Probe probe;
     try {
@@ -441,7 +441,7 @@ void Picbuf::Load() {
     m_imageFormat = probe.formatCode;
 }
 
-int Picbuf::ImageCount() {
+int Picbuf::imageCount() {
     PicbufMonitorScope scope(*this);
     try {
         return readHeader(m_fileName, m_imageFormat, m_aborted).count;
@@ -450,7 +450,7 @@ int Picbuf::ImageCount() {
     }
 }
 
-void Picbuf::Store() {
+void Picbuf::store() {
     requireImage("Store");
     const char* writer = writerFor(m_imageFormat);
     if (!writer) fail(PicbufCode::UnknownWriteFormat, "Store: no writer for format " + std::to_string(m_imageFormat));
@@ -496,7 +496,7 @@ void Picbuf::Store() {
     }
 }
 
-void Picbuf::CreateImage(int depth, int width, int height, std::int32_t) {
+void Picbuf::createImage(int depth, int width, int height) {
     if (width < 1 || height < 1 || unsigned(width) > kMaxSide || unsigned(height) > kMaxSide || depth < 1)
         fail(PicbufCode::BadArgument, "CreateImage: bad size or depth");
     try {
@@ -520,10 +520,10 @@ void Picbuf::CreateImage(int depth, int width, int height, std::int32_t) {
     m_fileHeight = height;
 }
 
-void Picbuf::AssignFrom(bool, const Picbuf& other, bool, std::int32_t) {
+void Picbuf::assignFrom(const Picbuf& other) {
     other.requireImage("AssignFrom");
     if (&other == this) return;
-    if (m_assignMode != 3) {
+    if (m_assignMode != AssignMode::ScaleToSize) {
         m_image = other.m_image;
         m_held = true;
         m_fileWidth = other.m_fileWidth;
@@ -532,7 +532,7 @@ void Picbuf::AssignFrom(bool, const Picbuf& other, bool, std::int32_t) {
     }
     requireImage("AssignFrom");
     PicbufMonitorScope scope(*this);
-    const int depth = ColorDepth();
+    const int depth = colorDepth();
     try {
         Magick::Image scaled = other.m_image;
         Magick::Geometry size(m_image.columns(), m_image.rows());
@@ -569,7 +569,7 @@ void Picbuf::AssignFrom(bool, const Picbuf& other, bool, std::int32_t) {
     m_fileHeight = other.m_fileHeight;
 }
 
-void Picbuf::CopyPalette(const Picbuf& other) {
+void Picbuf::copyPalette(const Picbuf& other) {
     requireImage("CopyPalette");
     other.requireImage("CopyPalette");
     const std::vector<PixelPacket> palette = paletteOf(other.m_image);
@@ -583,7 +583,7 @@ void Picbuf::CopyPalette(const Picbuf& other) {
     }
 }
 
-void Picbuf::GammaCorrect(double c) {
+void Picbuf::gammaCorrect(double c) {
     requireImage("GammaCorrect");
     if (!std::isfinite(c)) fail(PicbufCode::BadArgument, "GammaCorrect: not a number");
     const double g = std::clamp(c <= 5.0 ? 1.0 + (5.0 - c) / 4.0 : 1.0 - (c - 5.0) / 5.0, 0.01, 10.0);
@@ -601,7 +601,7 @@ void Picbuf::GammaCorrect(double c) {
     }
 }
 
-void Picbuf::ReduceColors(int count, bool dither, bool, bool) {
+void Picbuf::reduceColors(int count, bool dither) {
     requireImage("ReduceColors");
     if (count < 2) fail(PicbufCode::BadArgument, "ReduceColors: fewer than two colours");
     count = std::min(count, 256);
@@ -624,7 +624,7 @@ void Picbuf::ReduceColors(int count, bool dither, bool, bool) {
     }
 }
 
-void Picbuf::CompletePalette() {
+void Picbuf::completePalette() {
     requireImage("CompletePalette");
     if (m_image.constImage()->storage_class != PseudoClass)
         fail(PicbufCode::BadArgument, "CompletePalette: the image has no palette");
@@ -641,10 +641,10 @@ void Picbuf::CompletePalette() {
     }
 }
 
-void Picbuf::RaiseColorDepth(int bits) {
+void Picbuf::raiseColorDepth(int bits) {
     requireImage("RaiseColorDepth");
     if (bits < 1) fail(PicbufCode::BadArgument, "RaiseColorDepth: bad depth");
-    if (bits <= ColorDepth()) return;
+    if (bits <= colorDepth()) return;
     try {
         if (bits > 8) {
             m_image.classType(DirectClass);
@@ -658,7 +658,7 @@ void Picbuf::RaiseColorDepth(int bits) {
     }
 }
 
-std::uint32_t Picbuf::GetPaletteColor(int index) const {
+std::uint32_t Picbuf::paletteColor(int index) const {
     requireImage("GetPaletteColor");
     const Image* im = m_image.constImage();
     if (im->storage_class != PseudoClass || index < 0 || unsigned(index) >= im->colors) {
@@ -668,7 +668,7 @@ std::uint32_t Picbuf::GetPaletteColor(int index) const {
     return packed(im->colormap[index]);
 }
 
-void Picbuf::SetPaletteColor(int index, std::uint32_t rgb) {
+void Picbuf::setPaletteColor(int index, std::uint32_t rgb) {
     requireImage("SetPaletteColor");
     const Image* cim = m_image.constImage();
     if (cim->storage_class != PseudoClass || index < 0 || unsigned(index) >= cim->colors)
@@ -680,7 +680,7 @@ void Picbuf::SetPaletteColor(int index, std::uint32_t rgb) {
     SyncImage(im);
 }
 
-void Picbuf::LoadBitmapHandle(const PicbufBitmap& bitmap) {
+void Picbuf::loadBitmap(const PicbufBitmap& bitmap) {
     if (bitmap.isNull() || unsigned(bitmap.width) > kMaxSide || unsigned(bitmap.height) > kMaxSide ||
         bitmap.bytes.size() < bitmap.stride() * std::size_t(bitmap.height))
         fail(PicbufCode::BadArgument, "LoadBitmapHandle: bad bitmap");
@@ -705,7 +705,7 @@ void Picbuf::LoadBitmapHandle(const PicbufBitmap& bitmap) {
     m_fileHeight = bitmap.height;
 }
 
-PicbufBitmap Picbuf::MakeBitmapHandle() const {
+PicbufBitmap Picbuf::makeBitmap() const {
     requireImage("MakeBitmapHandle");
     PicbufBitmap bitmap;
     bitmap.width = static_cast<int>(m_image.columns());
@@ -736,7 +736,7 @@ PicbufBitmap Picbuf::MakeBitmapHandle() const {
     return bitmap;
 }
 
-void Picbuf::ReleaseImage(int) {
+void Picbuf::release() {
     m_image = Magick::Image();
     m_held = false;
     m_fileWidth = 0;

@@ -14,23 +14,21 @@
 
 // The imaging control the forms host invisibly. It holds at most one image.
 //
-// Style: every property is a getter named like the property (FileName()) with a
-// setter of the same name prefixed by "set" (setFileName()); operations keep their
-// control names (Load, Store, AssignFrom...). A failing operation sets ErrorNumber
-// and throws PicbufError carrying the same code and the library's text.
+// A failing operation sets errorNumber() and throws PicbufError carrying the same
+// code and the library's text.
 //
-// Format codes (ImageFormat): 1 and 9 detect the format from the file, 2 PCX, 3 BMP,
-// 4 GIF, 5 PNG, 6 TIFF, 7 JPEG, 8 TGA. Load detects the format by content whatever the
+// Format codes (imageFormat): 1 and 9 detect the format from the file, 2 PCX, 3 BMP,
+// 4 GIF, 5 PNG, 6 TIFF, 7 JPEG, 8 TGA. load() detects the format by content whatever the
 // code (the loaders walk codes 1..9 and should stop at the first that reads), except
-// that 8 forces TGA, which has no signature; after a successful Load, ImageFormat is
-// the code of the format found. Store writes the format the code names.
+// that 8 forces TGA, which has no signature; after a successful load(), imageFormat() is
+// the code of the format found. store() writes the format the code names.
 //
 // Only JPEG, GIF, BMP, PCX, PNG, TIFF and TGA are read: files in any other format the
 // library knows (scripts, vector and document formats among them) are refused with
-// the reading code, because every file a user drops on the program reaches Load.
+// the reading code, because every file a user drops on the program reaches load().
 //
-// Sizes: Xresolution/Yresolution are the size of the image as held (after a size
-// hint, the decoded size); FileWidth/FileHeight are the size the file declares.
+// Sizes: width()/height() are the size of the image as held (after a size
+// hint, the decoded size); fileWidth()/fileHeight() are the size the file declares.
 class Picbuf {
 public:
     enum Format { AnyFormat = 1, Pcx = 2, Bmp = 3, Gif = 4, Png = 5, Tiff = 6, Jpeg = 7, Tga = 8, AnyFormatLast = 9 };
@@ -49,39 +47,39 @@ public:
     Picbuf& operator=(const Picbuf&) = delete;
 
     // ---- properties
-    const std::string& FileName() const { return m_fileName; }
+    const std::string& fileName() const { return m_fileName; }
     void setFileName(const std::string& name) { m_fileName = name; }
-    int ImageFormat() const { return m_imageFormat; }
+    int imageFormat() const { return m_imageFormat; }
     void setImageFormat(int code) { m_imageFormat = code; }
-    int ImageNumber() const { return m_imageNumber; }
+    int imageNumber() const { return m_imageNumber; }
     void setImageNumber(int n) { m_imageNumber = n; }
     // JPEG quality 1..100 for Store with code 7; ignored for BMP.
-    int WriteCompression() const { return m_writeCompression; }
+    int writeCompression() const { return m_writeCompression; }
     void setWriteCompression(int q) { m_writeCompression = q; }
-    // 0 empty, 1 image held.
-    int Contents() const { return m_held ? 1 : 0; }
-    int Xresolution() const;
-    int Yresolution() const;
+    bool hasImage() const { return m_held; }
+    int width() const;
+    int height() const;
     // The file's own size as declared in its header (0 when no file was loaded).
-    int FileWidth() const { return m_held ? m_fileWidth : 0; }
-    int FileHeight() const { return m_held ? m_fileHeight : 0; }
+    int fileWidth() const { return m_held ? m_fileWidth : 0; }
+    int fileHeight() const { return m_held ? m_fileHeight : 0; }
     // 1, 4 or 8 for a palette image (greyscale counts as an 8-bit palette), 24 for
     // true colour, 0 when empty.
-    int ColorDepth() const;
-    int ErrorNumber() const { return m_errorNumber; }
-    // 0: AssignFrom copies; 3: AssignFrom scales into this control's current size.
-    int AssignMode() const { return m_assignMode; }
-    void setAssignMode(int mode) { m_assignMode = mode; }
+    int colorDepth() const;
+    int errorNumber() const { return m_errorNumber; }
+    // How assignFrom takes the other image: a copy, or scaled into this control's current size.
+    enum class AssignMode { Copy, ScaleToSize };
+    AssignMode assignMode() const { return m_assignMode; }
+    void setAssignMode(AssignMode mode) { m_assignMode = mode; }
     // 3: Lanczos resampling; anything else: nearest pixel.
     int ResizeMode() const { return m_resizeMode; }
     void setResizeMode(int mode) { m_resizeMode = mode; }
     // The hosting form paints nothing while this is set.
-    bool PaintSuppressed() const { return m_paintSuppressed; }
+    bool paintSuppressed() const { return m_paintSuppressed; }
     void setPaintSuppressed(bool on) { m_paintSuppressed = on; }
     // Called with a percentage during long operations; returning false aborts the
     // operation, which then fails with PicbufCode::Aborted.
-    const std::function<bool(int)>& OnCallback() const { return m_onCallback; }
-    void setOnCallback(std::function<bool(int)> callback) { m_onCallback = std::move(callback); }
+    const std::function<bool(int)>& progressCallback() const { return m_onCallback; }
+    void setProgressCallback(std::function<bool(int)> callback) { m_onCallback = std::move(callback); }
     // Load decodes a JPEG larger than w x h at a reduced size no smaller than w x h
     // (0, 0 = full size). Other formats always load at full size.
     void setLoadSizeHint(int w, int h);
@@ -92,39 +90,38 @@ public:
     void setLoadSizeHintFor(SizeHintFor hintFor) { m_hintFor = std::move(hintFor); }
 
     // ---- operations
-    void Load();
-    void Store();
-    // Number of images in the file named by FileName.
-    int ImageCount();
+    void load();
+    void store();
+    // Number of images in the file named by fileName().
+    int imageCount();
     // depth 1, 4 or 8 gives a palette image (a grey ramp, every pixel index 0); more
     // gives a black true-colour image.
-    void CreateImage(int depth, int width, int height, std::int32_t reserved);
-    void AssignFrom(bool reserved1, const Picbuf& other, bool reserved2, std::int32_t reserved3);
+    void createImage(int depth, int width, int height);
+    void assignFrom(const Picbuf& other);
     // Takes the other image's palette, entry for entry, and maps every pixel to its
     // nearest entry.
-    void CopyPalette(const Picbuf& other);
+    void copyPalette(const Picbuf& other);
     // 5 leaves the image as it is. Below 5 the gamma is 1 + (5 - c) / 4, above 5 it is
     // 1 - (c - 5) / 5 (c = 3 is gamma 1.5, c = 7.5 gamma 0.5). Gamma above 1 brightens
     // the mid-tones (mid-grey 128 becomes about 161 at 1.5), below 1 darkens them;
     // black and white stay.
-    void GammaCorrect(double c);
+    void gammaCorrect(double c);
     // Quantises to at most `count` colours into a palette image. `dither` chooses
-    // error-diffusion dithering; the other two flags are accepted for the callers'
-    // sake and change nothing. This implementation never asks for the 20166 retry.
-    void ReduceColors(int count, bool dither, bool flag2, bool flag3);
+    // error-diffusion dithering. It never asks for the 20166 retry.
+    void reduceColors(int count, bool dither);
     // Fills a palette of fewer than 256 entries up to 256: first with the twenty
     // colours Windows reserves, then black. Pixels keep their colours.
-    void CompletePalette();
+    void completePalette();
     // bits >= 15 turns a palette image into true colour; smaller values grow the
     // palette to 2^bits entries. Never lowers the depth.
-    void RaiseColorDepth(int bits);
+    void raiseColorDepth(int bits);
     // Palette entries as 0xRRGGBB.
-    std::uint32_t GetPaletteColor(int index) const;
-    void SetPaletteColor(int index, std::uint32_t rgb);
-    void LoadBitmapHandle(const PicbufBitmap& bitmap);
-    PicbufBitmap MakeBitmapHandle() const;
-    // Empties the control; the argument is accepted for the callers' sake.
-    void ReleaseImage(int how);
+    std::uint32_t paletteColor(int index) const;
+    void setPaletteColor(int index, std::uint32_t rgb);
+    void loadBitmap(const PicbufBitmap& bitmap);
+    PicbufBitmap makeBitmap() const;
+    // Empties the control.
+    void release();
 
     // The image as held, for tests and the rendering code's own checks.
     const Magick::Image& image() const { return m_image; }
@@ -145,7 +142,7 @@ private:
     int m_fileWidth = 0;
     int m_fileHeight = 0;
     mutable int m_errorNumber = 0;
-    int m_assignMode = 0;
+    AssignMode m_assignMode = AssignMode::Copy;
     int m_resizeMode = 3;
     int m_hintWidth = 0;
     int m_hintHeight = 0;

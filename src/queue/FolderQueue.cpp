@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "queue/FolderQueue.h"
 
-#include "queue/TFileThread.h"
+#include "queue/FolderWatcher.h"
 
 #include <QCollator>
 #include <QDir>
@@ -120,7 +120,7 @@ QString FolderQueue::imageOfPosition(int p, const QString& workingImageFolder) c
 
 void FolderQueue::startWatcher(const QString& folder) {
     stopWatcher();
-    m_watcher = std::make_unique<TFileThread>(folder, m_changed, m_running);
+    m_watcher = std::make_unique<FolderWatcher>(folder, m_changed, m_running);
     m_watcher->start(QThread::LowPriority);
 }
 

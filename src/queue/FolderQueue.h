@@ -7,7 +7,7 @@
 #include <atomic>
 #include <memory>
 
-class TFileThread;
+class FolderWatcher;
 
 // The images of a folder queue: the folder's image file names, read lazily before a
 // change and again whenever the watcher reports that the folder's names changed.
@@ -56,5 +56,5 @@ private:
     QString m_mask;
     std::atomic<bool> m_changed{false};
     std::atomic<bool> m_running{false};
-    std::unique_ptr<TFileThread> m_watcher;
+    std::unique_ptr<FolderWatcher> m_watcher;
 };

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ChangeTimer.h"
 
-#include "app/SettingsValues.h"
+#include "settings/SettingsValues.h"
 
 #include <utility>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ImageMessages.h"
 
-#include "app/Prompter.h"
 #include "imaging/Picbuf.h"
 #include "queue/PathSplit.h"
+#include "wallpaper/Prompter.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -66,7 +66,7 @@ void loadWithMessages(Picbuf& control, const QString& path, Prompter& prompter, 
     const QString trimmed = path.trimmed();
     if (trimmed.isEmpty() || !QFileInfo(trimmed).isFile()) {
         prompter.message(missingFile(path), Prompter::Icon::Information, QStringLiteral("Information"));
-        control.ReleaseImage(2);
+        control.release();
         return;
     }
     // Windows ignores trailing blanks in file names; here they would name another file.
@@ -75,13 +75,13 @@ void loadWithMessages(Picbuf& control, const QString& path, Prompter& prompter, 
     for (int code : kProbeOrder) {
         control.setImageFormat(code);
         try {
-            control.Load();
+            control.load();
             return;
         } catch (const PicbufError&) {
         }
     }
-    const int error = control.ErrorNumber();
-    control.ReleaseImage(2);
+    const int error = control.errorNumber();
+    control.release();
     prompter.message(forCode(error, splitPath(path.trimmed()).fileName), Prompter::Icon::Information,
                      QStringLiteral("Information"));
 }

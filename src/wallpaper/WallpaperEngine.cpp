@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "WallpaperEngine.h"
 
-#include "app/AppContext.h"
-#include "app/Prompter.h"
-#include "app/SettingsStore.h"
-#include "app/SettingsValues.h"
 #include "queue/FileAge.h"
 #include "queue/FolderQueue.h"
 #include "queue/PathSplit.h"
 #include "queue/Queue.h"
+#include "queue/QueueRows.h"
+#include "settings/AppContext.h"
+#include "settings/SettingsStore.h"
+#include "settings/SettingsValues.h"
 #include "wallpaper/DesktopBackend.h"
 #include "wallpaper/ImageMessages.h"
-#include "wallpaper/QueueRows.h"
+#include "wallpaper/Prompter.h"
 #include "wallpaper/SoundOutput.h"
 
 #include <QDir>
@@ -41,11 +41,11 @@ private:
 } // namespace
 
 WallpaperEngine::WallpaperEngine(AppContext& app, Queue& queue, FolderQueue& folder, EngineServices services)
-    : m_app(app), m_queue(queue), m_folder(folder), m_services(std::move(services)) {
+    : m_app(app), m_queue(queue), m_folder(folder), m_services(std::move(services)), m_random(app.randomSeed) {
     // Long imaging work keeps the window alive and stops when it closes.
-    picknife1.setOnCallback([this](int) {
+    m_loader.setProgressCallback([this](int) {
         pump();
-        return !closing;
+        return !m_closing;
     });
 }
 
@@ -67,16 +67,16 @@ int WallpaperEngine::screenDepth() const {
 
 // Whatever went wrong inside a change, the next change must be able to run.
 void WallpaperEngine::recoverFromError() {
-    changeInProgress = applyInProgress = wallpaperBusy = false;
-    picknife1.setPaintSuppressed(false);
-    picknife0.ReleaseImage(2);
-    picknife1.ReleaseImage(2);
-    picknife2.ReleaseImage(2);
+    m_changeInProgress = m_applyInProgress = m_wallpaperBusy = false;
+    m_loader.setPaintSuppressed(false);
+    m_work.release();
+    m_loader.release();
+    m_writer.release();
 }
 
 void WallpaperEngine::reportFailure(const QString& text) {
-    lastOutcome = Outcome::Failed;
-    lastError = text;
+    m_lastOutcome = Outcome::Failed;
+    m_lastError = text;
     if (m_services.prompter) m_services.prompter->message(text, Prompter::Icon::Error);
 }
 
@@ -84,9 +84,9 @@ void WallpaperEngine::reportFailure(const QString& text) {
 // The change
 
 void WallpaperEngine::changeWallpaper() {
-    if (changeInProgress || applyInProgress) return;
-    lastOutcome = Outcome::None;
-    lastError.clear();
+    if (m_changeInProgress || m_applyInProgress) return;
+    m_lastOutcome = Outcome::None;
+    m_lastError.clear();
     try {
         selectAndRender();
         applyWallpaper();
@@ -99,27 +99,27 @@ void WallpaperEngine::changeWallpaper() {
     }
     if (m_services.resetCountdown) m_services.resetCountdown();
     const bool visible = m_services.windowVisible && m_services.windowVisible();
-    if (visible && !shuttingDown && m_services.selectionReset) m_services.selectionReset();
+    if (visible && !m_shuttingDown && m_services.selectionReset) m_services.selectionReset();
 }
 
 bool WallpaperEngine::selectAndRender() {
-    if (changeInProgress || m_queue.busy() || m_app.updating) return false;
-    changeInProgress = true;
-    FlagReset inProgress(changeInProgress);
+    if (m_changeInProgress || m_queue.busy() || m_app.updating) return false;
+    m_changeInProgress = true;
+    FlagReset inProgress(m_changeInProgress);
 
     const bool folderMode = m_queue.isFolderQueue();
     int n = 0;
     if (folderMode) {
         n = m_folder.refreshBeforeChange(m_queue.workingImageFolder);
         if (n < 0) { // the folder is gone; the next change tries again
-            lastOutcome = Outcome::NothingToShow;
+            m_lastOutcome = Outcome::NothingToShow;
             return false;
         }
     } else {
         n = m_queue.entryCount();
     }
     if (n < 1) {
-        lastOutcome = Outcome::NothingToShow;
+        m_lastOutcome = Outcome::NothingToShow;
         return false;
     }
 
@@ -134,8 +134,8 @@ bool WallpaperEngine::selectAndRender() {
             if (p > n || p < 1) p = 1;
             m_queue.setPosition(p);
         } else {
-            const auto r = static_cast<int>(m_app.rng.draw(static_cast<std::uint32_t>(n)));
-            const auto d = m_app.rng.draw(2);
+            const auto r = static_cast<int>(m_random.draw(static_cast<std::uint32_t>(n)));
+            const auto d = m_random.draw(2);
             int p = r + 1;
             while (m_queue.shown(p)) {
                 p = d == 1 ? p + 1 : p - 1;
@@ -143,7 +143,7 @@ bool WallpaperEngine::selectAndRender() {
                 if (p > n) p = 1;
                 if (p == r + 1) {
                     m_queue.clearShown();
-                    p = static_cast<int>(m_app.rng.draw(static_cast<std::uint32_t>(n))) + 1;
+                    p = static_cast<int>(m_random.draw(static_cast<std::uint32_t>(n))) + 1;
                 }
             }
             m_queue.setShown(p, true);
@@ -168,9 +168,9 @@ bool WallpaperEngine::selectAndRender() {
             if (p > n) p = 1;
             m_queue.setPosition(p);
             if (p == start) {
-                wallpaperBusy = false;
-                picknife1.setPaintSuppressed(false);
-                lastOutcome = Outcome::NothingToShow;
+                m_wallpaperBusy = false;
+                m_loader.setPaintSuppressed(false);
+                m_lastOutcome = Outcome::NothingToShow;
                 return false;
             }
             index = recordOfRow(p);
@@ -182,32 +182,32 @@ bool WallpaperEngine::selectAndRender() {
                              ? m_services.screenSize()
                              : QSize(m_queue.environment().screenWidth, m_queue.environment().screenHeight);
     renderImage(index, screen.width(), screen.height());
-    wallpaperBusy = false;
-    picknife1.setPaintSuppressed(false);
-    return picknife1.Contents() == 1;
+    m_wallpaperBusy = false;
+    m_loader.setPaintSuppressed(false);
+    return m_loader.hasImage();
 }
 
 // ---------------------------------------------------------------------------------
 // Rendering
 
 bool WallpaperEngine::loadImage(Picbuf& control, const QString& path) {
-    if (shuttingDown || control.Contents() != 0) return false;
-    if (closing) shuttingDown = true;
+    if (m_shuttingDown || control.hasImage()) return false;
+    if (m_closing) m_shuttingDown = true;
     control.setFileName(nativePath(path));
     control.setImageNumber(0);
     QString errorText;
     for (int code : imagemessages::kProbeOrder) {
         control.setImageFormat(code);
         try {
-            control.Load();
-            return control.Contents() == 1;
+            control.load();
+            return control.hasImage();
         } catch (const PicbufError& e) {
             errorText = QString::fromLocal8Bit(e.what());
             if (e.code() == PicbufCode::Aborted) break;
         }
     }
-    control.ReleaseImage(2);
-    if (showFileErrors && m_services.prompter)
+    control.release();
+    if (m_showFileErrors && m_services.prompter)
         m_services.prompter->message(QStringLiteral("Unable to display file ") + path + QStringLiteral(" ") + errorText,
                                      Prompter::Icon::None, m_app.title);
     return false;
@@ -244,7 +244,7 @@ void WallpaperEngine::renderImage(int index, int screenWidth, int screenHeight) 
     };
     // Decode big files no larger than the picture they will become (and never
     // smaller than the thumbnail needs).
-    picknife1.setLoadSizeHintFor([&](int fw, int fh) -> std::pair<int, int> {
+    m_loader.setLoadSizeHintFor([&](int fw, int fh) -> std::pair<int, int> {
         const auto request = targetFor(fw, fh);
         if (!request) return {0, 0};
         const rendermath::Size size = rendermath::resizedSize(fw, fh, *request);
@@ -252,57 +252,57 @@ void WallpaperEngine::renderImage(int index, int screenWidth, int screenHeight) 
         return {size.width, size.height};
     });
 
-    closing = false;
-    const bool loaded = loadImage(picknife1, path);
-    picknife1.setLoadSizeHintFor({});
-    if (!loaded || closing || shuttingDown) return;
+    m_closing = false;
+    const bool loaded = loadImage(m_loader, path);
+    m_loader.setLoadSizeHintFor({});
+    if (!loaded || m_closing || m_shuttingDown) return;
     // The file's own size: a size hint may have decoded it smaller.
-    const int x = picknife1.FileWidth();
-    const int y = picknife1.FileHeight();
+    const int x = m_loader.fileWidth();
+    const int y = m_loader.fileHeight();
 
     if (entry.factsKnown() == 0 || entry.fileDate() == 0) {
-        makeThumbnail(picknife1, picknife0, path);
+        makeThumbnail(m_loader, m_work, path);
         pump();
-        if (closing || shuttingDown) return;
+        if (m_closing || m_shuttingDown) return;
         entry.setWidth(static_cast<std::int16_t>(std::min(x, 32767)));
         entry.setHeight(static_cast<std::int16_t>(std::min(y, 32767)));
-        picknife0.setAssignMode(0);
-        picknife0.ReleaseImage(2);
+        m_work.setAssignMode(Picbuf::AssignMode::Copy);
+        m_work.release();
     }
 
     if (const auto request = targetFor(x, y)) {
-        resizeImage(picknife1, picknife0, request->width, request->stretch, request->height);
-        if (closing || shuttingDown) return;
-        picknife0.setAssignMode(0);
-        picknife0.ReleaseImage(2);
+        resizeImage(m_loader, m_work, request->width, request->stretch, request->height);
+        if (m_closing || m_shuttingDown) return;
+        m_work.setAssignMode(Picbuf::AssignMode::Copy);
+        m_work.release();
     }
 
-    if (m_queue.header().gammaOn() != 0 && gamma != 1.0f) {
-        picknife1.GammaCorrect(rendermath::gammaControlValue(gamma));
-        if (closing || shuttingDown) return;
+    if (m_queue.header().gammaOn() != 0 && m_gamma != 1.0f) {
+        m_loader.gammaCorrect(rendermath::gammaControlValue(m_gamma));
+        if (m_closing || m_shuttingDown) return;
     }
 
-    if (picknife1.Contents() != 1 || shuttingDown) return;
-    if (!previewOnly) {
-        currentImageText = path;
+    if (!m_loader.hasImage() || m_shuttingDown) return;
+    if (!m_previewOnly) {
+        m_currentImageText = path;
         if (m_services.settings) m_services.settings->write(QStringLiteral("filealias"), path);
     }
-    picknife1.setAssignMode(0);
+    m_loader.setAssignMode(Picbuf::AssignMode::Copy);
 
-    if (factsChanged && !previewOnly) {
+    if (m_factsChanged && !m_previewOnly) {
         // A folder image has no record of its own to write back to.
-        if (!folderMode && m_queue.writeEntryRetrying(index)) factsChanged = false;
-        if (folderMode) factsChanged = false;
+        if (!folderMode && m_queue.writeEntryRetrying(index)) m_factsChanged = false;
+        if (folderMode) m_factsChanged = false;
     }
 
     const int depth = screenDepth();
-    if (picknife1.ColorDepth() > depth && depth < 15) {
-        reduceToScreenColours(picknife1, depth);
+    if (m_loader.colorDepth() > depth && depth < 15) {
+        reduceToScreenColours(m_loader, depth);
         pump();
-        if (picknife1.Contents() != 1 || closing || shuttingDown) return;
+        if (!m_loader.hasImage() || m_closing || m_shuttingDown) return;
     }
 
-    if (previewOnly) return;
+    if (m_previewOnly) return;
     m_app.updating = true;
     m_queue.header().setCurrentPosition(static_cast<std::int16_t>(m_queue.position() & 0xFFFF));
     m_app.updating = false;
@@ -310,41 +310,41 @@ void WallpaperEngine::renderImage(int index, int screenWidth, int screenHeight) 
 }
 
 void WallpaperEngine::resizeImage(Picbuf& source, Picbuf& work, int width, std::uint8_t stretch, int height) {
-    if (source.Contents() == 0) return;
+    if (!source.hasImage()) return;
     const rendermath::Size size =
-        rendermath::resizedSize(source.FileWidth(), source.FileHeight(), {width, height, stretch});
+        rendermath::resizedSize(source.fileWidth(), source.fileHeight(), {width, height, stretch});
     if (size.width < 1 || size.height < 1) return;
-    work.setAssignMode(0);
-    work.CreateImage(source.ColorDepth(), size.width, size.height, 0);
-    work.setAssignMode(3);
+    work.setAssignMode(Picbuf::AssignMode::Copy);
+    work.createImage(source.colorDepth(), size.width, size.height);
+    work.setAssignMode(Picbuf::AssignMode::ScaleToSize);
     work.setResizeMode(3);
-    work.AssignFrom(false, source, false, 0);
-    if (source.ColorDepth() < 9) work.CopyPalette(source);
-    work.setAssignMode(0);
-    source.setAssignMode(0);
-    source.AssignFrom(false, work, false, 0);
+    work.assignFrom(source);
+    if (source.colorDepth() < 9) work.copyPalette(source);
+    work.setAssignMode(Picbuf::AssignMode::Copy);
+    source.setAssignMode(Picbuf::AssignMode::Copy);
+    source.assignFrom(work);
 }
 
 void WallpaperEngine::reduceToScreenColours(Picbuf& control, int depth) {
-    if (control.ColorDepth() > depth && depth < 15) {
+    if (control.colorDepth() > depth && depth < 15) {
         const int n = rendermath::reductionColours(depth);
         try {
             try {
-                control.ReduceColors(n, n >= 236, true, true);
+                control.reduceColors(n, n >= 236);
             } catch (const PicbufError& e) {
                 if (e.code() != PicbufCode::ReduceRetry) throw;
-                control.ReduceColors(n, true, true, true);
+                control.reduceColors(n, true);
             }
-            if (n == 236) control.CompletePalette();
+            if (n == 236) control.completePalette();
         } catch (const PicbufError&) {
             return; // the picture stays unreduced
         }
     }
-    if (control.Contents() == 1 && control.ColorDepth() < depth) control.RaiseColorDepth(depth);
+    if (control.hasImage() && control.colorDepth() < depth) control.raiseColorDepth(depth);
 }
 
 void WallpaperEngine::makeThumbnail(Picbuf& source, Picbuf& work, const QString& imagePath) {
-    if (m_queue.busy() || source.Contents() == 0) return;
+    if (m_queue.busy() || !source.hasImage()) return;
     m_queue.setBusy(true);
     struct BusyOff {
         Queue& q;
@@ -352,15 +352,15 @@ void WallpaperEngine::makeThumbnail(Picbuf& source, Picbuf& work, const QString&
     } busyOff{m_queue};
 
     QueueEntry& entry = m_queue.entry();
-    entry.setBitsPerPixel(static_cast<std::int8_t>(source.ColorDepth()));
-    const int w = source.FileWidth() ? source.FileWidth() : source.Xresolution();
-    const int h = source.FileHeight() ? source.FileHeight() : source.Yresolution();
+    entry.setBitsPerPixel(static_cast<std::int8_t>(source.colorDepth()));
+    const int w = source.fileWidth() ? source.fileWidth() : source.width();
+    const int h = source.fileHeight() ? source.fileHeight() : source.height();
     const rendermath::Size thumb = rendermath::thumbnailSize(w, h);
-    source.setAssignMode(0);
-    work.CreateImage(source.ColorDepth(), std::max(1, thumb.width), std::max(1, thumb.height), 0);
-    work.setAssignMode(3);
+    source.setAssignMode(Picbuf::AssignMode::Copy);
+    work.createImage(source.colorDepth(), std::max(1, thumb.width), std::max(1, thumb.height));
+    work.setAssignMode(Picbuf::AssignMode::ScaleToSize);
     work.setResizeMode(3);
-    work.AssignFrom(false, source, false, 0);
+    work.assignFrom(source);
 
     const QString tmp = m_app.tempFolder + QStringLiteral("/~tempfil.tmp");
     work.setFileName(nativePath(tmp));
@@ -369,7 +369,7 @@ void WallpaperEngine::makeThumbnail(Picbuf& source, Picbuf& work, const QString&
     qint64 size = 0;
     do {
         work.setWriteCompression(q);
-        work.Store();
+        work.store();
         q -= 5;
         size = QFileInfo(tmp).size();
     } while (size > qint64(qu3::entry::kThumbnailSize) && q >= 5);
@@ -382,7 +382,7 @@ void WallpaperEngine::makeThumbnail(Picbuf& source, Picbuf& work, const QString&
     file.close();
     QFile::remove(tmp);
     entry.setFileDate(fileage::of(imagePath));
-    factsChanged = true;
+    m_factsChanged = true;
 }
 
 bool WallpaperEngine::showStoredThumbnail(Picbuf& control) {
@@ -402,12 +402,12 @@ bool WallpaperEngine::showStoredThumbnail(Picbuf& control) {
     control.setImageFormat(Picbuf::Jpeg);
     bool ok = true;
     try {
-        control.Load();
+        control.load();
     } catch (const PicbufError&) {
         ok = false;
     }
     QFile::remove(tmp);
-    return ok && control.Contents() == 1;
+    return ok && control.hasImage();
 }
 
 // ---------------------------------------------------------------------------------
@@ -428,24 +428,24 @@ bool WallpaperEngine::isWallpaperBitmap(const QString& path) const {
 }
 
 void WallpaperEngine::applyWallpaper() {
-    if (applyInProgress) return;
-    applyInProgress = true;
-    FlagReset inProgress(applyInProgress);
-    if (picknife1.Contents() != 1) {
+    if (m_applyInProgress) return;
+    m_applyInProgress = true;
+    FlagReset inProgress(m_applyInProgress);
+    if (!m_loader.hasImage()) {
         m_app.updating = false;
-        wallpaperBusy = false;
-        picknife1.setPaintSuppressed(false);
-        if (lastOutcome == Outcome::None) lastOutcome = Outcome::RenderFailed;
+        m_wallpaperBusy = false;
+        m_loader.setPaintSuppressed(false);
+        if (m_lastOutcome == Outcome::None) m_lastOutcome = Outcome::RenderFailed;
         return;
     }
-    picknife1.setPaintSuppressed(true);
+    m_loader.setPaintSuppressed(true);
     const QueueHeader& header = m_queue.header();
     const QueueEntry& entry = m_queue.entry();
     const bool folderMode = header.folderQueue() != 0;
     m_tileChoice = folderMode ? header.tiled() : entry.tiled();
 
-    picknife2.setAssignMode(0);
-    picknife2.AssignFrom(false, picknife1, false, 0);
+    m_writer.setAssignMode(Picbuf::AssignMode::Copy);
+    m_writer.assignFrom(m_loader);
 
     QString sound;
     if (folderMode || entry.soundOption() == qu3::DefaultSound)
@@ -455,33 +455,33 @@ void WallpaperEngine::applyWallpaper() {
     if (!sound.isEmpty() && m_services.sound) m_services.sound->play(sound);
 
     pump();
-    if (closing) {
-        picknife1.setPaintSuppressed(false);
-        wallpaperBusy = false;
+    if (m_closing) {
+        m_loader.setPaintSuppressed(false);
+        m_wallpaperBusy = false;
         return;
     }
     writeWallpaperBitmap();
-    wallpaperBusy = false;
-    picknife1.setPaintSuppressed(false);
-    picknife1.ReleaseImage(2);
+    m_wallpaperBusy = false;
+    m_loader.setPaintSuppressed(false);
+    m_loader.release();
 }
 
 void WallpaperEngine::writeWallpaperBitmap() {
-    if (picknife2.Contents() == 0) return;
-    wallpaperBusy = true;
+    if (!m_writer.hasImage()) return;
+    m_wallpaperBusy = true;
     const QString bitmap = bitmapPathForWrite();
-    picknife2.setFileName(nativePath(bitmap));
-    picknife2.setImageFormat(Picbuf::Bmp);
-    picknife2.setWriteCompression(0);
+    m_writer.setFileName(nativePath(bitmap));
+    m_writer.setImageFormat(Picbuf::Bmp);
+    m_writer.setWriteCompression(0);
     try {
-        picknife2.Store();
+        m_writer.store();
     } catch (...) {
-        picknife2.ReleaseImage(2);
-        wallpaperBusy = false;
+        m_writer.release();
+        m_wallpaperBusy = false;
         throw;
     }
-    picknife2.ReleaseImage(2);
-    wallpaperBusy = false;
+    m_writer.release();
+    m_wallpaperBusy = false;
 
     if (!m_services.desktop) {
         reportFailure(QStringLiteral("No desktop to show the wallpaper on."));
@@ -492,15 +492,15 @@ void WallpaperEngine::writeWallpaperBitmap() {
         reportFailure(QStringLiteral("The desktop did not take the wallpaper: ") + error);
         return;
     }
-    lastOutcome = Outcome::Applied;
+    m_lastOutcome = Outcome::Applied;
     m_lastBitmap = bitmap;
     if (m_services.desktop->needsFreshPath()) m_useAlternate = !m_useAlternate;
 }
 
 void WallpaperEngine::clearScreen() {
-    lastOutcome = Outcome::None;
-    lastError.clear();
-    currentImageText = kNone;
+    m_lastOutcome = Outcome::None;
+    m_lastError.clear();
+    m_currentImageText = kNone;
     if (m_services.settings) m_services.settings->write(QStringLiteral("filealias"), kNone);
     QFile::remove(m_app.wallpaperBitmap);
     QFile::remove(alternateBitmapPath());
@@ -510,10 +510,10 @@ void WallpaperEngine::clearScreen() {
     else if (!m_services.desktop)
         reportFailure(QStringLiteral("No desktop to clear."));
     else
-        lastOutcome = Outcome::Applied;
+        m_lastOutcome = Outcome::Applied;
     if (m_services.sound) m_services.sound->play(QString());
     const bool visible = m_services.windowVisible && m_services.windowVisible();
-    if (visible && !shuttingDown && m_services.selectionReset) m_services.selectionReset();
+    if (visible && !m_shuttingDown && m_services.selectionReset) m_services.selectionReset();
     if (m_services.resetCountdown) m_services.resetCountdown();
 }
 
@@ -523,4 +523,42 @@ QString WallpaperEngine::currentSourceImage() {
     if (isWallpaperBitmap(wallpaper) && m_services.settings)
         return m_services.settings->read(QStringLiteral("FileAlias"), wallpaper);
     return wallpaper;
+}
+
+void WallpaperEngine::beginClose() {
+    m_closing = true;
+    m_shuttingDown = true;
+}
+
+PicbufBitmap WallpaperEngine::desktopThumbnail(const PicbufBitmap* screenGrab) {
+    PicbufBitmap result;
+    try {
+        if (screenGrab) {
+            m_loader.loadBitmap(*screenGrab);
+        } else {
+            // Where the screen cannot be read back, the wallpaper image itself stands in for it.
+            const QString current = currentSourceImage();
+            if (QFileInfo(current).isFile()) {
+                m_loader.setFileName(current.toStdString());
+                m_loader.setImageFormat(Picbuf::AnyFormat);
+                m_loader.setLoadSizeHint(152, 114);
+                m_loader.load();
+                m_loader.setLoadSizeHint(0, 0);
+            }
+        }
+        if (m_loader.hasImage()) {
+            m_work.createImage(24, 152, 114);
+            m_work.setAssignMode(Picbuf::AssignMode::ScaleToSize);
+            m_work.setResizeMode(3);
+            m_work.assignFrom(m_loader);
+            result = m_work.makeBitmap();
+        }
+    } catch (const std::exception&) {
+        result = PicbufBitmap();
+    }
+    m_loader.setLoadSizeHint(0, 0);
+    m_work.setAssignMode(Picbuf::AssignMode::Copy);
+    m_loader.release();
+    m_work.release();
+    return result;
 }

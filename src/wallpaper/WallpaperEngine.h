@@ -2,6 +2,7 @@
 #pragma once
 
 #include "imaging/Picbuf.h"
+#include "wallpaper/RandomGenerator.h"
 #include "wallpaper/RenderMath.h"
 
 #include <QSize>
@@ -83,25 +84,34 @@ public:
     QString bitmapPathForWrite() const;
     bool isWallpaperBitmap(const QString& path) const;
 
-    Picbuf picknife0; // work surface
-    Picbuf picknife1; // loads
-    Picbuf picknife2; // writes the wallpaper bitmap
+    // The image the last render produced (what a change puts on the desktop).
+    Picbuf& renderedPicture() { return m_loader; }
+    // A 152 x 114 picture of the desktop: of the screen grab given, else of the image the
+    // desktop shows. Empty when neither can be had.
+    PicbufBitmap desktopThumbnail(const PicbufBitmap* screenGrab);
 
-    bool changeInProgress = false;
-    bool applyInProgress = false;
-    bool wallpaperBusy = false;
-    bool closing = false;
-    bool shuttingDown = false;
-    bool factsChanged = false;
-    bool showFileErrors = false;
+    // True from the start of a change until it has finished or failed.
+    bool isChanging() const { return m_changeInProgress; }
+    // A change, an apply or a bitmap write is under way.
+    bool isBusy() const { return m_changeInProgress || m_applyInProgress || m_wallpaperBusy; }
+    // Facts read during the last render that were not yet written to the queue.
+    bool hasUnsavedFacts() const { return m_factsChanged; }
+    // The window is closing: a render under way stops, and nothing new starts.
+    void beginClose();
+    bool isShuttingDown() const { return m_shuttingDown; }
+    bool showFileErrors() const { return m_showFileErrors; }
+    void setShowFileErrors(bool on) { m_showFileErrors = on; }
+    void setGamma(float gamma) { m_gamma = gamma; }
     // Renders without recording anything: no current image, no facts written back,
     // no position saved (a render to a file of the user's choosing).
-    bool previewOnly = false;
-    float gamma = 1.0f;
-    QString currentImageText = QStringLiteral("(None)");
+    void setPreviewOnly(bool on) { m_previewOnly = on; }
+    // The image text the window shows: set by each change and clear.
+    const QString& currentImageText() const { return m_currentImageText; }
+    void setCurrentImageText(const QString& text) { m_currentImageText = text; }
     // What the last change or clear did, and the message when it failed.
-    Outcome lastOutcome = Outcome::None;
-    QString lastError;
+    Outcome lastOutcome() const { return m_lastOutcome; }
+    const QString& lastError() const { return m_lastError; }
+    void resetOutcome() { m_lastOutcome = Outcome::None; }
 
 private:
     int screenDepth() const;
@@ -115,7 +125,25 @@ private:
     FolderQueue& m_folder;
     EngineServices m_services;
     QueueRows* m_rows = nullptr;
+    RandomGenerator m_random;
     std::uint8_t m_tileChoice = 0;
     bool m_useAlternate = false;
     QString m_lastBitmap;
+
+    Picbuf m_work;   // work surface
+    Picbuf m_loader; // loads and holds the rendered image
+    Picbuf m_writer; // writes the wallpaper bitmap
+
+    bool m_changeInProgress = false;
+    bool m_applyInProgress = false;
+    bool m_wallpaperBusy = false;
+    bool m_closing = false;
+    bool m_shuttingDown = false;
+    bool m_factsChanged = false;
+    bool m_showFileErrors = false;
+    bool m_previewOnly = false;
+    float m_gamma = 1.0f;
+    QString m_currentImageText = QStringLiteral("(None)");
+    Outcome m_lastOutcome = Outcome::None;
+    QString m_lastError;
 };

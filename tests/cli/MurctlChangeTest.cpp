@@ -10,7 +10,7 @@
 #include <QThread>
 #include <QUuid>
 
-#include "app/SingleInstance.h"
+#include "startup/SingleInstance.h"
 
 #include <Magick++.h>
 #include <gtest/gtest.h>

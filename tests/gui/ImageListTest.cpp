@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/ImageList.h"
+#include "gui/ImageList.h"
 #include "GuiTestApp.h"
 
 #include <gtest/gtest.h>

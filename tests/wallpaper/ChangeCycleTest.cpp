@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Choosing the next image: sequential and random order, the selected row, missing files.
 #include "EngineFixture.h"
-#include "wallpaper/QueueRows.h"
+#include "queue/QueueRows.h"
 
 #include <QFile>
 
@@ -16,7 +16,7 @@ TEST_F(ChangeCycle, SequentialCyclesThroughTheRowsAndSavesThePosition) {
     std::vector<int> shown;
     for (int i = 0; i < 4; ++i) {
         engine->changeWallpaper();
-        ASSERT_EQ(engine->lastOutcome, WallpaperEngine::Outcome::Applied) << engine->lastError.toStdString();
+        ASSERT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Applied) << engine->lastError().toStdString();
         shown.push_back(shownImage());
     }
     EXPECT_EQ(shown, (std::vector<int>{1, 2, 3, 1}));
@@ -75,7 +75,7 @@ TEST_F(ChangeCycle, MissingFilesAreSkippedForwardSilently) {
     QFile::remove(dir + "/img4.png");
     QFile::remove(dir + "/img5.png");
     queue->setPosition(3);
-    engine->showFileErrors = true;
+    engine->setShowFileErrors(true);
     engine->changeWallpaper();
     EXPECT_EQ(shownImage(), 6);
     EXPECT_EQ(queue->position(), 6);
@@ -89,18 +89,18 @@ TEST_F(ChangeCycle, AllFilesMissingShowsNothingAndSaysNothing) {
     engine->changeWallpaper();
     EXPECT_TRUE(desktop.calls.empty());
     EXPECT_TRUE(prompter.messages.isEmpty());
-    EXPECT_EQ(engine->lastOutcome, WallpaperEngine::Outcome::NothingToShow);
-    EXPECT_FALSE(engine->changeInProgress);
+    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::NothingToShow);
+    EXPECT_FALSE(engine->isChanging());
     // The next change still runs once an image is back.
     makeImage("img2.png");
     engine->changeWallpaper();
-    EXPECT_EQ(engine->lastOutcome, WallpaperEngine::Outcome::Applied);
+    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Applied);
 }
 
 TEST_F(ChangeCycle, EmptyQueueDoesNothing) {
     engine->changeWallpaper();
     EXPECT_TRUE(desktop.calls.empty());
-    EXPECT_EQ(engine->lastOutcome, WallpaperEngine::Outcome::NothingToShow);
+    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::NothingToShow);
 }
 
 TEST_F(ChangeCycle, ASecondChangeWhileOneRunsIsIgnored) {
@@ -121,15 +121,15 @@ TEST_F(ChangeCycle, UnreadableImageIsReportedOnlyWhenAskedAndTheCycleGoesOn) {
     engine->changeWallpaper();
     EXPECT_TRUE(desktop.calls.empty());
     EXPECT_TRUE(prompter.messages.isEmpty());
-    EXPECT_EQ(engine->lastOutcome, WallpaperEngine::Outcome::RenderFailed);
+    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::RenderFailed);
     engine->changeWallpaper();
     EXPECT_EQ(shownImage(), 2);
 
-    engine->showFileErrors = true;
+    engine->setShowFileErrors(true);
     engine->changeWallpaper(); // back to the broken one
     ASSERT_EQ(prompter.messages.size(), 1);
     EXPECT_TRUE(prompter.messages[0].startsWith("Unable to display file " + dir + "/img1.png "));
-    EXPECT_FALSE(engine->changeInProgress || engine->applyInProgress || engine->wallpaperBusy);
+    EXPECT_FALSE(engine->isBusy());
 }
 
 TEST_F(ChangeCycle, DesktopFailureIsToldOnceAndTheNextChangeRuns) {
@@ -138,10 +138,10 @@ TEST_F(ChangeCycle, DesktopFailureIsToldOnceAndTheNextChangeRuns) {
     engine->changeWallpaper();
     ASSERT_EQ(prompter.messages.size(), 1);
     EXPECT_TRUE(prompter.messages[0].contains("the desktop is locked"));
-    EXPECT_EQ(engine->lastOutcome, WallpaperEngine::Outcome::Failed);
-    EXPECT_FALSE(engine->changeInProgress || engine->applyInProgress || engine->wallpaperBusy);
+    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Failed);
+    EXPECT_FALSE(engine->isBusy());
     engine->changeWallpaper();
-    EXPECT_EQ(engine->lastOutcome, WallpaperEngine::Outcome::Applied);
+    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Applied);
     EXPECT_EQ(prompter.messages.size(), 1);
 }
 
@@ -153,11 +153,11 @@ TEST_F(ChangeCycle, UnwritableBitmapIsToldOnceAndTheNextChangeRuns) {
     ASSERT_EQ(prompter.messages.size(), 1);
     EXPECT_TRUE(prompter.messages[0].startsWith("A file write error occurred."));
     EXPECT_TRUE(desktop.calls.empty());
-    EXPECT_FALSE(engine->changeInProgress || engine->applyInProgress || engine->wallpaperBusy);
-    EXPECT_EQ(engine->picknife1.Contents(), 0);
+    EXPECT_FALSE(engine->isBusy());
+    EXPECT_FALSE(engine->renderedPicture().hasImage());
     QDir().rmdir(app.wallpaperBitmap);
     engine->changeWallpaper();
-    EXPECT_EQ(engine->lastOutcome, WallpaperEngine::Outcome::Applied);
+    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Applied);
 }
 
 TEST_F(ChangeCycle, FolderQueueWalksTheFolderAndWritesNoRecord) {
@@ -172,13 +172,13 @@ TEST_F(ChangeCycle, FolderQueueWalksTheFolderAndWritesNoRecord) {
     ASSERT_TRUE(queue->writeHeader());
     const qint64 sizeBefore = QFileInfo(queue->currentFile()).size();
     engine->changeWallpaper();
-    EXPECT_EQ(engine->currentImageText, pics + "/a.png");
+    EXPECT_EQ(engine->currentImageText(), pics + "/a.png");
     ASSERT_EQ(desktop.calls.size(), 1u);
     EXPECT_TRUE(desktop.calls[0].tiled); // the header's tiled flag
     engine->changeWallpaper();
-    EXPECT_EQ(engine->currentImageText, pics + "/b.PNG");
+    EXPECT_EQ(engine->currentImageText(), pics + "/b.PNG");
     EXPECT_EQ(QFileInfo(queue->currentFile()).size(), sizeBefore); // no record written
-    EXPECT_FALSE(engine->factsChanged);
+    EXPECT_FALSE(engine->hasUnsavedFacts());
 }
 
 TEST_F(ChangeCycle, FolderQueueWithMissingFolderDoesNothing) {
@@ -186,7 +186,7 @@ TEST_F(ChangeCycle, FolderQueueWithMissingFolderDoesNothing) {
     queue->workingImageFolder = dir + "/gone/";
     engine->changeWallpaper();
     EXPECT_TRUE(desktop.calls.empty());
-    EXPECT_EQ(engine->lastOutcome, WallpaperEngine::Outcome::NothingToShow);
+    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::NothingToShow);
 }
 
 TEST_F(ChangeCycle, RandomOrderWorksForFoldersLargerThanAQueue) {

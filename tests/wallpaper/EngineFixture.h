@@ -3,12 +3,12 @@
 
 #include "ScriptedPrompter.h"
 #include "TestSupport.h"
-#include "app/AppContext.h"
-#include "app/SettingsStore.h"
 #include "imaging/Picbuf.h"
 #include "platform/fake/FakeDesktopBackend.h"
 #include "queue/FolderQueue.h"
 #include "queue/Queue.h"
+#include "settings/AppContext.h"
+#include "settings/SettingsStore.h"
 #include "wallpaper/SoundOutput.h"
 #include "wallpaper/WallpaperEngine.h"
 
@@ -36,7 +36,7 @@ protected:
         app.programFolder = dir + "/";
         app.tempFolder = dir + "/tmp";
         app.wallpaperBitmap = app.tempFolder + "/muralo32.bmp";
-        app.rng = RandomGenerator(12345);
+        app.randomSeed = 12345;
         settings = std::make_unique<SettingsStore>(dir + "/Muralo32.ini");
         queue = std::make_unique<Queue>(Queue::Environment{app.programFolder, 1024, 768});
         ASSERT_TRUE(queue->load(dir + "/q.qu3").ok());
@@ -69,7 +69,7 @@ protected:
     }
     // The number in the name of the image the desktop was last given.
     int shownImage() const {
-        const QString name = QFileInfo(engine->currentImageText).completeBaseName();
+        const QString name = QFileInfo(engine->currentImageText()).completeBaseName();
         return name.startsWith("img") ? name.mid(3).toInt() : -1;
     }
     QByteArray bitmapBytes() const { return mtest::readFile(desktop.calls.back().path); }

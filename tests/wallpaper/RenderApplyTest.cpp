@@ -44,7 +44,7 @@ TEST_P(RenderSizes, BitmapHasTheRenderedSize) {
     queue->writeEntry(1);
     screen = QSize(c.screenW, c.screenH);
     engine->changeWallpaper();
-    ASSERT_EQ(engine->lastOutcome, WallpaperEngine::Outcome::Applied) << engine->lastError.toStdString();
+    ASSERT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Applied) << engine->lastError().toStdString();
     const BmpInfo info = bmpInfo(bitmapBytes());
     EXPECT_EQ(info.width, c.bitmapW);
     EXPECT_EQ(info.height, c.bitmapH);
@@ -69,7 +69,7 @@ TEST_F(RenderApply, LargeJpegIsDecodedSmallButKeepsItsFileSizeInTheFacts) {
     img.write(QFile::encodeName(path).toStdString());
     ASSERT_EQ(queue->addOneFile(path), Queue::AddResult::Added);
     engine->changeWallpaper();
-    ASSERT_EQ(engine->lastOutcome, WallpaperEngine::Outcome::Applied);
+    ASSERT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Applied);
     const BmpInfo info = bmpInfo(bitmapBytes());
     EXPECT_EQ(info.width, 1024);
     EXPECT_EQ(info.height, 683);
@@ -89,12 +89,12 @@ TEST_F(RenderApply, FirstRenderStoresFactsAndThumbnailOnce) {
     EXPECT_EQ(stored.fileDate(), fileage::of(dir + "/img1.png"));
     EXPECT_EQ(std::uint8_t(stored.thumbnail()[0]), 0xFF); // a JPEG
     EXPECT_EQ(std::uint8_t(stored.thumbnail()[1]), 0xD8);
-    EXPECT_FALSE(engine->factsChanged);
+    EXPECT_FALSE(engine->hasUnsavedFacts());
     // The stored thumbnail is a picture of the thumbnail size.
     Picbuf shown;
     ASSERT_TRUE(engine->showStoredThumbnail(shown));
-    EXPECT_EQ(shown.Xresolution(), 152);
-    EXPECT_EQ(shown.Yresolution(), 114);
+    EXPECT_EQ(shown.width(), 152);
+    EXPECT_EQ(shown.height(), 114);
     EXPECT_FALSE(QFile::exists(app.tempFolder + "/~tempfil.tmp"));
 }
 
@@ -118,7 +118,7 @@ TEST_F(RenderApply, EightBitScreenGetsAPaletteBitmap) {
     addImages(1, 200, 150);
     depth = 8;
     engine->changeWallpaper();
-    ASSERT_EQ(engine->lastOutcome, WallpaperEngine::Outcome::Applied);
+    ASSERT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Applied);
     const QByteArray bmp = bitmapBytes();
     EXPECT_EQ(bmpInfo(bmp).bits, 8);
     EXPECT_EQ(bmpInfo(bmp).compression, 0);
@@ -141,7 +141,7 @@ TEST_P(GammaRender, MidGrey) {
     queue->entry().setResizeMode(2);
     queue->writeEntry(1);
     queue->header().setGammaOn(on ? 1 : 0);
-    engine->gamma = g;
+    engine->setGamma(g);
     engine->changeWallpaper();
     const QByteArray bmp = bitmapBytes();
     const int offset = le32(bmp, 10);
@@ -211,7 +211,7 @@ TEST_F(RenderApply, ClearScreenRemovesWallpaperBitmapAndSound) {
     engine->changeWallpaper();
     ASSERT_TRUE(QFile::exists(app.wallpaperBitmap));
     engine->clearScreen();
-    EXPECT_EQ(engine->currentImageText, "(None)");
+    EXPECT_EQ(engine->currentImageText(), "(None)");
     EXPECT_EQ(settings->read("FileAlias", ""), "(None)");
     EXPECT_FALSE(QFile::exists(app.wallpaperBitmap));
     ASSERT_EQ(desktop.calls.back().kind, FakeDesktopBackend::Call::Kind::Clear);

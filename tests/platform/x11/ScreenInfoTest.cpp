@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/ScreenInfo.h"
+#include "platform/x11/ScreenInfo.h"
 
 // gtest and Qt before Xlib, whose macros (None, Bool, Status) clash with them.
 #include <gtest/gtest.h>

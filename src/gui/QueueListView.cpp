@@ -1,0 +1,535 @@
+// SPDX-License-Identifier: MIT
+#include "gui/QueueListView.h"
+
+#include "queue/PathSplit.h"
+#include "queue/Queue.h"
+#include "queue/QueueFile.h"
+#include "queue/QueueRowMoves.h"
+#include "settings/AppContext.h"
+#include "wallpaper/RenderMath.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QIcon>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr int kEntryColumn = 1;
+constexpr int kStateRole = Qt::UserRole + 1;
+
+// Handlers that look at the updating flag leave programmatic changes alone; the previous
+// value comes back so a caller's own updating section is not cut short.
+class Updating {
+public:
+    explicit Updating(AppContext& app) : m_app(app), m_was(app.updating) { m_app.updating = true; }
+    ~Updating() { m_app.updating = m_was; }
+    Updating(const Updating&) = delete;
+    Updating& operator=(const Updating&) = delete;
+
+private:
+    AppContext& m_app;
+    bool m_was;
+};
+
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// Hides the list while many rows change and shows it again on every way out, unless it
+// was hidden before.
+class HiddenWhileBuilding {
+public:
+    explicit HiddenWhileBuilding(QWidget& w) : m_w(w), m_wasHidden(w.isHidden()) { m_w.setVisible(false); }
+    ~HiddenWhileBuilding() {
+        if (!m_wasHidden) m_w.setVisible(true);
+    }
+    HiddenWhileBuilding(const HiddenWhileBuilding&) = delete;
+    HiddenWhileBuilding& operator=(const HiddenWhileBuilding&) = delete;
+
+private:
+    QWidget& m_w;
+    bool m_wasHidden;
+};
+
+} // namespace
+
+QueueListView::QueueListView(Queue& queue, AppContext& app, QWidget* parent)
+    : QTreeWidget(parent), m_queue(queue), m_app(app) {
+    setObjectName(QStringLiteral("lstqueue"));
+    setColumnCount(2);
+    setHeaderLabels({QStringLiteral("Image"), QString()});
+    hideColumn(kEntryColumn);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSortingEnabled(false);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::Interactive);
+
+    // The selection stays as visible when the list loses the focus.
+    QPalette pal = palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        pal.setColor(QPalette::Inactive, role, pal.color(QPalette::Active, role));
+    setPalette(pal);
+
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected, const QItemSelection&) { onSelectionChanged(selected); });
+
+    m_timer3.setObjectName(QStringLiteral("Timer3"));
+    m_timer3.setSingleShot(false);
+    m_timer3.setTimerType(Qt::PreciseTimer);
+    m_timer3.setInterval(1);
+    connect(&m_timer3, &QTimer::timeout, this, [this] { onTimer3(); });
+
+    m_popup = new QMenu(this);
+    m_popup->setObjectName(QStringLiteral("QuePopUp"));
+    QAction* now = m_popup->addAction(QStringLiteral("Wallpaper Now"));
+    m_popupEdit = m_popup->addAction(QStringLiteral("Edit"));
+    m_popupEdit->setObjectName(QStringLiteral("mnupopedit"));
+    QAction* none = m_popup->addAction(QStringLiteral("Select None"));
+    QAction* all = m_popup->addAction(QStringLiteral("Select All"));
+    QAction* del = m_popup->addAction(QStringLiteral("Delete"));
+    del->setObjectName(QStringLiteral("mnupopdelete"));
+    connect(now, &QAction::triggered, this, [this] { requestWallpaperNow(); });
+    connect(m_popupEdit, &QAction::triggered, this, [this] { Q_EMIT editRequested(); });
+    connect(none, &QAction::triggered, this, [this] { deselectAll(); });
+    connect(all, &QAction::triggered, this, [this] { selectAllRows(); });
+    connect(del, &QAction::triggered, this, [this] { Q_EMIT deleteRequested(); });
+}
+
+void QueueListView::setStateIcons(const QList<QIcon>& icons) {
+    m_stateIcons = icons;
+    for (int row = 0; row < topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = topLevelItem(row);
+        const QVariant state = item->data(0, kStateRole);
+        if (state.isValid()) item->setIcon(0, stateIcon(state.toInt()));
+    }
+}
+
+QIcon QueueListView::stateIcon(int state) const {
+    return state >= 0 && state < m_stateIcons.size() ? m_stateIcons[state] : QIcon();
+}
+
+QString QueueListView::captionOf(const QueueEntry& entry) const {
+    const QString path = entry.trimmedPath();
+    return m_fileNameOnly ? splitPath(path).fileName : path;
+}
+
+QTreeWidgetItem* QueueListView::makeRow(int entryNumber, const QueueEntry& entry) {
+    auto* item = new QTreeWidgetItem;
+    item->setText(0, captionOf(entry));
+    item->setText(kEntryColumn, QString::number(entryNumber));
+    const int state = rendermath::displayState(entry, m_queue.header(), false);
+    item->setData(0, kStateRole, state);
+    item->setIcon(0, stateIcon(state));
+    return item;
+}
+
+bool QueueListView::addRowsFromFile(bool widen) {
+    const int count = m_queue.entryCount();
+    if (count <= 0) return true;
+    // One open for all records: opening the file per record made large queues slow.
+    queuefile::RecordReader reader(m_queue.currentFile());
+    if (!reader.isOpen()) return false;
+
+    QList<QTreeWidgetItem*> items;
+    items.reserve(count);
+    const QFontMetrics metrics = fontMetrics();
+    bool complete = true;
+    for (int p = 1; p <= count && m_filling; ++p) {
+        if (!reader.read(m_queue.recordOfEntry(p), m_queue.entry())) {
+            complete = false;
+            break;
+        }
+        QTreeWidgetItem* item = makeRow(p, m_queue.entry());
+        if (widen) m_widestCaption = std::max(m_widestCaption, metrics.horizontalAdvance(item->text(0)));
+        items.append(item);
+    }
+    addTopLevelItems(items);
+    return complete;
+}
+
+void QueueListView::fill() {
+    if (m_filling || m_filled) return;
+    m_filling = true;
+    stopMoveRepeat();
+    Q_EMIT fillStarted();
+    {
+        HiddenWhileBuilding hidden(*this);
+        WaitCursor cursor;
+        clear();
+        setSortingEnabled(false);
+        m_widestCaption = 0;
+        m_queue.currentRow = -1;
+        // A record that cannot be read ends the fill with the rows read so far; the list
+        // and the window's items still come back, so the queue can be repaired or replaced.
+        m_fillComplete = addRowsFromFile(true);
+
+        const bool folder = m_queue.isFolderQueue();
+        if (folder) m_queue.workingSorted = false;
+        if (m_queue.workingSorted) sortRows();
+        refreshStatusLine();
+
+        if (folder) {
+            clear();
+            const QFontMetrics metrics = fontMetrics();
+            for (const QString& text :
+                 {QStringLiteral("Queue is derived from folder"), m_queue.header().imageFolder()}) {
+                auto* item = new QTreeWidgetItem(this);
+                item->setText(0, text);
+                item->setIcon(0, stateIcon(0));
+                m_widestCaption = std::max(m_widestCaption, metrics.horizontalAdvance(text));
+            }
+            setSelectionMode(QAbstractItemView::NoSelection);
+        } else {
+            setSelectionMode(QAbstractItemView::ExtendedSelection);
+        }
+        applyColumnWidth();
+    }
+    m_filled = true;
+    m_filling = false;
+    Q_EMIT fillFinished();
+}
+
+void QueueListView::addEntryRow(int entryNumber) {
+    if (!m_filled || m_queue.isFolderQueue()) return;
+    QTreeWidgetItem* item = makeRow(entryNumber, m_queue.entry());
+    addTopLevelItem(item);
+    m_widestCaption = std::max(m_widestCaption, fontMetrics().horizontalAdvance(item->text(0)));
+    applyColumnWidth();
+}
+
+void QueueListView::removeEntryRow(int row) {
+    if (row < 0 || row >= topLevelItemCount() || m_queue.isFolderQueue()) return;
+    Updating updating(m_app);
+    const int removed = entryOfRow(row);
+    delete takeTopLevelItem(row);
+    for (int r = 0; r < topLevelItemCount(); ++r) {
+        QTreeWidgetItem* item = topLevelItem(r);
+        const int entry = item->text(kEntryColumn).toInt();
+        if (entry > removed) item->setText(kEntryColumn, QString::number(entry - 1));
+    }
+    if (m_queue.currentRow == row)
+        m_queue.currentRow = -1;
+    else if (m_queue.currentRow > row)
+        --m_queue.currentRow;
+}
+
+int QueueListView::columnWidthNeeded() const {
+    // The icon and the cell margins come on top of the text, or long captions get elided.
+    const int decoration =
+        iconSize().width() + 4 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
+    return std::max(viewport()->width(), m_widestCaption + decoration);
+}
+
+void QueueListView::applyColumnWidth() {
+    header()->resizeSection(0, columnWidthNeeded());
+}
+
+void QueueListView::resizeEvent(QResizeEvent* event) {
+    QTreeWidget::resizeEvent(event);
+    applyColumnWidth();
+}
+
+void QueueListView::refreshStatusLine() {
+    const int count = m_queue.isFolderQueue() ? m_folderFileCount : m_queue.entryCount();
+    Q_EMIT statusLineChanged(queueStatusLine(splitPath(m_queue.currentFile()).name, count));
+}
+
+void QueueListView::setFolderFileCount(int count) {
+    m_folderFileCount = count;
+    if (m_queue.isFolderQueue()) refreshStatusLine();
+}
+
+void QueueListView::sortRows() {
+    if (m_queue.isFolderQueue()) return;
+    Updating updating(m_app);
+    QTreeWidgetItem* current = m_queue.currentRow >= 0 && m_queue.currentRow < topLevelItemCount()
+                                   ? topLevelItem(m_queue.currentRow)
+                                   : nullptr;
+    QList<QTreeWidgetItem*> items = invisibleRootItem()->takeChildren();
+    // The locale's word sort, which tells upper from lower case; equal captions keep
+    // their order so the sort is the same every time.
+    std::stable_sort(items.begin(), items.end(), [](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+        return QString::localeAwareCompare(a->text(0), b->text(0)) < 0;
+    });
+    addTopLevelItems(items);
+    if (current) m_queue.currentRow = indexOfTopLevelItem(current);
+}
+
+void QueueListView::sortByName() {
+    if (m_queue.isFolderQueue()) return;
+    m_queue.workingSorted = true;
+    m_queue.header().setSorted(1);
+    m_queue.writeHeader();
+    sortRows();
+    deselectAll();
+}
+
+void QueueListView::unsorted() {
+    if (m_queue.isFolderQueue()) return;
+    m_queue.workingSorted = false;
+    m_queue.header().setSorted(0);
+    m_queue.writeHeader();
+
+    m_filling = true;
+    Q_EMIT fillStarted();
+    {
+        HiddenWhileBuilding hidden(*this);
+        WaitCursor cursor;
+        Updating updating(m_app);
+        clear();
+        setSortingEnabled(false);
+        m_queue.currentRow = -1;
+        m_fillComplete = addRowsFromFile(false);
+    }
+    m_filled = true;
+    m_filling = false;
+    Q_EMIT fillFinished();
+    deselectAll();
+}
+
+void QueueListView::deselectAll() {
+    Updating updating(m_app);
+    clearSelection();
+    Q_EMIT selectionStateChanged(0, m_queue.workingSorted);
+}
+
+void QueueListView::selectAllRows() {
+    if (m_queue.isFolderQueue()) return;
+    selectAll();
+}
+
+int QueueListView::selectedCount() const {
+    return static_cast<int>(selectionModel()->selectedRows().size());
+}
+
+QList<int> QueueListView::selectedRows() const {
+    QList<int> rows;
+    const QModelIndexList indexes = selectionModel()->selectedRows();
+    rows.reserve(indexes.size());
+    for (const QModelIndex& index : indexes)
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void QueueListView::setRowState(int row, int state) {
+    QTreeWidgetItem* item = topLevelItem(row);
+    if (!item) return;
+    item->setData(0, kStateRole, state);
+    item->setIcon(0, stateIcon(state));
+}
+
+int QueueListView::rowState(int row) const {
+    const QTreeWidgetItem* item = topLevelItem(row);
+    if (!item) return -1;
+    const QVariant state = item->data(0, kStateRole);
+    return state.isValid() ? state.toInt() : -1;
+}
+
+int QueueListView::rowCount() const {
+    return m_queue.isFolderQueue() ? 0 : topLevelItemCount();
+}
+
+int QueueListView::entryOfRow(int row) const {
+    if (m_queue.isFolderQueue()) return 0;
+    const QTreeWidgetItem* item = topLevelItem(row);
+    return item ? item->text(kEntryColumn).toInt() : 0;
+}
+
+int QueueListView::firstSelectedRow() const {
+    if (m_queue.isFolderQueue()) return -1;
+    int first = -1;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        if (range.isValid() && (first < 0 || range.top() < first)) first = range.top();
+    return first;
+}
+
+void QueueListView::onSelectionChanged(const QItemSelection& selected) {
+    if (m_app.updating || m_filling) return;
+    if (m_queue.isFolderQueue() || m_queue.entryCount() < 1) return;
+    Updating updating(m_app);
+
+    // The row the user just chose: the current row when it is selected, else the last
+    // newly selected row, else the first row still selected.
+    int row = -1;
+    if (QTreeWidgetItem* current = currentItem(); current && current->isSelected())
+        row = indexOfTopLevelItem(current);
+    else if (!selected.isEmpty())
+        row = selected.last().bottom();
+    else
+        row = firstSelectedRow();
+
+    if (row >= 0) {
+        const int record = m_queue.recordOfEntry(entryOfRow(row));
+        m_queue.currentRecord = record;
+        m_queue.currentRow = row;
+        for (int attempt = 0; attempt < Queue::kAttempts; ++attempt)
+            if (m_queue.readEntry(record)) break;
+    }
+    Q_EMIT selectionStateChanged(selectedCount(), m_queue.workingSorted);
+}
+
+void QueueListView::moveSelected(int direction) {
+    // Moving rows of a sorted view would change the queue's order behind rows the next
+    // sort puts back; the window only offers the move while unsorted.
+    if (m_filling || m_queue.isFolderQueue() || m_queue.workingSorted) return;
+    Updating updating(m_app);
+
+    const int n = topLevelItemCount();
+    std::vector<QueueRowMoves::Row> rows(static_cast<std::size_t>(n));
+    for (int r = 0; r < n; ++r)
+        rows[static_cast<std::size_t>(r)] = {entryOfRow(r), false};
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        for (int r = range.top(); r <= range.bottom(); ++r)
+            rows[static_cast<std::size_t>(r)].selected = true;
+
+    QueueRowMoves::move(
+        rows, direction,
+        [&](int upper, int lower) {
+            QTreeWidgetItem* a = topLevelItem(upper);
+            QTreeWidgetItem* b = topLevelItem(lower);
+            // Captions and icons trade places; the entry numbers stay with their rows.
+            const QString text = a->text(0);
+            const QVariant state = a->data(0, kStateRole);
+            const QIcon icon = a->icon(0);
+            a->setText(0, b->text(0));
+            a->setData(0, kStateRole, b->data(0, kStateRole));
+            a->setIcon(0, b->icon(0));
+            b->setText(0, text);
+            b->setData(0, kStateRole, state);
+            b->setIcon(0, icon);
+            QueueRowMoves::swapRecords(m_queue.header(), rows[static_cast<std::size_t>(upper)].entry,
+                                       rows[static_cast<std::size_t>(lower)].entry);
+            if (m_queue.currentRow == upper)
+                m_queue.currentRow = lower;
+            else if (m_queue.currentRow == lower)
+                m_queue.currentRow = upper;
+        },
+        [&](int row) { scrollToItem(topLevelItem(row), QAbstractItemView::EnsureVisible); });
+
+    QItemSelection selection;
+    int firstSelected = -1;
+    for (int r = 0; r < n; ++r) {
+        if (!rows[static_cast<std::size_t>(r)].selected) continue;
+        if (firstSelected < 0) firstSelected = r;
+        int end = r;
+        while (end + 1 < n && rows[static_cast<std::size_t>(end + 1)].selected)
+            ++end;
+        selection.select(model()->index(r, 0), model()->index(end, 0));
+        r = end;
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (firstSelected >= 0)
+        selectionModel()->setCurrentIndex(model()->index(firstSelected, 0), QItemSelectionModel::NoUpdate);
+
+    m_queue.writeHeader();
+    if (m_moveDirection != -1) m_timer3.start();
+}
+
+void QueueListView::startMoveRepeat(int direction) {
+    m_moveDirection = direction;
+    m_timer3.setInterval(1);
+    m_timer3.start();
+}
+
+void QueueListView::stopMoveRepeat() {
+    m_moveDirection = -1;
+    m_timer3.stop();
+}
+
+void QueueListView::onTimer3() {
+    // Once at once, again after half a second, then twenty times a second.
+    m_timer3.stop();
+    moveSelected(m_moveDirection);
+    if (m_timer3.interval() == 1)
+        m_timer3.setInterval(500);
+    else if (m_timer3.interval() == 500)
+        m_timer3.setInterval(50);
+}
+
+void QueueListView::requestPanelFollowUp() {
+    if (m_app.updating || m_queue.busy()) return;
+    if (m_queue.entryCount() == 0 && !m_queue.isFolderQueue()) return;
+    Q_EMIT panelFollowUp();
+}
+
+void QueueListView::requestWallpaperNow() {
+    if (m_queue.isFolderQueue() || firstSelectedRow() < 0) return;
+    Q_EMIT wallpaperNowRequested();
+}
+
+void QueueListView::keyPressEvent(QKeyEvent* event) {
+    if (m_queue.isFolderQueue()) {
+        event->accept();
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        requestWallpaperNow();
+        event->accept();
+        return;
+    case Qt::Key_Space:
+        requestPanelFollowUp();
+        event->accept();
+        return;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        // The list then moves the selection itself, to one row.
+        deselectAll();
+        break;
+    default:
+        break;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+void QueueListView::keyReleaseEvent(QKeyEvent* event) {
+    if (!m_queue.isFolderQueue() && event->key() == Qt::Key_Delete && !event->isAutoRepeat()) Q_EMIT deleteRequested();
+    QTreeWidget::keyReleaseEvent(event);
+    requestPanelFollowUp();
+}
+
+void QueueListView::mousePressEvent(QMouseEvent* event) {
+    Q_EMIT pressed();
+    QTreeWidget::mousePressEvent(event);
+}
+
+void QueueListView::mouseReleaseEvent(QMouseEvent* event) {
+    QTreeWidget::mouseReleaseEvent(event);
+    requestPanelFollowUp();
+}
+
+void QueueListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (m_queue.isFolderQueue()) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton) requestWallpaperNow();
+}
+
+void QueueListView::contextMenuEvent(QContextMenuEvent* event) {
+    event->accept();
+    if (m_queue.isFolderQueue()) return;
+    m_popup->popup(event->globalPos());
+}

@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "queue/QueueRows.h"
+
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <functional>
+
+class Queue;
+struct AppContext;
+class QAction;
+class QIcon;
+class QItemSelection;
+class QMenu;
+class QueueEntry;
+
+// lstqueue: one row per entry of the open queue, in the order the change cycle walks.
+// Row caption: the entry's path (or file name), icon: its display state, first
+// sub-item (hidden column 1): its entry number.
+class QueueListView : public QTreeWidget, public QueueRows {
+    Q_OBJECT
+public:
+    QueueListView(Queue& queue, AppContext& app, QWidget* parent = nullptr);
+
+    // The six display-state icons (index = display state 0..5).
+    void setStateIcons(const QList<QIcon>& icons);
+    // Captions show file names only (TruncateFileName) or full paths.
+    void setFileNameOnly(bool on) { m_fileNameOnly = on; }
+    bool fileNameOnly() const { return m_fileNameOnly; }
+
+    // Fill queue list: one open of the queue file for all records; nothing while
+    // filling or filled. Rows for a folder queue: its two text rows.
+    void fill();
+    bool filling() const { return m_filling; }
+    bool filled() const { return m_filled; }
+    void clearFilled() { m_filled = false; }
+    void cancelFill() { m_filling = false; }
+    // Adds the row of a newly added entry (Add one file step 6).
+    void addEntryRow(int entryNumber);
+    void sortByName(); // rows only; writes the header's sorted flag
+    void unsorted();   // back to entry order; writes the header's sorted flag
+    void deselectAll();
+    void selectAllRows();
+    // Move selected rows one step: 0 up, 1 down (press-and-hold repeats through Timer3).
+    void moveSelected(int direction);
+    void startMoveRepeat(int direction); // mouse press on image190 (0) / image191 (1)
+    void stopMoveRepeat();               // mouse release
+    int selectedCount() const;
+    // 0-based rows, ascending.
+    QList<int> selectedRows() const;
+    void setRowState(int row, int state);
+    // The display state the row shows (-1 for a row that is not an entry's).
+    int rowState(int row) const;
+
+    // Sorts the rows by caption only (Add with a sorted view); no header write, no deselect.
+    void sortRows();
+    // Removes the row of a deleted entry; every later entry number moves down by one.
+    void removeEntryRow(int row);
+    // The status line with the folder file list's count, for a folder queue (0 until the
+    // folder has been scanned). Re-sends the status line when the queue is a folder queue.
+    void setFolderFileCount(int count);
+    // Sends the status line for the open queue ("Q: name (n Files)").
+    void refreshStatusLine();
+    // False when the last fill stopped at a record it could not read (the file is shorter
+    // than its entry count needs, or cannot be opened): the rows read so far are shown.
+    bool lastFillComplete() const { return m_fillComplete; }
+    // The pop-up's "Edit" item (mnupopedit), enabled only with one row selected.
+    QAction* popupEditAction() const { return m_popupEdit; }
+
+    // QueueRows. A folder queue's two text rows are not entries: 0 rows, nothing selected.
+    int rowCount() const override;
+    int entryOfRow(int row) const override;
+    int firstSelectedRow() const override;
+
+    // QuePopUp ("Wallpaper Now", "Edit", "Select None", "Select All", "Delete"), shown on
+    // a right click for ordinary queues; the window enables or disables its items.
+    QMenu* quePopUp() const { return m_popup; }
+
+    // The width the column needs (the larger of the view and the widest caption).
+    int columnWidthNeeded() const;
+
+Q_SIGNALS:
+    // Fill step 1 / step 7: the window hides or shows its queue-file menu items.
+    void fillStarted();
+    void fillFinished();
+    // Selection changed (Row selected / Selection changed / Deselect all): the window
+    // enables or disables its selection commands and the move buttons.
+    void selectionStateChanged(int selectedCount, bool sorted);
+    // Panel follow-up after a mouse release, a key release or the space bar.
+    void panelFollowUp();
+    // Double click or Enter with a selection; pop-up "Wallpaper Now".
+    void wallpaperNowRequested();
+    // Delete key released; pop-up "Delete".
+    void deleteRequested();
+    // Pop-up "Edit".
+    void editRequested();
+    // Mouse pressed on the list: the window clears the wallpaper-busy and paint flags.
+    void pressed();
+    // Status line text changed ("Q: name (n Files)").
+    void statusLineChanged(const QString& text);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QString captionOf(const QueueEntry& entry) const;
+    QIcon stateIcon(int state) const;
+    QTreeWidgetItem* makeRow(int entryNumber, const QueueEntry& entry);
+    bool addRowsFromFile(bool widen);
+    void applyColumnWidth();
+    void onSelectionChanged(const QItemSelection& selected);
+    void onTimer3();
+    void requestPanelFollowUp();
+    void requestWallpaperNow();
+
+    Queue& m_queue;
+    AppContext& m_app;
+    QList<QIcon> m_stateIcons;
+    bool m_fileNameOnly = false;
+    bool m_filling = false;
+    bool m_filled = false;
+    int m_moveDirection = -1;
+    QTimer m_timer3;
+    QMenu* m_popup = nullptr;
+    QAction* m_popupEdit = nullptr;
+    int m_widestCaption = 0;
+    int m_folderFileCount = 0;
+    bool m_fillComplete = true;
+};
