@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Installs what is missing, builds everything with AddressSanitizer and UBSan
 # (warnings are errors here) and runs the whole test suite through CTest,
-# including a short run of the queue-file fuzzer (clang/libFuzzer).
+# including one pass of the fuzz targets (clang/libFuzzer) over their seed corpora.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -16,7 +16,7 @@ cmake --build build-test -j"$jobs"
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DMURALO_TESTS=OFF -DMURALO_FUZZ=ON
-cmake --build build-fuzz -j"$jobs" --target fuzz_queue_loader
+cmake --build build-fuzz -j"$jobs" --target fuzz_queue_load fuzz_picbuf_load
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0

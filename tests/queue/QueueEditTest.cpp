@@ -39,12 +39,27 @@ protected:
         return out;
     }
 
+    // Marks records 1..n as used by entries 1..n, in memory.
+    void fillTables(int n, bool index = true) {
+        for (int r = 1; r <= n; ++r) {
+            q.header().setRecordUse(r, r);
+            if (index) q.header().setRecordIndex(r, r);
+        }
+    }
+    void addImages(int n) {
+        for (int i = 1; i <= n; ++i)
+            ASSERT_EQ(q.addOneFile(image(QString("%1.jpg").arg(i))), Queue::AddResult::Added);
+    }
+
     QString dir, file;
     Queue q{env()};
 };
 
 TEST_F(QueueEdit, AddFillsTheEntryAndTheTables) {
     q.header().setTiled(4);
+    // The entry before it had a sound of its own; a new one does not inherit it.
+    q.entry().setSoundOption(2);
+    q.entry().setSoundPath("/s/other.wav");
     int r = 0;
     ASSERT_EQ(q.addOneFile(image("a.jpg"), &r), Queue::AddResult::Added);
     EXPECT_EQ(r, 1);
@@ -65,14 +80,6 @@ TEST_F(QueueEdit, AddFillsTheEntryAndTheTables) {
     EXPECT_EQ(getString(rec, 277), QByteArray());
 }
 
-TEST_F(QueueEdit, NewEntryDoesNotInheritTheLastEntrysSound) {
-    q.entry().setSoundOption(2);
-    q.entry().setSoundPath("/s/other.wav");
-    ASSERT_EQ(q.addOneFile(image("a.jpg")), Queue::AddResult::Added);
-    EXPECT_EQ(q.entry().soundOption(), 0);
-    EXPECT_TRUE(q.entry().soundPath().isEmpty());
-}
-
 TEST_F(QueueEdit, MissingFileIsSkippedAndNothingChanges) {
     const QByteArray before = mtest::readFile(file);
     EXPECT_EQ(q.addOneFile(dir + "/nope.jpg"), Queue::AddResult::Missing);
@@ -81,8 +88,9 @@ TEST_F(QueueEdit, MissingFileIsSkippedAndNothingChanges) {
 }
 
 TEST_F(QueueEdit, DeletedRecordNumberIsReusedByTheNextAdd) {
-    for (const char* n : {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg"})
-        ASSERT_EQ(q.addOneFile(image(n)), Queue::AddResult::Added);
+    addImages(5);
+    EXPECT_FALSE(q.deleteEntry(0, 0));
+    EXPECT_FALSE(q.deleteEntry(6, 6));
     ASSERT_TRUE(q.deleteEntry(3, 3));
     ASSERT_TRUE(q.writeHeader());
     int r = 0;
@@ -94,8 +102,7 @@ TEST_F(QueueEdit, DeletedRecordNumberIsReusedByTheNextAdd) {
 }
 
 TEST_F(QueueEdit, DeletingRowsTwoAndFourOfSixClosesUpTheIndex) {
-    for (const char* n : {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg", "6.jpg"})
-        ASSERT_EQ(q.addOneFile(image(n)), Queue::AddResult::Added);
+    addImages(6);
     const qint64 lengthBefore = QFileInfo(file).size();
     // Last first, as the list deletes them.
     ASSERT_TRUE(q.deleteEntry(4, 4));
@@ -121,18 +128,12 @@ struct PositionCase {
     int deletedRow;
     int expected;
 };
-class DeletePosition : public ::testing::TestWithParam<PositionCase> {};
+class DeletePosition : public QueueEdit, public ::testing::WithParamInterface<PositionCase> {};
 
 // The position counts rows: deleting a row at or before it moves it back one, so
 // the next sequential change shows the row that followed the last one shown.
 TEST_P(DeletePosition, FollowsTheRows) {
-    const QString dir = mtest::freshDir("pos");
-    Queue q(env());
-    ASSERT_TRUE(q.load(dir + "/q.qu3").ok());
-    for (int i = 0; i < 5; ++i) {
-        mtest::writeFile(dir + QString("/%1.jpg").arg(i), "x");
-        ASSERT_EQ(q.addOneFile(dir + QString("/%1.jpg").arg(i)), Queue::AddResult::Added);
-    }
+    addImages(5);
     q.header().setCurrentPosition(GetParam().position);
     q.setPosition(GetParam().position);
     ASSERT_TRUE(q.deleteEntry(GetParam().deletedRow, GetParam().deletedRow));
@@ -143,16 +144,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, DeletePosition,
                          ::testing::Values(PositionCase{3, 5, 3}, PositionCase{3, 3, 2}, PositionCase{3, 1, 2},
                                            PositionCase{0, 1, 0}, PositionCase{1, 1, 0}, PositionCase{5, 4, 4}));
 
-TEST_F(QueueEdit, DeleteRejectsEntryNumbersOutsideTheQueue) {
-    ASSERT_EQ(q.addOneFile(image("a.jpg")), Queue::AddResult::Added);
-    EXPECT_FALSE(q.deleteEntry(0, 0));
-    EXPECT_FALSE(q.deleteEntry(2, 2));
-    EXPECT_EQ(q.entryCount(), 1);
-}
-
 TEST_F(QueueEdit, AllRecordsInUseRefusesAllocationAndLeavesTheHeader) {
-    for (int r = 1; r <= 6000; ++r)
-        q.header().setRecordUse(r, r);
+    fillTables(6000, false);
     q.header().setEntryCount(5999);
     const QByteArray before = q.header().toByteArray();
     EXPECT_EQ(q.allocateRecord(), -1);
@@ -160,10 +153,7 @@ TEST_F(QueueEdit, AllRecordsInUseRefusesAllocationAndLeavesTheHeader) {
 }
 
 TEST_F(QueueEdit, SixThousandEntriesRefuseTheNextAdd) {
-    for (int r = 1; r <= 6000; ++r) {
-        q.header().setRecordUse(r, r);
-        q.header().setRecordIndex(r, r);
-    }
+    fillTables(6000);
     q.header().setEntryCount(6000);
     const QByteArray before = q.header().toByteArray();
     EXPECT_EQ(q.addOneFile(image("a.jpg")), Queue::AddResult::LimitReached);
@@ -173,10 +163,7 @@ TEST_F(QueueEdit, SixThousandEntriesRefuseTheNextAdd) {
 }
 
 TEST_F(QueueEdit, AddingThreeToAQueueOf5999AddsOneAndRefusesTwo) {
-    for (int r = 1; r <= 5999; ++r) {
-        q.header().setRecordUse(r, r);
-        q.header().setRecordIndex(r, r);
-    }
+    fillTables(5999);
     q.header().setEntryCount(5999);
     std::vector<Queue::AddResult> results;
     for (const char* n : {"a.jpg", "b.jpg", "c.jpg"})

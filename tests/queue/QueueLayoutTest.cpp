@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The .QU3 byte layout: what our code writes lands at the right offsets, and bytes
-// written by hand read back through our code.
+// written by hand read back through our code. Offsets are written out as numbers
+// here on purpose: they are what files of other versions contain.
 #include "QueueTestSupport.h"
 #include "queue/QueueFile.h"
 
@@ -9,143 +10,96 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using namespace qtest;
 
 namespace {
 
-struct HeaderField {
-    const char* name;
-    qsizetype offset;
-    int width; // 1 or 2 bytes
-    int value;
-    std::function<void(QueueHeader&, int)> set;
-    std::function<int(const QueueHeader&)> get;
-};
-
-void PrintTo(const HeaderField& f, std::ostream* os) {
-    *os << f.name;
-}
-
-class HeaderFieldTest : public ::testing::TestWithParam<HeaderField> {};
-
-TEST_P(HeaderFieldTest, SetterWritesItsOffsetAndOnlyThere) {
-    const HeaderField f = GetParam();
-    QueueHeader h;
-    f.set(h, f.value);
-    const QByteArray bytes = h.toByteArray();
-    ASSERT_EQ(bytes.size(), 25600);
-    const int stored = f.width == 1 ? std::uint8_t(bytes[f.offset]) : getI16(bytes, f.offset);
-    EXPECT_EQ(stored, f.value);
-    // Nothing else changed.
-    QByteArray rest = bytes;
-    for (int i = 0; i < f.width; ++i)
-        rest[f.offset + i] = 0;
-    EXPECT_EQ(rest, QByteArray(25600, '\0'));
-}
-
-TEST_P(HeaderFieldTest, GetterReadsHandWrittenBytes) {
-    const HeaderField f = GetParam();
-    QueueHeader h;
-    QByteArray bytes(25600, '\0');
-    if (f.width == 1)
-        bytes[f.offset] = char(f.value);
-    else
-        putI16(bytes, f.offset, f.value);
-    memcpy(h.data(), bytes.constData(), 25600);
-    EXPECT_EQ(f.get(h), f.value);
-}
-
 using R = QueueHeader::Rule;
-INSTANTIATE_TEST_SUITE_P(
-    Offsets, HeaderFieldTest,
-    ::testing::Values(HeaderField{"position", 4, 2, -2, [](QueueHeader& h, int v) { h.setCurrentPosition(v); },
-                                  [](const QueueHeader& h) { return int(h.currentPosition()); }},
-                      HeaderField{"order", 264, 1, 2, [](QueueHeader& h, int v) { h.setOrderMode(v); },
-                                  [](const QueueHeader& h) { return int(h.orderMode()); }},
-                      HeaderField{"gamma", 265, 1, 1, [](QueueHeader& h, int v) { h.setGammaOn(v); },
-                                  [](const QueueHeader& h) { return int(h.gammaOn()); }},
-                      HeaderField{"sorted", 266, 1, 1, [](QueueHeader& h, int v) { h.setSorted(v); },
-                                  [](const QueueHeader& h) { return int(h.sorted()); }},
-                      HeaderField{"count", 268, 2, 5999, [](QueueHeader& h, int v) { h.setEntryCount(v); },
-                                  [](const QueueHeader& h) { return int(h.entryCount()); }},
-                      HeaderField{"nodefault", 270, 1, 1, [](QueueHeader& h, int v) { h.setNoDefaultSound(v); },
-                                  [](const QueueHeader& h) { return int(h.noDefaultSound()); }},
-                      HeaderField{"first", 272, 1, 1, [](QueueHeader& h, int v) { h.setStartWithFirst(v); },
-                                  [](const QueueHeader& h) { return int(h.startWithFirst()); }},
-                      HeaderField{"tiled", 273, 1, 1, [](QueueHeader& h, int v) { h.setTiled(v); },
-                                  [](const QueueHeader& h) { return int(h.tiled()); }},
-                      HeaderField{"largeMode", 274, 1, 1,
-                                  [](QueueHeader& h, int v) {
-                                      h.setLargeRule(R{std::uint8_t(v), 0, 0, 0});
-                                  },
-                                  [](const QueueHeader& h) { return int(h.largeRule().mode); }},
-                      HeaderField{"largeHeight", 276, 2, 600,
-                                  [](QueueHeader& h, int v) {
-                                      h.setLargeRule(R{0, 0, 0, std::int16_t(v)});
-                                  },
-                                  [](const QueueHeader& h) { return int(h.largeRule().height); }},
-                      HeaderField{"largeWidth", 278, 2, 800,
-                                  [](QueueHeader& h, int v) {
-                                      h.setLargeRule(R{0, 0, std::int16_t(v), 0});
-                                  },
-                                  [](const QueueHeader& h) { return int(h.largeRule().width); }},
-                      HeaderField{"largeFixed", 280, 1, 1,
-                                  [](QueueHeader& h, int v) {
-                                      h.setLargeRule(R{0, std::uint8_t(v), 0, 0});
-                                  },
-                                  [](const QueueHeader& h) { return int(h.largeRule().fixedSize); }},
-                      HeaderField{"smallMode", 281, 1, 2,
-                                  [](QueueHeader& h, int v) {
-                                      h.setSmallRule(R{std::uint8_t(v), 0, 0, 0});
-                                  },
-                                  [](const QueueHeader& h) { return int(h.smallRule().mode); }},
-                      HeaderField{"smallHeight", 282, 2, 480,
-                                  [](QueueHeader& h, int v) {
-                                      h.setSmallRule(R{0, 0, 0, std::int16_t(v)});
-                                  },
-                                  [](const QueueHeader& h) { return int(h.smallRule().height); }},
-                      HeaderField{"smallWidth", 284, 2, 640,
-                                  [](QueueHeader& h, int v) {
-                                      h.setSmallRule(R{0, 0, std::int16_t(v), 0});
-                                  },
-                                  [](const QueueHeader& h) { return int(h.smallRule().width); }},
-                      HeaderField{"smallFixed", 286, 1, 1,
-                                  [](QueueHeader& h, int v) {
-                                      h.setSmallRule(R{0, std::uint8_t(v), 0, 0});
-                                  },
-                                  [](const QueueHeader& h) { return int(h.smallRule().fixedSize); }},
-                      HeaderField{"thresholdW", 288, 2, 512, [](QueueHeader& h, int v) { h.setThresholdWidth(v); },
-                                  [](const QueueHeader& h) { return int(h.thresholdWidth()); }},
-                      HeaderField{"thresholdH", 290, 2, 384, [](QueueHeader& h, int v) { h.setThresholdHeight(v); },
-                                  [](const QueueHeader& h) { return int(h.thresholdHeight()); }},
-                      HeaderField{"folder", 292, 1, 1, [](QueueHeader& h, int v) { h.setFolderQueue(v); },
-                                  [](const QueueHeader& h) { return int(h.folderQueue()); }},
-                      HeaderField{"use1", 1600, 2, 1, [](QueueHeader& h, int v) { h.setRecordUse(1, v); },
-                                  [](const QueueHeader& h) { return int(h.recordUse(1)); }},
-                      HeaderField{"use6000", 1600 + 2 * 5999, 2, 6000,
-                                  [](QueueHeader& h, int v) { h.setRecordUse(6000, v); },
-                                  [](const QueueHeader& h) { return int(h.recordUse(6000)); }},
-                      HeaderField{"index1", 13600, 2, 77, [](QueueHeader& h, int v) { h.setRecordIndex(1, v); },
-                                  [](const QueueHeader& h) { return int(h.recordIndex(1)); }},
-                      HeaderField{"index6000", 13600 + 2 * 5999, 2, 4321,
-                                  [](QueueHeader& h, int v) { h.setRecordIndex(6000, v); },
-                                  [](const QueueHeader& h) { return int(h.recordIndex(6000)); }}),
-    [](const auto& info) { return std::string(info.param.name); });
 
-TEST(QueueHeaderStrings, FoldersAndSoundAreLengthPrefixed) {
+// Every header field set to a distinct value, and the same header built byte by byte.
+QueueHeader everyHeaderField() {
     QueueHeader h;
+    h.setCurrentPosition(-2);
     h.setRelinkFolder("/pics/old/");
     h.setImageFolder("/pics/new/");
+    h.setOrderMode(2);
+    h.setGammaOn(1);
+    h.setSorted(1);
+    h.setEntryCount(5999);
+    h.setNoDefaultSound(1);
+    h.setStartWithFirst(1);
+    h.setTiled(1);
+    h.setLargeRule(R{1, 1, 800, 600});
+    h.setSmallRule(R{2, 1, 640, 480});
+    h.setThresholdWidth(512);
+    h.setThresholdHeight(384);
+    h.setFolderQueue(1);
     h.setDefaultSound("/snd/ding.wav");
-    const QByteArray b = h.toByteArray();
-    EXPECT_EQ(getString(b, 6), "/pics/old/");
-    EXPECT_EQ(getString(b, 135), "/pics/new/");
-    EXPECT_EQ(getString(b, 293), "/snd/ding.wav");
+    h.setRecordUse(1, 1);
+    h.setRecordUse(6000, 6000);
+    h.setRecordIndex(1, 77);
+    h.setRecordIndex(6000, 4321);
+    return h;
 }
 
-TEST(QueueHeaderStrings, OutOfRangeTableNumbersAreIgnored) {
+QByteArray everyHeaderFieldBytes() {
+    QByteArray b(25600, '\0');
+    putI16(b, 4, -2);
+    putString(b, 6, "/pics/old/");
+    putString(b, 135, "/pics/new/");
+    b[264] = 2;
+    b[265] = 1;
+    b[266] = 1;
+    putI16(b, 268, 5999);
+    b[270] = 1;
+    b[272] = 1;
+    b[273] = 1;
+    b[274] = 1;
+    putI16(b, 276, 600);
+    putI16(b, 278, 800);
+    b[280] = 1;
+    b[281] = 2;
+    putI16(b, 282, 480);
+    putI16(b, 284, 640);
+    b[286] = 1;
+    putI16(b, 288, 512);
+    putI16(b, 290, 384);
+    b[292] = 1;
+    putString(b, 293, "/snd/ding.wav");
+    putI16(b, 1600, 1);
+    putI16(b, 1600 + 2 * 5999, 6000);
+    putI16(b, 13600, 77);
+    putI16(b, 13600 + 2 * 5999, 4321);
+    return b;
+}
+
+TEST(QueueHeaderLayout, SettersWriteTheirOffsetsAndNothingElse) {
+    EXPECT_EQ(everyHeaderField().toByteArray(), everyHeaderFieldBytes());
+}
+
+TEST(QueueHeaderLayout, GettersReadHandWrittenBytes) {
+    QueueHeader h;
+    const QByteArray bytes = everyHeaderFieldBytes();
+    memcpy(h.data(), bytes.constData(), 25600);
+    EXPECT_EQ(h.currentPosition(), -2);
+    EXPECT_EQ(h.relinkFolder(), "/pics/old/");
+    EXPECT_EQ(h.imageFolder(), "/pics/new/");
+    EXPECT_EQ(h.defaultSound(), "/snd/ding.wav");
+    EXPECT_EQ(h.orderMode(), 2);
+    for (int flag : {h.gammaOn(), h.sorted(), h.noDefaultSound(), h.startWithFirst(), h.tiled(), h.folderQueue()})
+        EXPECT_EQ(flag, 1);
+    EXPECT_EQ(h.entryCount(), 5999);
+    EXPECT_EQ(h.largeRule(), (R{1, 1, 800, 600}));
+    EXPECT_EQ(h.smallRule(), (R{2, 1, 640, 480}));
+    EXPECT_EQ(h.thresholdWidth(), 512);
+    EXPECT_EQ(h.thresholdHeight(), 384);
+    EXPECT_EQ(h.recordUse(1), 1);
+    EXPECT_EQ(h.recordUse(6000), 6000);
+    EXPECT_EQ(h.recordIndex(1), 77);
+    EXPECT_EQ(h.recordIndex(6000), 4321);
+}
+
+TEST(QueueHeaderLayout, OutOfRangeTableNumbersAreIgnored) {
     QueueHeader h;
     h.setRecordUse(0, 5);
     h.setRecordUse(6001, 5);
@@ -155,9 +109,9 @@ TEST(QueueHeaderStrings, OutOfRangeTableNumbersAreIgnored) {
     EXPECT_EQ(h.recordUse(0), 0);
 }
 
-TEST(QueueEntryLayout, FieldsLandAtTheirOffsets) {
+TEST(QueueEntryLayout, FieldsLandAtTheirOffsetsAndReadBack) {
     QueueEntry e;
-    e.setFilePath("/a/b.jpg");
+    e.setFilePath("/a/b.jpg   ");
     e.setFileDate(0x12345678);
     e.setTiled(1);
     e.setBitsPerPixel(-8);
@@ -171,76 +125,66 @@ TEST(QueueEntryLayout, FieldsLandAtTheirOffsets) {
     e.setSoundOption(2);
     e.setSoundPath("/s/x.mid");
     e.setThumbnail(QByteArray(4000, 'T'));
-    const QByteArray b = e.toByteArray();
-    ASSERT_EQ(b.size(), 5120);
-    EXPECT_EQ(getString(b, 0), "/a/b.jpg");
-    EXPECT_EQ(getI32(b, 256), 0x12345678);
-    EXPECT_EQ(b[260], 1);
-    EXPECT_EQ(std::int8_t(b[261]), -8);
-    EXPECT_EQ(getI16(b, 264), 1600);
-    EXPECT_EQ(getI16(b, 266), 1200);
-    EXPECT_EQ(b[268], 1);
-    EXPECT_EQ(b[269], 3);
-    EXPECT_EQ(b[270], 1);
-    EXPECT_EQ(getI16(b, 272), 1024);
-    EXPECT_EQ(getI16(b, 274), 768);
-    EXPECT_EQ(b[276], 2);
-    EXPECT_EQ(getString(b, 277), "/s/x.mid");
-    EXPECT_EQ(b.mid(1119, 4000), QByteArray(4000, 'T'));
-    EXPECT_EQ(b[1118], 0);
-    EXPECT_EQ(b[5119], 0);
-}
 
-TEST(QueueEntryLayout, HandWrittenRecordReadsBack) {
     QByteArray b(5120, '\0');
-    putString(b, 0, "/x/y.png   ");
-    b[256] = 0x21;
+    putString(b, 0, "/a/b.jpg   ");
+    b[256] = 0x78, b[257] = 0x56, b[258] = 0x34, b[259] = 0x12;
     b[260] = 1;
-    putI16(b, 264, 640);
-    putI16(b, 266, 480);
-    b[269] = 1;
-    putString(b, 277, "/s/z.wav");
-    QueueEntry e;
-    memcpy(e.data(), b.constData(), 5120);
-    EXPECT_EQ(e.filePath(), "/x/y.png   ");
-    EXPECT_EQ(e.trimmedPath(), "/x/y.png");
-    EXPECT_EQ(e.fileDate(), 0x21);
-    EXPECT_EQ(e.width(), 640);
-    EXPECT_EQ(e.height(), 480);
-    EXPECT_EQ(e.resizeMode(), 1);
-    EXPECT_EQ(e.soundPath(), "/s/z.wav");
+    b[261] = char(-8);
+    putI16(b, 264, 1600);
+    putI16(b, 266, 1200);
+    b[268] = 1;
+    b[269] = 3;
+    b[270] = 1;
+    putI16(b, 272, 1024);
+    putI16(b, 274, 768);
+    b[276] = 2;
+    putString(b, 277, "/s/x.mid");
+    b.replace(1119, 4000, QByteArray(4000, 'T'));
+    EXPECT_EQ(e.toByteArray(), b);
+
+    QueueEntry back;
+    memcpy(back.data(), b.constData(), 5120);
+    EXPECT_EQ(back.filePath(), "/a/b.jpg   ");
+    EXPECT_EQ(back.trimmedPath(), "/a/b.jpg");
+    EXPECT_EQ(back.fileDate(), 0x12345678);
+    EXPECT_EQ(back.bitsPerPixel(), -8);
+    EXPECT_EQ(back.width(), 1600);
+    EXPECT_EQ(back.height(), 1200);
+    EXPECT_EQ(back.resizeMode(), 3);
+    EXPECT_EQ(back.fixedWidth(), 1024);
+    EXPECT_EQ(back.fixedHeight(), 768);
+    EXPECT_EQ(back.soundOption(), 2);
+    EXPECT_EQ(back.soundPath(), "/s/x.mid");
+    EXPECT_EQ(back.thumbnail(), QByteArray(4000, 'T'));
 }
 
-TEST(ShortStrings, LongPathIsCutToCapacity) {
+struct CutCase {
+    QString path;
+    int storedBytes;
+    QString readBack;
+};
+
+class ShortStringCut : public ::testing::TestWithParam<CutCase> {};
+
+TEST_P(ShortStringCut, IsCutToCapacityNeverInsideACharacter) {
     QueueEntry e;
-    const QString longPath = "/" + QString(299, 'p');
-    e.setFilePath(longPath);
-    EXPECT_EQ(e.filePath(), longPath.left(255));
-    EXPECT_EQ(std::uint8_t(e.toByteArray()[0]), 255);
+    e.setFilePath(GetParam().path);
+    EXPECT_EQ(std::uint8_t(e.toByteArray()[0]), GetParam().storedBytes);
+    EXPECT_EQ(e.filePath(), GetParam().readBack);
 }
 
-TEST(ShortStrings, CutNeverSplitsAUtf8Character) {
-    QueueEntry e;
-    // 254 ASCII bytes and then a two-byte character: the 255-byte cut falls inside it.
-    const QString path = QString(254, 'a') + QString::fromUtf8("é") + "zz";
-    e.setFilePath(path);
-    EXPECT_EQ(std::uint8_t(e.toByteArray()[0]), 254);
-    EXPECT_EQ(e.filePath(), QString(254, 'a'));
-    const QString three = QString(253, 'a') + QString::fromUtf8("€"); // 3 bytes: 253 + 3 > 255
-    e.setFilePath(three);
-    EXPECT_EQ(e.filePath(), QString(253, 'a'));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ShortStringCut,
+    ::testing::Values(CutCase{"/" + QString(299, 'p'), 255, "/" + QString(254, 'p')},
+                      // The 255-byte cut falls inside a two-byte and a three-byte character.
+                      CutCase{QString(254, 'a') + QString::fromUtf8("é") + "zz", 254, QString(254, 'a')},
+                      CutCase{QString(253, 'a') + QString::fromUtf8("€"), 253, QString(253, 'a')}));
 
-TEST(ShortStrings, DamagedLengthByteIsCappedAtCapacity) {
+TEST(ShortStringCut, DamagedLengthByteIsCappedAtCapacity) {
     QueueHeader h;
     h.data()[6] = 200; // the relink folder claims more than its 128 bytes
     EXPECT_EQ(h.relinkFolder().size(), 128);
-}
-
-TEST(RecordPlacement, RecordOffsets) {
-    EXPECT_EQ(qu3::recordOffset(1), 30720);
-    EXPECT_EQ(qu3::recordOffset(2), 35840);
-    EXPECT_EQ(qu3::recordOffset(6000), 6005 * 5120);
 }
 
 TEST(RecordPlacement, WritingRecordOneExtendsTheFileTo35840Bytes) {
@@ -253,15 +197,13 @@ TEST(RecordPlacement, WritingRecordOneExtendsTheFileTo35840Bytes) {
     const QByteArray bytes = mtest::readFile(file);
     EXPECT_EQ(bytes.size(), 35840);
     EXPECT_EQ(getString(bytes, 30720), "/p/one.jpg");
-    // Record 5 belongs to no entry and is never written.
-    EXPECT_EQ(bytes.mid(25600, 5120), QByteArray(5120, '\0'));
+    EXPECT_EQ(bytes.mid(25600, 5120), QByteArray(5120, '\0')); // the slot before record 1 is never written
 }
 
 TEST(RecordPlacement, RecordReaderWalksEveryRecordThroughOneOpen) {
     const QString file = mtest::freshDir("layout") + "/q.qu3";
     QByteArray bytes = handMadeHeader(3);
-    // Records 3, 1, 2 for entries 1, 2, 3.
-    putI16(bytes, 13600, 3);
+    putI16(bytes, 13600, 3); // records 3, 1, 2 for entries 1, 2, 3
     putI16(bytes, 13602, 1);
     putI16(bytes, 13604, 2);
     bytes += QByteArray(5120, '\0');
@@ -279,9 +221,8 @@ TEST(RecordPlacement, RecordReaderWalksEveryRecordThroughOneOpen) {
         paths << e.trimmedPath();
     }
     EXPECT_EQ(paths, QStringList({"/r3.jpg", "/r1.jpg", "/r2.jpg"}));
-    EXPECT_FALSE(reader.read(4, e)); // beyond the end of the file
-    EXPECT_FALSE(reader.read(0, e));
-    EXPECT_FALSE(reader.read(6001, e));
+    for (int beyond : {4, 0, 6001})
+        EXPECT_FALSE(reader.read(beyond, e)) << beyond;
 }
 
 } // namespace

@@ -16,11 +16,16 @@ using namespace qtest;
 
 namespace {
 
-TEST(QueueLoad, MissingFileBecomesAnEmptyQueue) {
+class QueueCreate : public ::testing::TestWithParam<bool> {};
+
+// No file of that name, or an empty one: a new empty queue is written in its place.
+TEST_P(QueueCreate, MissingOrEmptyFileBecomesAnEmptyQueue) {
     const QString file = mtest::freshDir("load") + "/new.qu3";
+    if (GetParam()) {
+        ASSERT_TRUE(mtest::writeFile(file, {}));
+    }
     Queue q(env());
-    const auto r = q.load(file);
-    EXPECT_EQ(r.status, Queue::LoadStatus::Created);
+    EXPECT_EQ(q.load(file).status, Queue::LoadStatus::Created);
     const QByteArray bytes = mtest::readFile(file);
     ASSERT_EQ(bytes.size(), 25600);
     EXPECT_EQ(bytes.left(3), "QU3");
@@ -29,13 +34,7 @@ TEST(QueueLoad, MissingFileBecomesAnEmptyQueue) {
     EXPECT_EQ(q.entryCount(), 0);
 }
 
-TEST(QueueLoad, ZeroByteFileBecomesAnEmptyQueue) {
-    const QString file = mtest::freshDir("load") + "/empty.qu3";
-    ASSERT_TRUE(mtest::writeFile(file, {}));
-    Queue q(env());
-    EXPECT_EQ(q.load(file).status, Queue::LoadStatus::Created);
-    EXPECT_EQ(mtest::readFile(file).left(3), "QU3");
-}
+INSTANTIATE_TEST_SUITE_P(Files, QueueCreate, ::testing::Bool());
 
 struct RefusedFile {
     const char* name;
@@ -284,27 +283,25 @@ TEST(NewHeader, CarriesDisplaySettingsOver) {
     EXPECT_EQ(h.imageFolder(), dir + "/prog/"); // gone: the program folder
 }
 
-class NewHeaderOrder : public ::testing::TestWithParam<std::pair<int, int>> {};
-TEST_P(NewHeaderOrder, OnlyRandomSurvives) {
-    Queue q(env());
-    q.header().setOrderMode(GetParam().first);
-    q.newHeader();
-    EXPECT_EQ(q.header().orderMode(), GetParam().second);
-}
-INSTANTIATE_TEST_SUITE_P(Modes, NewHeaderOrder,
-                         ::testing::Values(std::pair{0, 1}, std::pair{1, 1}, std::pair{2, 2}, std::pair{3, 1},
-                                           std::pair{255, 1}));
+struct FlagCase {
+    int stored, order, noDefaultSound;
+};
 
-class NewHeaderSoundFlag : public ::testing::TestWithParam<std::pair<int, int>> {};
-TEST_P(NewHeaderSoundFlag, ZeroAndTwoStayOthersBecomeOne) {
+class NewHeaderFlags : public ::testing::TestWithParam<FlagCase> {};
+
+// Only random order survives as such; the no-default-sound flag keeps 0 and 2, the rest become 1.
+TEST_P(NewHeaderFlags, AreCarriedOverNormalised) {
     Queue q(env());
-    q.header().setNoDefaultSound(GetParam().first);
+    q.header().setOrderMode(GetParam().stored);
+    q.header().setNoDefaultSound(GetParam().stored);
     q.newHeader();
-    EXPECT_EQ(q.header().noDefaultSound(), GetParam().second);
+    EXPECT_EQ(q.header().orderMode(), GetParam().order);
+    EXPECT_EQ(q.header().noDefaultSound(), GetParam().noDefaultSound);
 }
-INSTANTIATE_TEST_SUITE_P(Values, NewHeaderSoundFlag,
-                         ::testing::Values(std::pair{0, 0}, std::pair{1, 1}, std::pair{2, 2}, std::pair{3, 1},
-                                           std::pair{200, 1}));
+
+INSTANTIATE_TEST_SUITE_P(Values, NewHeaderFlags,
+                         ::testing::Values(FlagCase{0, 1, 0}, FlagCase{1, 1, 1}, FlagCase{2, 2, 2}, FlagCase{3, 1, 1},
+                                           FlagCase{200, 1, 1}, FlagCase{255, 1, 1}));
 
 TEST(NewHeader, NewQueueFileInheritsFromTheOpenQueue) {
     const QString dir = mtest::freshDir("carry");

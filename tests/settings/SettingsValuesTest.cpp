@@ -13,55 +13,46 @@ namespace sv = settingsvalues;
 
 namespace {
 
+// Each rule reads the settings' texts its own way; one table per rule.
 struct TextCase {
+    const char* rule;
+    bool (*read)(const QString&);
     const char* text;
     bool expected;
 };
 std::ostream& operator<<(std::ostream& os, const TextCase& c) {
-    return os << '"' << c.text << '"';
+    return os << c.rule << "(\"" << c.text << "\")";
 }
 
-class GeneralBool : public testing::TestWithParam<TextCase> {};
-TEST_P(GeneralBool, ReadsAsTable) {
-    EXPECT_EQ(sv::toBool(QString::fromUtf8(GetParam().text)), GetParam().expected);
+class BoolTexts : public testing::TestWithParam<TextCase> {};
+TEST_P(BoolTexts, ReadAsTheRuleSays) {
+    EXPECT_EQ(GetParam().read(QString::fromUtf8(GetParam().text)), GetParam().expected);
 }
-INSTANTIATE_TEST_SUITE_P(Texts, GeneralBool,
-                         testing::Values(TextCase{"True", true}, TextCase{"TRUE", true}, TextCase{"true", true},
-                                         TextCase{"yes", true}, TextCase{"Yes", true}, TextCase{"YES", true},
-                                         TextCase{"1", true}, TextCase{"-1", true}, TextCase{"False", false},
-                                         TextCase{"y", false}, TextCase{"on", false}, TextCase{"0", false},
-                                         TextCase{"2", false}, TextCase{" 1", false}, TextCase{"", false},
-                                         TextCase{"True ", false}));
 
-class ClearAtExitRule : public testing::TestWithParam<TextCase> {};
-TEST_P(ClearAtExitRule, OnlyFalseOrNoIsFalse) {
-    EXPECT_EQ(sv::clearAtExit(QString::fromUtf8(GetParam().text)), GetParam().expected);
+TextCase general(const char* text, bool expected) {
+    return {"toBool", sv::toBool, text, expected};
 }
-INSTANTIATE_TEST_SUITE_P(Texts, ClearAtExitRule,
-                         testing::Values(TextCase{"FALSE", false}, TextCase{"false", false}, TextCase{"no", false},
-                                         TextCase{"No", false}, TextCase{"0", true}, TextCase{"", true},
-                                         TextCase{"True", true}, TextCase{"off", true}));
+// Only "False" or "No" (any case) is false.
+TextCase clearAtExit(const char* text, bool expected) {
+    return {"clearAtExit", sv::clearAtExit, text, expected};
+}
+// Only "Off" (any case) turns it off.
+TextCase enterTimer(const char* text, bool expected) {
+    return {"enterTimer", sv::enterTimer, text, expected};
+}
 
-class EnterTimerRule : public testing::TestWithParam<TextCase> {};
-TEST_P(EnterTimerRule, OnlyOffTurnsItOff) {
-    EXPECT_EQ(sv::enterTimer(QString::fromUtf8(GetParam().text)), GetParam().expected);
-}
-INSTANTIATE_TEST_SUITE_P(Texts, EnterTimerRule,
-                         testing::Values(TextCase{"On", true}, TextCase{"off", false}, TextCase{"OFF", false},
-                                         TextCase{"Off", false}, TextCase{"0", true}, TextCase{"False", true},
-                                         TextCase{"", true}));
-
-TEST(SettingsValueTexts, WrittenForms) {
-    EXPECT_EQ(sv::fromBool(true), u"True");
-    EXPECT_EQ(sv::fromBool(false), u"False");
-    EXPECT_EQ(sv::fromEnterTimer(true), u"On");
-    EXPECT_EQ(sv::fromEnterTimer(false), u"Off");
-    // What the program writes must read back as what it meant.
-    EXPECT_TRUE(sv::toBool(sv::fromBool(true)));
-    EXPECT_FALSE(sv::toBool(sv::fromBool(false)));
-    EXPECT_FALSE(sv::clearAtExit(sv::fromBool(false)));
-    EXPECT_FALSE(sv::enterTimer(sv::fromEnterTimer(false)));
-}
+INSTANTIATE_TEST_SUITE_P(Texts, BoolTexts,
+                         testing::Values(general("True", true), general("TRUE", true), general("true", true),
+                                         general("yes", true), general("Yes", true), general("YES", true),
+                                         general("1", true), general("-1", true), general("False", false),
+                                         general("y", false), general("on", false), general("0", false),
+                                         general("2", false), general(" 1", false), general("", false),
+                                         general("True ", false), clearAtExit("FALSE", false),
+                                         clearAtExit("false", false), clearAtExit("no", false),
+                                         clearAtExit("No", false), clearAtExit("0", true), clearAtExit("", true),
+                                         clearAtExit("True", true), clearAtExit("off", true), enterTimer("On", true),
+                                         enterTimer("off", false), enterTimer("OFF", false), enterTimer("Off", false),
+                                         enterTimer("0", true), enterTimer("False", true), enterTimer("", true)));
 
 struct FloatCase {
     const char* text;
@@ -94,42 +85,45 @@ INSTANTIATE_TEST_SUITE_P(Texts, GammaRule,
                                          FloatCase{"0.00999999977648258", 0.01f}, FloatCase{"0.01", 0.01f}));
 
 struct IntCase {
+    const char* rule;
+    int (*read)(const QString&);
     const char* text;
     int expected;
 };
 std::ostream& operator<<(std::ostream& os, const IntCase& c) {
-    return os << '"' << c.text << '"';
+    return os << c.rule << "(\"" << c.text << "\")";
 }
 
-class PropertyPageRule : public testing::TestWithParam<IntCase> {};
-TEST_P(PropertyPageRule, InvalidIsOptionsPage) {
-    EXPECT_EQ(sv::scPropertyPage(QString::fromUtf8(GetParam().text)), GetParam().expected);
+class IntTexts : public testing::TestWithParam<IntCase> {};
+TEST_P(IntTexts, ReadAsTheRuleSays) {
+    EXPECT_EQ(GetParam().read(QString::fromUtf8(GetParam().text)), GetParam().expected);
 }
-INSTANTIATE_TEST_SUITE_P(Texts, PropertyPageRule,
-                         testing::Values(IntCase{"0", 0}, IntCase{"1", 1}, IntCase{"3", 3}, IntCase{"4", 1},
-                                         IntCase{"-1", 1}, IntCase{"abc", 1}, IntCase{"", 1}, IntCase{"1.5", 1}));
 
-class DialogStyleRule : public testing::TestWithParam<IntCase> {};
-TEST_P(DialogStyleRule, NotANumberIsZero) {
-    EXPECT_EQ(sv::dialogStyle(QString::fromUtf8(GetParam().text)), GetParam().expected);
+// An invalid page is the Options page.
+IntCase page(const char* text, int expected) {
+    return {"scPropertyPage", sv::scPropertyPage, text, expected};
 }
-INSTANTIATE_TEST_SUITE_P(Texts, DialogStyleRule,
-                         testing::Values(IntCase{"0", 0}, IntCase{"5", 5}, IntCase{"127", 127}, IntCase{"128", 0},
-                                         IntCase{"129", 1}, IntCase{"xyz", 0}, IntCase{"", 0}));
+// Not a number is 0; the style is kept to seven bits.
+IntCase style(const char* text, int expected) {
+    return {"dialogStyle", sv::dialogStyle, text, expected};
+}
+// Decimal, or the fallback.
+IntCase integer(const char* text, int expected) {
+    return {"toInt", [](const QString& t) { return sv::toInt(t, -999); }, text, expected};
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, IntTexts,
+                         testing::Values(page("0", 0), page("1", 1), page("3", 3), page("4", 1), page("-1", 1),
+                                         page("abc", 1), page("", 1), page("1.5", 1), style("0", 0), style("5", 5),
+                                         style("127", 127), style("128", 0), style("129", 1), style("xyz", 0),
+                                         style("", 0), integer("218", 218), integer("-50", -50), integer(" 131 ", 131),
+                                         integer("0x10", -999), integer("12abc", -999), integer("", -999),
+                                         integer("99999999999", -999), integer("400", 400)));
 
 TEST(SettingsValueTexts, DialogStyleWrittenMasked) {
     EXPECT_EQ(sv::fromDialogStyle(200), u"72");
     EXPECT_EQ(sv::fromDialogStyle(7), u"7");
 }
-
-class IntWithFallback : public testing::TestWithParam<IntCase> {};
-TEST_P(IntWithFallback, DecimalOrFallback) {
-    EXPECT_EQ(sv::toInt(QString::fromUtf8(GetParam().text), -999), GetParam().expected);
-}
-INSTANTIATE_TEST_SUITE_P(Texts, IntWithFallback,
-                         testing::Values(IntCase{"218", 218}, IntCase{"-50", -50}, IntCase{" 131 ", 131},
-                                         IntCase{"0x10", -999}, IntCase{"12abc", -999}, IntCase{"", -999},
-                                         IntCase{"99999999999", -999}, IntCase{"400", 400}));
 
 TEST(SettingsValueTexts, BackgroundIsCaseSensitive) {
     EXPECT_TRUE(sv::backgroundIsDesktop(QStringLiteral("Desktop")));
