@@ -73,7 +73,7 @@ struct Setup {
 void BM_Render(benchmark::State& state) {
     Setup s;
     s.queue->header().setGammaOn(state.range(0) ? 1 : 0);
-    s.engine->gamma = 1.5f;
+    s.engine->setGamma(1.5f);
     s.depth = state.range(1) ? 8 : 24;
     s.render(); // facts and thumbnail once, as the first change of an image does
     for (auto _ : state)

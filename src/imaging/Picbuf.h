@@ -17,11 +17,11 @@
 // A failing operation sets errorNumber() and throws PicbufError carrying the same
 // code and the library's text.
 //
-// Format codes (imageFormat): 1 and 9 detect the format from the file, 2 PCX, 3 BMP,
-// 4 GIF, 5 PNG, 6 TIFF, 7 JPEG, 8 TGA. load() detects the format by content whatever the
-// code (the loaders walk codes 1..9 and should stop at the first that reads), except
-// that 8 forces TGA, which has no signature; after a successful load(), imageFormat() is
-// the code of the format found. store() writes the format the code names.
+// Formats (imageFormat): AnyFormat and AnyFormatLast detect the format from the file.
+// load() detects the format by content whatever the format set (the loaders walk the
+// formats in turn and should stop at the first that reads), except that Tga forces TGA,
+// which has no signature; after a successful load(), imageFormat() is the format found.
+// store() writes the format set.
 //
 // Only JPEG, GIF, BMP, PCX, PNG, TIFF and TGA are read: files in any other format the
 // library knows (scripts, vector and document formats among them) are refused with
@@ -31,7 +31,12 @@
 // hint, the decoded size); fileWidth()/fileHeight() are the size the file declares.
 class Picbuf {
 public:
+    // The numbers are the image-format codes callers have always used.
     enum Format { AnyFormat = 1, Pcx = 2, Bmp = 3, Gif = 4, Png = 5, Tiff = 6, Jpeg = 7, Tga = 8, AnyFormatLast = 9 };
+    // How assignFrom scales: nearest pixel, or Lanczos resampling.
+    enum class ResizeFilter { Nearest, Lanczos };
+    // How assignFrom takes the other image: a copy, or scaled into this control's current size.
+    enum class AssignMode { Copy, ScaleToSize };
 
     // Side limits and pixel count above which a file is refused as unreadable
     // before any pixel memory is taken.
@@ -49,11 +54,11 @@ public:
     // ---- properties
     const std::string& fileName() const { return m_fileName; }
     void setFileName(const std::string& name) { m_fileName = name; }
-    int imageFormat() const { return m_imageFormat; }
-    void setImageFormat(int code) { m_imageFormat = code; }
+    Format imageFormat() const { return m_imageFormat; }
+    void setImageFormat(Format format) { m_imageFormat = format; }
     int imageNumber() const { return m_imageNumber; }
     void setImageNumber(int n) { m_imageNumber = n; }
-    // JPEG quality 1..100 for Store with code 7; ignored for BMP.
+    // JPEG quality 1..100 for store() as Jpeg; other formats ignore it.
     int writeCompression() const { return m_writeCompression; }
     void setWriteCompression(int q) { m_writeCompression = q; }
     bool hasImage() const { return m_held; }
@@ -66,20 +71,14 @@ public:
     // true colour, 0 when empty.
     int colorDepth() const;
     int errorNumber() const { return m_errorNumber; }
-    // How assignFrom takes the other image: a copy, or scaled into this control's current size.
-    enum class AssignMode { Copy, ScaleToSize };
     AssignMode assignMode() const { return m_assignMode; }
     void setAssignMode(AssignMode mode) { m_assignMode = mode; }
-    // 3: Lanczos resampling; anything else: nearest pixel.
-    int ResizeMode() const { return m_resizeMode; }
-    void setResizeMode(int mode) { m_resizeMode = mode; }
-    // The hosting form paints nothing while this is set.
-    bool paintSuppressed() const { return m_paintSuppressed; }
-    void setPaintSuppressed(bool on) { m_paintSuppressed = on; }
+    ResizeFilter resizeFilter() const { return m_resizeFilter; }
+    void setResizeFilter(ResizeFilter filter) { m_resizeFilter = filter; }
     // Called with a percentage during long operations; returning false aborts the
     // operation, which then fails with PicbufCode::Aborted.
-    const std::function<bool(int)>& progressCallback() const { return m_onCallback; }
-    void setProgressCallback(std::function<bool(int)> callback) { m_onCallback = std::move(callback); }
+    const std::function<bool(int)>& progressCallback() const { return m_progressCallback; }
+    void setProgressCallback(std::function<bool(int)> callback) { m_progressCallback = std::move(callback); }
     // Load decodes a JPEG larger than w x h at a reduced size no smaller than w x h
     // (0, 0 = full size). Other formats always load at full size.
     void setLoadSizeHint(int w, int h);
@@ -128,27 +127,38 @@ public:
 
 private:
     friend class PicbufMonitorScope;
-    [[noreturn]] void fail(int code, const std::string& text);
+    // What an exception of the imaging library means for the operation that met it.
+    enum class LibraryFailure { Reading, Writing, BadArgument };
+    // Whether an operation reports progress, and so can be aborted by the callback.
+    enum class Progress { Reported, Silent };
+
+    // Runs one operation's body and turns every failure in it into a PicbufError
+    // whose code is left in errorNumber().
+    void guarded(const char* operation, LibraryFailure meaning, Progress progress,
+                 const std::function<void()>& body) const;
+    [[noreturn]] void fail(int code, const std::string& text) const;
     void requireImage(const char* operation) const;
-    void checkAborted(const char* operation);
-    bool reportProgress(std::int64_t quantum, std::uint64_t span);
+    void checkAborted(const char* operation) const;
+    bool reportProgress(std::int64_t quantum, std::uint64_t span) const;
+    void storeEncoded(const Magick::Blob& blob);
+    Magick::Image scaledCopyOf(const Picbuf& other, int depth) const;
 
     Magick::Image m_image;
     bool m_held = false;
     std::string m_fileName;
-    int m_imageFormat = AnyFormat;
+    Format m_imageFormat = AnyFormat;
     int m_imageNumber = 0;
     int m_writeCompression = 0;
     int m_fileWidth = 0;
     int m_fileHeight = 0;
     mutable int m_errorNumber = 0;
     AssignMode m_assignMode = AssignMode::Copy;
-    int m_resizeMode = 3;
+    ResizeFilter m_resizeFilter = ResizeFilter::Lanczos;
     int m_hintWidth = 0;
     int m_hintHeight = 0;
-    bool m_paintSuppressed = false;
-    std::atomic<bool> m_aborted{false};
-    std::thread::id m_owner;
-    std::function<bool(int)> m_onCallback;
+    // The operation under way: whether its callback asked to stop, and the thread it runs on.
+    mutable std::atomic<bool> m_aborted{false};
+    mutable std::thread::id m_owner;
+    std::function<bool(int)> m_progressCallback;
     SizeHintFor m_hintFor;
 };

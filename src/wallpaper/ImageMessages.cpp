@@ -72,8 +72,8 @@ void loadWithMessages(Picbuf& control, const QString& path, Prompter& prompter, 
     // Windows ignores trailing blanks in file names; here they would name another file.
     control.setFileName(QFile::encodeName(trimmed).toStdString());
     control.setImageNumber(0);
-    for (int code : kProbeOrder) {
-        control.setImageFormat(code);
+    for (const Picbuf::Format format : kProbeOrder) {
+        control.setImageFormat(format);
         try {
             control.load();
             return;

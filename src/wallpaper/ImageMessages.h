@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "imaging/Picbuf.h"
+
 #include <QString>
 
-class Picbuf;
 class Prompter;
 
 namespace imagemessages {
@@ -16,7 +17,9 @@ QString missingFile(const QString& path);
 // control holds the image or is empty. Does nothing while the window is closing.
 void loadWithMessages(Picbuf& control, const QString& path, Prompter& prompter, bool closing);
 
-// The format codes a loader tries in turn.
-inline constexpr int kProbeOrder[] = {1, 2, 3, 4, 5, 6, 7, 9};
+// The formats a loader tries in turn. TGA is left out: it has no signature, and a
+// file named as TGA is read as one by each of these.
+inline constexpr Picbuf::Format kProbeOrder[] = {Picbuf::AnyFormat, Picbuf::Pcx,  Picbuf::Bmp,  Picbuf::Gif,
+                                                 Picbuf::Png,       Picbuf::Tiff, Picbuf::Jpeg, Picbuf::AnyFormatLast};
 
 } // namespace imagemessages

@@ -77,13 +77,14 @@ int reductionColours(int depth) {
 Size thumbnailSize(int w, int h) {
     if (w <= 0 || h <= 0) return {0, 0};
     if (static_cast<double>(w) / static_cast<double>(h) > 1.33)
-        return {152, static_cast<int>(static_cast<long long>(h) * 152 / w)};
-    return {static_cast<int>(static_cast<long long>(w) * 114 / h), 114};
+        return {kThumbnailWidth, static_cast<int>(static_cast<long long>(h) * kThumbnailWidth / w)};
+    return {static_cast<int>(static_cast<long long>(w) * kThumbnailHeight / h), kThumbnailHeight};
 }
 
 int displayState(const QueueEntry& entry, const QueueHeader& header, bool folderQueue) {
     if (folderQueue) return 0;
-    enum { N, R, Unknown } answer;
+    // Whether the picture shows at the image's own size, resized, or cannot be told yet.
+    enum { OwnSize, Resized, Unknown } answer;
     const int m = entry.resizeMode();
     const int s = header.smallRule().mode;
     const int l = header.largeRule().mode;
@@ -91,26 +92,26 @@ int displayState(const QueueEntry& entry, const QueueHeader& header, bool folder
     const int h = entry.height();
     const int tw = header.thresholdWidth();
     const int th = header.thresholdHeight();
-    if (m == 2)
-        answer = N;
-    else if (m == 0 || m == 1)
-        answer = R;
-    else if (m == 3 && s == 2 && l == 2)
-        answer = N;
+    if (m == qu3::NoResize)
+        answer = OwnSize;
+    else if (m == qu3::Proportional || m == qu3::Stretch)
+        answer = Resized;
+    else if (m == qu3::UseDefault && s == qu3::NoResize && l == qu3::NoResize)
+        answer = OwnSize;
     else if (w == 0)
         answer = Unknown;
-    else if (m == 3 && s == 2 && (w <= tw || h <= th))
-        answer = N;
-    else if (l == 2 && w > tw && h > th)
-        answer = N;
-    else if (m == 3)
-        answer = R;
+    else if (m == qu3::UseDefault && s == qu3::NoResize && (w <= tw || h <= th))
+        answer = OwnSize;
+    else if (l == qu3::NoResize && w > tw && h > th)
+        answer = OwnSize;
+    else if (m == qu3::UseDefault)
+        answer = Resized;
     else
         answer = Unknown;
     if (answer == Unknown) return 4;
     const bool tiled = entry.tiled() != 0;
-    if (tiled) return answer == N ? 1 : 5;
-    return answer == N ? 3 : 2;
+    if (tiled) return answer == OwnSize ? 1 : 5;
+    return answer == OwnSize ? 3 : 2;
 }
 
 } // namespace rendermath

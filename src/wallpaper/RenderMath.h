@@ -35,7 +35,7 @@ struct Size {
     bool operator==(const Size&) const = default;
 };
 
-// The size Resize image gives an x by y picture for the request.
+// The size an x by y picture is resized to for the request.
 Size resizedSize(int x, int y, const ResizeRequest& request);
 
 // The imaging control's gamma value for a user's gamma g (5 stands for 1).
@@ -44,7 +44,11 @@ double gammaControlValue(double g);
 // Colours to reduce to for a screen of the given depth: 2^depth, 256 becoming 236.
 int reductionColours(int depth);
 
-// Thumbnail size for an image of width w and height h: at most 152 x 114.
+// The thumbnails in the queue and the picture of the desktop fit this size.
+inline constexpr int kThumbnailWidth = 152;
+inline constexpr int kThumbnailHeight = 114;
+
+// Thumbnail size for an image of width w and height h: at most kThumbnailWidth x kThumbnailHeight.
 Size thumbnailSize(int w, int h);
 
 // The display state of an entry (0..5) as the queue list shows it.

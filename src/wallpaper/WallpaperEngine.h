@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class DesktopBackend;
 class FolderQueue;
@@ -66,13 +67,17 @@ public:
     // was made from; "(None)" when there is none.
     QString currentSourceImage();
 
-    // The steps, for the callers that need them alone.
+    // Parts of a change, for the callers that need one alone: murctl renders to a file
+    // of the user's choosing, the benchmarks time the render.
+    // Chooses the next image and renders it; false when there was nothing to render.
     bool selectAndRender();
+    // Renders queue record `index` (a position of the image folder in a folder queue)
+    // into renderedPicture().
     void renderImage(int index, int screenWidth, int screenHeight);
     bool loadImage(Picbuf& control, const QString& path);
     void applyWallpaper();
     void writeWallpaperBitmap();
-    void resizeImage(Picbuf& source, Picbuf& work, int width, std::uint8_t stretch, int height);
+    void resizeImage(Picbuf& source, Picbuf& work, const rendermath::ResizeRequest& request);
     void reduceToScreenColours(Picbuf& control, int depth);
     // Facts and thumbnail of the image held by source, into the current entry.
     void makeThumbnail(Picbuf& source, Picbuf& work, const QString& imagePath);
@@ -114,11 +119,35 @@ public:
     void resetOutcome() { m_lastOutcome = Outcome::None; }
 
 private:
+    static std::string nativePath(const QString& path);
     int screenDepth() const;
+    QSize screenSizeNow() const;
     void pump();
+    // A render stops once the window starts closing.
+    bool stopRequested() const { return m_closing || m_shuttingDown; }
     void recoverFromError();
     void reportFailure(const QString& text);
+    void resetSelectionIfShown();
     QString alternateBitmapPath() const;
+
+    // Choosing the image.
+    int imagesToChooseFrom();
+    void choosePosition(int count);
+    int randomPosition(int count);
+    std::optional<int> recordToShow(int count);
+
+    // Rendering it.
+    std::optional<QString> imageToRender(int index);
+    std::optional<rendermath::ResizeRequest> resizeTarget(int x, int y, QSize screen) const;
+    bool loadForScreen(const QString& path, QSize screen);
+    bool refreshFacts(const QString& path);
+    bool resizeForScreen(QSize screen);
+    bool correctGamma();
+    void recordRenderedImage(int index, const QString& path);
+    bool reduceForScreen();
+    void savePosition();
+    void recordImageSize(int width, int height);
+    void playChangeSound();
 
     AppContext& m_app;
     Queue& m_queue;
@@ -128,7 +157,6 @@ private:
     RandomGenerator m_random;
     std::uint8_t m_tileChoice = 0;
     bool m_useAlternate = false;
-    QString m_lastBitmap;
 
     Picbuf m_work;   // work surface
     Picbuf m_loader; // loads and holds the rendered image

@@ -579,7 +579,7 @@ TEST(PicbufAssign, ScaleModeGivesTheReceiversSize) {
     Picbuf work;
     work.createImage(24, 33, 17);
     work.setAssignMode(Picbuf::AssignMode::ScaleToSize);
-    work.setResizeMode(3);
+    work.setResizeFilter(Picbuf::ResizeFilter::Lanczos);
     work.assignFrom(source);
     EXPECT_EQ(work.width(), 33);
     EXPECT_EQ(work.height(), 17);
@@ -605,7 +605,7 @@ TEST(PicbufAssign, PaletteImageResizedKeepsItsPalette) {
     Picbuf work;
     work.createImage(source.colorDepth(), 100, 75);
     work.setAssignMode(Picbuf::AssignMode::ScaleToSize);
-    work.setResizeMode(3);
+    work.setResizeFilter(Picbuf::ResizeFilter::Lanczos);
     work.assignFrom(source);
     work.copyPalette(source);
     work.setAssignMode(Picbuf::AssignMode::Copy);

@@ -1,0 +1,149 @@
+// SPDX-License-Identifier: MIT
+#include "ImageLoading.h"
+
+#include "MagickErrors.h"
+#include "PaletteMapping.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+using namespace MagickLib;
+
+namespace imageloading {
+
+namespace {
+
+// Files above this are not images a wallpaper program should read into memory.
+constexpr std::uintmax_t kMaxFileBytes = 512ull * 1024 * 1024;
+
+// Decoders we read, by the name the library gives them, and the format each one reports.
+std::optional<Picbuf::Format> formatOf(const std::string& magick) {
+    static const std::unordered_map<std::string, Picbuf::Format> known = {
+        {"JPEG", Picbuf::Jpeg}, {"JPG", Picbuf::Jpeg},  {"GIF", Picbuf::Gif},   {"GIF87", Picbuf::Gif},
+        {"BMP", Picbuf::Bmp},   {"BMP2", Picbuf::Bmp},  {"BMP3", Picbuf::Bmp},  {"PCX", Picbuf::Pcx},
+        {"PNG", Picbuf::Png},   {"PNG8", Picbuf::Png},  {"PNG24", Picbuf::Png}, {"PNG32", Picbuf::Png},
+        {"PNG48", Picbuf::Png}, {"PNG64", Picbuf::Png}, {"TIFF", Picbuf::Tiff}, {"TIF", Picbuf::Tiff},
+        {"TGA", Picbuf::Tga},
+    };
+    const auto it = known.find(magick);
+    if (it == known.end()) return std::nullopt;
+    return it->second;
+}
+
+bool isTgaName(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return ext == ".tga" || ext == ".vda" || ext == ".icb" || ext == ".vst";
+}
+
+struct ImageInfoDeleter {
+    void operator()(ImageInfo* p) const { DestroyImageInfo(p); }
+};
+struct ImageListDeleter {
+    void operator()(Image* p) const { DestroyImageList(p); }
+};
+
+std::vector<char> readWholeFile(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        throw PicbufError(PicbufCode::Reading, "Unable to open file (" + path + ")");
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec || size == 0) throw PicbufError(PicbufCode::Reading, "Empty file (" + path + ")");
+    if (size > kMaxFileBytes) throw PicbufError(PicbufCode::Reading, "File too large (" + path + ")");
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> bytes(static_cast<std::size_t>(size));
+    if (!in || !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        throw PicbufError(PicbufCode::Reading,
+                          std::string("Unable to read file (") + path + "): " + std::strerror(errno));
+    return bytes;
+}
+
+// Reads the header with the named decoder, or the one the content names when null.
+void ping(Probe& probe, const std::vector<char>& bytes, const char* magick, const std::atomic<bool>& aborted) {
+    std::unique_ptr<ImageInfo, ImageInfoDeleter> info(CloneImageInfo(nullptr));
+    if (magick) std::snprintf(info->magick, sizeof info->magick, "%s", magick);
+    ExceptionInfo exception;
+    GetExceptionInfo(&exception);
+    std::unique_ptr<Image, ImageListDeleter> list(PingBlob(info.get(), bytes.data(), bytes.size(), &exception));
+    std::optional<PicbufError> failure;
+    if (!list || exception.severity >= ErrorException) {
+        std::string text = exception.reason ? exception.reason : "Unable to read image header";
+        if (exception.description) text += std::string(" (") + exception.description + ")";
+        failure.emplace(magickerrors::codeForText(text, exception.severity == ResourceLimitError, false), text);
+        if (aborted) failure.emplace(PicbufCode::Aborted, "Operation aborted");
+    }
+    DestroyExceptionInfo(&exception);
+    if (failure) throw *failure;
+    probe.magick = list->magick;
+    probe.count = static_cast<int>(GetImageListLength(list.get()));
+    probe.width = static_cast<unsigned>(list->columns);
+    probe.height = static_cast<unsigned>(list->rows);
+}
+
+bool sizeInRange(unsigned width, unsigned height) {
+    return width != 0 && height != 0 && width <= Picbuf::kMaxSide && height <= Picbuf::kMaxSide &&
+           std::uint64_t(width) * height <= Picbuf::kMaxPixels;
+}
+
+} // namespace
+
+Probe readHeader(const std::string& path, Picbuf::Format format, const std::atomic<bool>& aborted) {
+    const std::vector<char> bytes = readWholeFile(path);
+    Probe probe;
+    probe.blob.update(bytes.data(), bytes.size());
+    if (format == Picbuf::Tga) {
+        ping(probe, bytes, "TGA", aborted);
+    } else {
+        try {
+            ping(probe, bytes, nullptr, aborted);
+        } catch (const PicbufError&) {
+            // TGA carries no signature; its file name is all that identifies it.
+            if (!isTgaName(path)) throw;
+            ping(probe, bytes, "TGA", aborted);
+        }
+    }
+    const std::optional<Picbuf::Format> found = formatOf(probe.magick);
+    if (!found) throw PicbufError(PicbufCode::Reading, "Not a graphics type this program reads (" + probe.magick + ")");
+    probe.format = *found;
+    if (!sizeInRange(probe.width, probe.height))
+        throw PicbufError(PicbufCode::Reading, "Image dimensions " + std::to_string(probe.width) + "x" +
+                                                   std::to_string(probe.height) + " are out of range");
+    return probe;
+}
+
+Magick::Image decode(const Probe& probe, int number, int hintWidth, int hintHeight) {
+    Magick::Image img;
+    img.magick(probe.magick);
+    img.subImage(static_cast<unsigned>(number));
+    img.subRange(1);
+    const bool larger = unsigned(hintWidth) < probe.width || unsigned(hintHeight) < probe.height;
+    // Only the JPEG decoder treats the size as "decode at least this big"; other
+    // decoders read it as the size of raw data.
+    if (hintWidth > 0 && hintHeight > 0 && larger && probe.format == Picbuf::Jpeg)
+        img.size(Magick::Geometry(unsigned(hintWidth), unsigned(hintHeight)));
+    try {
+        img.read(probe.blob);
+    } catch (const Magick::Warning&) {
+        // A damaged tail (truncated JPEG, for one) still leaves a usable image.
+    }
+    return img;
+}
+
+void normalise(Magick::Image& img) {
+    if (img.colorSpace() != RGBColorspace && img.colorSpace() != GRAYColorspace) img.colorSpace(RGBColorspace);
+    const Image* im = img.constImage();
+    if (im->storage_class == PseudoClass && im->colors > 256) img.classType(DirectClass);
+    if (img.constImage()->storage_class == DirectClass && img.constImage()->is_grayscale && !img.matte())
+        palettemapping::remapToPalette(img, palettemapping::greyRamp(256));
+}
+
+} // namespace imageloading
