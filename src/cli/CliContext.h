@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cli/CliOptions.h"
+#include "cli/Murctl.h"
 #include "queue/Queue.h"
 
 #include <QTextStream>
@@ -16,9 +17,11 @@ struct CliContext {
     bool json = false;
 
     // One line on stderr: "murctl: <subject>: <text>".
-    int fail(const QString& subject, const QString& text, int status = 1) const;
+    ExitStatus fail(const QString& subject, const QString& text, ExitStatus status = ExitStatus::Failure) const;
+    // The same for a command line that makes no sense, which has its own exit status.
+    ExitStatus usage(const QString& text) const { return fail(QString(), text, ExitStatus::UsageError); }
     void warn(const QString& subject, const QString& text) const;
 };
 
-int runQueueCommand(CliContext& ctx, const QStringList& args);
-int runWallpaperCommand(CliContext& ctx, const QString& command);
+ExitStatus runQueueCommand(CliContext& ctx, const QStringList& args);
+ExitStatus runWallpaperCommand(CliContext& ctx, const QString& command);

@@ -9,6 +9,9 @@
 
 namespace {
 
+// The queue file keeps the screen size in 16-bit fields.
+constexpr int kMaxScreenSide = 32767;
+
 const char* const kUsage = R"(usage: murctl [--screen WxH] [--config DIR] [--json] COMMAND ...
 commands:
   queue new FILE                 create a new empty queue file
@@ -25,7 +28,7 @@ commands:
 
 } // namespace
 
-int CliContext::fail(const QString& subject, const QString& text, int status) const {
+ExitStatus CliContext::fail(const QString& subject, const QString& text, ExitStatus status) const {
     warn(subject, text);
     return status;
 }
@@ -34,18 +37,18 @@ void CliContext::warn(const QString& subject, const QString& text) const {
     err << "murctl: " << (subject.isEmpty() ? QString() : subject + QStringLiteral(": ")) << text << Qt::endl;
 }
 
-int runMurctl(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+ExitStatus runMurctl(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     QString error;
     const auto options = CliOptions::parse(arguments, {"screen", "config", "queue", "entry", "out", "depth"},
                                            {"json", "loaded", "help"}, &error);
     if (!options) {
         err << "murctl: " << error << Qt::endl << kUsage;
-        return 2;
+        return ExitStatus::UsageError;
     }
     CliContext ctx{*options, out, err, {}, options->value("config"), options->has("json")};
     if (options->has("help") || options->positional().isEmpty()) {
         (options->has("help") ? out : err) << kUsage;
-        return options->has("help") ? 0 : 2;
+        return options->has("help") ? ExitStatus::Success : ExitStatus::UsageError;
     }
 
     ctx.environment.programFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/");
@@ -54,19 +57,18 @@ int runMurctl(const QStringList& arguments, QTextStream& out, QTextStream& err) 
         const auto m = size.match(options->value("screen"));
         const int w = m.hasMatch() ? m.captured(1).toInt() : 0;
         const int h = m.hasMatch() ? m.captured(2).toInt() : 0;
-        if (w < 1 || h < 1 || w > 32767 || h > 32767)
-            return ctx.fail(QString(), QStringLiteral("--screen wants WIDTHxHEIGHT, e.g. 1920x1080"), 2);
+        if (w < 1 || h < 1 || w > kMaxScreenSide || h > kMaxScreenSide)
+            return ctx.usage(QStringLiteral("--screen wants WIDTHxHEIGHT, e.g. 1920x1080"));
         ctx.environment.screenWidth = static_cast<std::int16_t>(w);
         ctx.environment.screenHeight = static_cast<std::int16_t>(h);
     } else if (const auto screen = platform::primaryScreenSize()) {
-        ctx.environment.screenWidth = static_cast<std::int16_t>(std::min(screen->width(), 32767));
-        ctx.environment.screenHeight = static_cast<std::int16_t>(std::min(screen->height(), 32767));
+        ctx.environment.screenWidth = static_cast<std::int16_t>(std::min(screen->width(), kMaxScreenSide));
+        ctx.environment.screenHeight = static_cast<std::int16_t>(std::min(screen->height(), kMaxScreenSide));
     }
 
     QStringList rest = options->positional();
     const QString command = rest.takeFirst();
     if (command == QStringLiteral("queue")) return runQueueCommand(ctx, rest);
-    if (!rest.isEmpty())
-        return ctx.fail(QString(), QStringLiteral("%1 takes no arguments besides options").arg(command), 2);
+    if (!rest.isEmpty()) return ctx.usage(QStringLiteral("%1 takes no arguments besides options").arg(command));
     return runWallpaperCommand(ctx, command);
 }

@@ -12,6 +12,9 @@
 
 namespace {
 
+// The header's order mode: 1 sequential, 2 random.
+constexpr int kSequentialOrder = 1;
+
 QJsonObject ruleJson(const QueueHeader::Rule& r) {
     return {{"mode", r.mode}, {"fixed_size", r.fixedSize}, {"width", r.width}, {"height", r.height}};
 }
@@ -70,7 +73,8 @@ void printHeaderText(CliContext& ctx, const QueueHeader& h) {
     o << "current position: " << h.currentPosition() << '\n';
     o << "relink folder:    " << h.relinkFolder() << '\n';
     o << "image folder:     " << h.imageFolder() << '\n';
-    o << "order mode:       " << h.orderMode() << (h.orderMode() == 1 ? " (sequential)" : " (random)") << '\n';
+    o << "order mode:       " << h.orderMode() << (h.orderMode() == kSequentialOrder ? " (sequential)" : " (random)")
+      << '\n';
     o << "gamma on:         " << h.gammaOn() << '\n';
     o << "sorted:           " << h.sorted() << '\n';
     o << "entry count:      " << h.entryCount() << '\n';
@@ -84,8 +88,8 @@ void printHeaderText(CliContext& ctx, const QueueHeader& h) {
     o << "default sound:    " << h.defaultSound() << '\n';
 }
 
-int queueNew(CliContext& ctx, const QStringList& args) {
-    if (args.size() != 1) return ctx.fail(QString(), QStringLiteral("usage: murctl queue new FILE"), 2);
+ExitStatus queueNew(CliContext& ctx, const QStringList& args) {
+    if (args.size() != 1) return ctx.usage(QStringLiteral("usage: murctl queue new FILE"));
     const QString file = args[0];
     if (QFileInfo::exists(file)) return ctx.fail(file, QStringLiteral("already exists; nothing was written"));
     Queue queue(ctx.environment);
@@ -95,11 +99,11 @@ int queueNew(CliContext& ctx, const QStringList& args) {
         ctx.out << "created " << file << '\n';
     else
         printJson(ctx, QJsonDocument(QJsonObject{{"created", file}}));
-    return 0;
+    return ExitStatus::Success;
 }
 
-int queueInfo(CliContext& ctx, const QStringList& args) {
-    if (args.size() != 1) return ctx.fail(QString(), QStringLiteral("usage: murctl queue info FILE [--loaded]"), 2);
+ExitStatus queueInfo(CliContext& ctx, const QStringList& args) {
+    if (args.size() != 1) return ctx.usage(QStringLiteral("usage: murctl queue info FILE [--loaded]"));
     QueueHeader header;
     const Queue::LoadResult r = Queue::peekHeader(args[0], header);
     if (!r.ok()) return ctx.fail(QString(), r.message);
@@ -114,11 +118,11 @@ int queueInfo(CliContext& ctx, const QStringList& args) {
         printJson(ctx, QJsonDocument(headerJson(header)));
     else
         printHeaderText(ctx, header);
-    return 0;
+    return ExitStatus::Success;
 }
 
-int queueList(CliContext& ctx, const QStringList& args) {
-    if (args.size() != 1) return ctx.fail(QString(), QStringLiteral("usage: murctl queue list FILE"), 2);
+ExitStatus queueList(CliContext& ctx, const QStringList& args) {
+    if (args.size() != 1) return ctx.usage(QStringLiteral("usage: murctl queue list FILE"));
     const QString file = args[0];
     QueueHeader header;
     const Queue::LoadResult r = Queue::peekHeader(file, header);
@@ -127,7 +131,7 @@ int queueList(CliContext& ctx, const QStringList& args) {
     queuefile::RecordReader reader(file);
     QJsonArray rows;
     QueueEntry e;
-    int status = 0;
+    ExitStatus status = ExitStatus::Success;
     for (int n = 1; n <= count; ++n) {
         const int rec = header.recordIndex(n);
         if (!reader.read(rec, e)) {
@@ -146,12 +150,12 @@ int queueList(CliContext& ctx, const QStringList& args) {
     return status;
 }
 
-int queueAdd(CliContext& ctx, const QStringList& args) {
-    if (args.size() < 2) return ctx.fail(QString(), QStringLiteral("usage: murctl queue add FILE IMAGE..."), 2);
+ExitStatus queueAdd(CliContext& ctx, const QStringList& args) {
+    if (args.size() < 2) return ctx.usage(QStringLiteral("usage: murctl queue add FILE IMAGE..."));
     Queue queue(ctx.environment);
     const Queue::LoadResult r = queue.load(args[0]);
     if (!r.ok()) return ctx.fail(QString(), r.message);
-    int status = 0;
+    ExitStatus status = ExitStatus::Success;
     QJsonArray added;
     for (int i = 1; i < args.size(); ++i) {
         const QString path = QFileInfo(args[i]).absoluteFilePath();
@@ -177,8 +181,8 @@ int queueAdd(CliContext& ctx, const QStringList& args) {
     return status;
 }
 
-int queueDelete(CliContext& ctx, const QStringList& args) {
-    if (args.size() < 2) return ctx.fail(QString(), QStringLiteral("usage: murctl queue delete FILE ENTRY..."), 2);
+ExitStatus queueDelete(CliContext& ctx, const QStringList& args) {
+    if (args.size() < 2) return ctx.usage(QStringLiteral("usage: murctl queue delete FILE ENTRY..."));
     const QString file = args[0];
     Queue queue(ctx.environment);
     {
@@ -208,14 +212,13 @@ int queueDelete(CliContext& ctx, const QStringList& args) {
                   QJsonDocument(QJsonObject{{"deleted", int(entries.size())}, {"entry_count", queue.entryCount()}}));
     else
         ctx.out << "deleted " << entries.size() << ", " << queue.entryCount() << " left\n";
-    return 0;
+    return ExitStatus::Success;
 }
 
 } // namespace
 
-int runQueueCommand(CliContext& ctx, const QStringList& args) {
-    if (args.isEmpty())
-        return ctx.fail(QString(), QStringLiteral("queue needs a subcommand: new, info, list, add, delete"), 2);
+ExitStatus runQueueCommand(CliContext& ctx, const QStringList& args) {
+    if (args.isEmpty()) return ctx.usage(QStringLiteral("queue needs a subcommand: new, info, list, add, delete"));
     const QString sub = args[0];
     const QStringList rest = args.mid(1);
     if (sub == QStringLiteral("new")) return queueNew(ctx, rest);
@@ -223,5 +226,5 @@ int runQueueCommand(CliContext& ctx, const QStringList& args) {
     if (sub == QStringLiteral("list")) return queueList(ctx, rest);
     if (sub == QStringLiteral("add")) return queueAdd(ctx, rest);
     if (sub == QStringLiteral("delete")) return queueDelete(ctx, rest);
-    return ctx.fail(QString(), QStringLiteral("unknown queue subcommand '%1'").arg(sub), 2);
+    return ctx.usage(QStringLiteral("unknown queue subcommand '%1'").arg(sub));
 }

@@ -26,20 +26,27 @@
 
 namespace {
 
+// A change in the running program may render a large picture first.
+constexpr int kHandOverTimeoutMs = 60000;
+// A wallpaper sound is a short tune; one that runs on longer is cut off when murctl exits.
+constexpr qint64 kLongestSoundMs = 15000;
+
 // Messages go to stderr; questions are answered No, since nobody is there to ask.
 class StderrPrompter : public Prompter {
 public:
     explicit StderrPrompter(const CliContext& ctx) : m_ctx(ctx) {}
     void message(const QString& text, Icon, const QString&) override {
         m_ctx.warn(QString(), text);
-        ++told;
+        m_toldUser = true;
     }
     bool askYesNo(const QString&, Icon) override { return false; }
     std::optional<QString> askText(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    int told = 0;
+    // True once a message went out, so the command adds no second line for the same failure.
+    bool toldUser() const { return m_toldUser; }
 
 private:
     const CliContext& m_ctx;
+    bool m_toldUser = false;
 };
 
 QString settingsPath(const CliContext& ctx) {
@@ -53,7 +60,7 @@ struct Session {
     explicit Session(CliContext& c) : ctx(c), prompter(c), settings(settingsPath(c)), queue(c.environment) {}
 
     // False (with the message given) when the session cannot work.
-    bool open(bool needDesktop, int* status) {
+    bool open(bool needDesktop, ExitStatus* status) {
         app.programFolder = ctx.environment.programFolder;
         app.tempFolder = resolveTempFolder(settings, app.programFolder);
         app.wallpaperBitmap = app.tempFolder + QStringLiteral("/muralo32.bmp");
@@ -85,7 +92,7 @@ struct Session {
         return true;
     }
 
-    bool loadQueue(int* status) {
+    bool loadQueue(ExitStatus* status) {
         QString file = ctx.options.value("queue");
         if (file.isEmpty()) file = settings.read(QStringLiteral("QueueName"), QString());
         if (file.isEmpty()) {
@@ -123,8 +130,8 @@ void printCurrent(CliContext& ctx, const QString& current) {
 }
 
 // Hands a command to the running program. nullopt when none runs.
-std::optional<int> handOver(CliContext& ctx, const QJsonObject& request) {
-    const auto answer = sendInstanceRequest(request, 60000);
+std::optional<ExitStatus> handOver(CliContext& ctx, const QJsonObject& request) {
+    const auto answer = sendInstanceRequest(request, kHandOverTimeoutMs);
     if (!answer) return std::nullopt;
     if (!answer->value(QStringLiteral("ok")).toBool())
         return ctx.fail(
@@ -132,53 +139,51 @@ std::optional<int> handOver(CliContext& ctx, const QJsonObject& request) {
             answer->value(QStringLiteral("error")).toString(QStringLiteral("the running program refused the command")));
     if (answer->contains(QStringLiteral("current")))
         printCurrent(ctx, answer->value(QStringLiteral("current")).toString());
-    return 0;
+    return ExitStatus::Success;
 }
 
 // A change's sound plays on after the wallpaper is set; give it time to be heard.
 void letSoundFinish(const SdlSoundPlayer& sound) {
     QElapsedTimer timer;
     timer.start();
-    while (sound.isPlaying() && timer.elapsed() < 15000)
+    while (sound.isPlaying() && timer.elapsed() < kLongestSoundMs)
         QThread::msleep(20);
 }
 
-int change(CliContext& ctx) {
+ExitStatus change(CliContext& ctx) {
     QJsonObject request{{"cmd", "change"}};
     if (ctx.options.has("queue")) request.insert("queue", QFileInfo(ctx.options.value("queue")).absoluteFilePath());
     if (const auto handed = handOver(ctx, request)) return *handed;
 
     Session s(ctx);
-    int status = 0;
+    ExitStatus status = ExitStatus::Success;
     if (!s.open(true, &status) || !s.loadQueue(&status)) return status;
     s.engine->changeWallpaper();
     switch (s.engine->lastOutcome()) {
     case WallpaperEngine::Outcome::Applied:
         printCurrent(ctx, s.engine->currentImageText());
         letSoundFinish(s.sound);
-        return 0;
+        return ExitStatus::Success;
     case WallpaperEngine::Outcome::NothingToShow:
         return ctx.fail(s.queue.currentFile(), QStringLiteral("nothing to show: the queue is empty or none of its "
                                                               "image files exist"));
     case WallpaperEngine::Outcome::RenderFailed:
-        if (s.prompter.told) return 1;
+        if (s.prompter.toldUser()) return ExitStatus::Failure;
         return ctx.fail(s.queue.entry().trimmedPath(), QStringLiteral("cannot be displayed"));
     default:
-        return s.prompter.told ? 1 : ctx.fail(QString(), s.engine->lastError());
+        return s.prompter.toldUser() ? ExitStatus::Failure : ctx.fail(QString(), s.engine->lastError());
     }
 }
 
-int render(CliContext& ctx) {
+ExitStatus render(CliContext& ctx) {
     const QString out = ctx.options.value("out");
     bool ok = false;
     const int entry = ctx.options.value("entry").toInt(&ok);
     if (!ctx.options.has("queue") || !ok || out.isEmpty())
-        return ctx.fail(QString(),
-                        QStringLiteral("usage: murctl render --queue FILE --entry N --out FILE.bmp "
-                                       "[--screen WxH] [--depth BITS]"),
-                        2);
+        return ctx.usage(QStringLiteral("usage: murctl render --queue FILE --entry N --out FILE.bmp "
+                                        "[--screen WxH] [--depth BITS]"));
     Session s(ctx);
-    int status = 0;
+    ExitStatus status = ExitStatus::Success;
     if (!s.open(false, &status) || !s.loadQueue(&status)) return status;
     if (entry < 1 || entry > s.queue.entryCount())
         return ctx.fail(s.queue.currentFile(),
@@ -190,7 +195,8 @@ int render(CliContext& ctx) {
         s.engine->renderImage(record, ctx.environment.screenWidth, ctx.environment.screenHeight);
         Picbuf& picture = s.engine->renderedPicture();
         if (!picture.hasImage())
-            return s.prompter.told ? 1 : ctx.fail(s.queue.entry().trimmedPath(), "cannot be displayed");
+            return s.prompter.toldUser() ? ExitStatus::Failure
+                                         : ctx.fail(s.queue.entry().trimmedPath(), "cannot be displayed");
         picture.setFileName(QFile::encodeName(QFileInfo(out).absoluteFilePath()).toStdString());
         picture.setImageFormat(Picbuf::Bmp);
         picture.setWriteCompression(0);
@@ -208,33 +214,33 @@ int render(CliContext& ctx) {
     } catch (const PicbufError& e) {
         return ctx.fail(out, QString::fromLocal8Bit(e.what()));
     }
-    return 0;
+    return ExitStatus::Success;
 }
 
-int clear(CliContext& ctx) {
+ExitStatus clear(CliContext& ctx) {
     if (const auto handed = handOver(ctx, QJsonObject{{"cmd", "clear"}})) return *handed;
     Session s(ctx);
-    int status = 0;
+    ExitStatus status = ExitStatus::Success;
     if (!s.open(true, &status)) return status;
     s.engine->clearScreen();
-    return s.engine->lastOutcome() == WallpaperEngine::Outcome::Applied ? 0 : 1;
+    return s.engine->lastOutcome() == WallpaperEngine::Outcome::Applied ? ExitStatus::Success : ExitStatus::Failure;
 }
 
-int current(CliContext& ctx) {
+ExitStatus current(CliContext& ctx) {
     if (const auto handed = handOver(ctx, QJsonObject{{"cmd", "current"}})) return *handed;
     Session s(ctx);
-    int status = 0;
+    ExitStatus status = ExitStatus::Success;
     if (!s.open(true, &status)) return status;
     printCurrent(ctx, s.engine->currentSourceImage());
-    return 0;
+    return ExitStatus::Success;
 }
 
 } // namespace
 
-int runWallpaperCommand(CliContext& ctx, const QString& command) {
+ExitStatus runWallpaperCommand(CliContext& ctx, const QString& command) {
     if (command == QStringLiteral("change")) return change(ctx);
     if (command == QStringLiteral("render")) return render(ctx);
     if (command == QStringLiteral("clear")) return clear(ctx);
     if (command == QStringLiteral("current")) return current(ctx);
-    return ctx.fail(QString(), QStringLiteral("unknown command '%1'").arg(command), 2);
+    return ctx.usage(QStringLiteral("unknown command '%1'").arg(command));
 }

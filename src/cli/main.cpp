@@ -13,8 +13,8 @@ int main(int argc, char** argv) {
     QTextStream err(stderr);
     QStringList args = app.arguments();
     args.removeFirst();
-    const int status = runMurctl(args, out, err);
+    const ExitStatus status = runMurctl(args, out, err);
     out.flush();
     err.flush();
-    return status;
+    return static_cast<int>(status);
 }

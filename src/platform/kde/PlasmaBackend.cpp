@@ -37,7 +37,7 @@ QString PlasmaBackend::setScript(const QString& bitmapPath, bool tiled, std::uin
                           "    d.writeConfig(\"Color\", %2);\n"
                           "    d.writeConfig(\"Image\", %3);\n"
                           "}\n")
-        .arg(tiled ? kFillTiled : kFillCentred)
+        .arg(static_cast<int>(tiled ? FillMode::Tiled : FillMode::Centred))
         .arg(quoted(colourText(background)), quoted(uri));
 }
 
@@ -108,12 +108,13 @@ QString PlasmaBackend::currentWallpaper() {
     if (config.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
     // The first desktop's image group: [Containments][N][Wallpaper][org.kde.image][General].
     bool inImageGroup = false;
+    const QLatin1String imageKey("Image=");
     while (!file.atEnd()) {
         const QString line = QString::fromUtf8(file.readLine()).trimmed();
         if (line.startsWith(QLatin1Char('['))) {
             inImageGroup = line.endsWith(QLatin1String("[Wallpaper][org.kde.image][General]"));
-        } else if (inImageGroup && line.startsWith(QLatin1String("Image="))) {
-            const QString value = line.mid(6);
+        } else if (inImageGroup && line.startsWith(imageKey)) {
+            const QString value = line.mid(imageKey.size());
             const QUrl url(value);
             return url.isLocalFile() ? url.toLocalFile() : value;
         }

@@ -19,8 +19,7 @@ public:
     bool needsFreshPath() const override { return true; }
 
     // FillMode values of Plasma's image wallpaper.
-    static constexpr int kFillTiled = 3;
-    static constexpr int kFillCentred = 6;
+    enum class FillMode { Tiled = 3, Centred = 6 };
 
     // The desktop scripts, exposed so that their quoting can be checked.
     static QString setScript(const QString& bitmapPath, bool tiled, std::uint32_t background);

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 namespace {
 
@@ -33,6 +34,11 @@ void onChannelFinished(int) {
 void onMusicFinished() {
     g_musicSounding.store(false);
 }
+
+// CD-quality stereo, which every driver offers; the buffer keeps latency around 50 ms.
+constexpr int kSampleRate = 44100;
+constexpr int kStereo = 2;
+constexpr int kBufferFrames = 2048;
 
 // A MIDI file larger than this is not a MIDI file anyone meant as a wallpaper sound.
 constexpr qint64 kMaxMidiBytes = 64 * 1024 * 1024;
@@ -63,9 +69,10 @@ bool openDevice() {
     if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER"))
         SDL_SetHint(SDL_HINT_AUDIODRIVER, quietDriverList().constData());
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-    static const bool midiReady = (Mix_Init(MIX_INIT_MID) & MIX_INIT_MID) != 0;
-    (void)midiReady;
-    if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) != 0) {
+    // Loading the MIDI decoder once is enough; the device may be opened again later.
+    static std::once_flag midiLoaded;
+    std::call_once(midiLoaded, [] { Mix_Init(MIX_INIT_MID); });
+    if (Mix_OpenAudio(kSampleRate, MIX_DEFAULT_FORMAT, kStereo, kBufferFrames) != 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }

@@ -48,7 +48,6 @@ private:
     void playMidi(const QString& path);
 
     Opener m_opener;
-    bool m_usesDevice = false;
     Mix_Chunk* m_chunk = nullptr;
     _Mix_Music* m_music = nullptr;
     // The MIDI bytes the music was loaded from; kept alive for as long as the music is.

@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "X11RootBackend.h"
 
-// Qt before Xlib: Xlib defines macros (Status, Bool) that break Qt headers.
+// Qt and the imaging headers before Xlib: Xlib defines macros (None, Status, Bool) that
+// break them.
 #include <QFile>
 
-#include "X11Connection.h"
-#include "X11ErrorTrap.h"
 #include "imaging/Picbuf.h"
 
 #include <Magick++.h>
+
+#include "X11Connection.h"
+#include "X11ErrorTrap.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -75,10 +77,12 @@ Placement place(int imageW, int imageH, int screenW, int screenH, bool tiled) {
     return p;
 }
 
-bool loadVisible(const QString& path, int screenW, int screenH, bool tiled, Picture* picture, Placement* placement,
-                 QString* error) {
-    // Shares the imaging layer's set-up, resource limits included.
-    Picbuf::initialize(nullptr);
+QString unreadableMessage(const QString& path, const Magick::Exception& e) {
+    return QStringLiteral("Cannot read the wallpaper bitmap \"%1\": %2").arg(path, QString::fromLocal8Bit(e.what()));
+}
+
+// Decodes the whole bitmap, after refusing sizes no screen could show.
+bool readBitmap(const QString& path, Magick::Image* image, QString* error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         setError(error, QStringLiteral("Cannot read the wallpaper bitmap \"%1\": %2").arg(path, file.errorString()));
@@ -93,7 +97,6 @@ bool loadVisible(const QString& path, int screenW, int screenH, bool tiled, Pict
     // bytes after the pixel data are never read, so padding tiny files is harmless.
     if (bytes.size() < kMinDecodableBytes) bytes.append(QByteArray(kMinDecodableBytes - bytes.size(), '\0'));
     const Magick::Blob blob(bytes.constData(), static_cast<size_t>(bytes.size()));
-    Magick::Image image;
     try {
         Magick::Image header;
         header.ping(blob);
@@ -105,20 +108,29 @@ bool loadVisible(const QString& path, int screenW, int screenH, bool tiled, Pict
             return false;
         }
         try {
-            image.read(blob);
+            image->read(blob);
         } catch (const Magick::Warning&) {
             // A damaged but readable file is shown with what could be decoded.
         }
     } catch (const Magick::Exception& e) {
-        setError(
-            error,
-            QStringLiteral("Cannot read the wallpaper bitmap \"%1\": %2").arg(path, QString::fromLocal8Bit(e.what())));
+        setError(error, unreadableMessage(path, e));
         return false;
     }
-    if (image.columns() == 0 || image.rows() == 0) {
+    if (image->columns() == 0 || image->rows() == 0) {
         setError(error, QStringLiteral("Cannot read the wallpaper bitmap \"%1\"").arg(path));
         return false;
     }
+    return true;
+}
+
+// Only the part of the bitmap the screen can show is kept, so a huge picture costs no
+// more server memory than the screen itself.
+bool loadVisible(const QString& path, int screenW, int screenH, bool tiled, Picture* picture, Placement* placement,
+                 QString* error) {
+    // Shares the imaging layer's set-up, resource limits included; it must come before any image.
+    Picbuf::initialize(nullptr);
+    Magick::Image image;
+    if (!readBitmap(path, &image, error)) return false;
     *placement = place(static_cast<int>(image.columns()), static_cast<int>(image.rows()), screenW, screenH, tiled);
     picture->width = placement->width;
     picture->height = placement->height;
@@ -127,9 +139,7 @@ bool loadVisible(const QString& path, int screenW, int screenH, bool tiled, Pict
         image.write(placement->srcX, placement->srcY, picture->width, picture->height, "RGB", Magick::CharPixel,
                     picture->rgb.data());
     } catch (const Magick::Exception& e) {
-        setError(
-            error,
-            QStringLiteral("Cannot read the wallpaper bitmap \"%1\": %2").arg(path, QString::fromLocal8Bit(e.what())));
+        setError(error, unreadableMessage(path, e));
         return false;
     }
     placement->srcX = placement->srcY = 0;
@@ -178,62 +188,72 @@ private:
     std::map<unsigned, unsigned long> m_cache;
 };
 
+// The picture in the screen's pixel format; nullptr with *error set when the client is
+// out of memory.
+XImage* toXImage(const X11Connection& x, const Picture& picture, PixelMapper& mapper, QString* error) {
+    Display* d = x.display();
+    XImage* image = XCreateImage(d, DefaultVisual(d, x.screen()), x.depth(), ZPixmap, 0, nullptr, picture.width,
+                                 picture.height, BitmapPad(d), 0);
+    if (!image) {
+        setError(error, QStringLiteral("Cannot build the wallpaper image for the X display"));
+        return nullptr;
+    }
+    // XDestroyImage releases the data with free().
+    image->data = static_cast<char*>(std::calloc(static_cast<size_t>(image->bytes_per_line) * picture.height, 1));
+    if (!image->data) {
+        XDestroyImage(image);
+        setError(error, QStringLiteral("Not enough memory for the wallpaper image"));
+        return nullptr;
+    }
+    const unsigned char* p = picture.rgb.data();
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x, p += 3)
+            XPutPixel(image, x, y, mapper.pixel(p[0], p[1], p[2]));
+    return image;
+}
+
+// Tiles repeat from the screen's top-left corner; a single picture goes where placed.
+void drawImage(const X11Connection& x, Pixmap pixmap, GC gc, XImage* image, const Placement& placement, bool tiled) {
+    Display* d = x.display();
+    if (!tiled) {
+        XPutImage(d, pixmap, gc, image, 0, 0, placement.dstX, placement.dstY, image->width, image->height);
+        return;
+    }
+    const Pixmap tile = XCreatePixmap(d, x.root(), image->width, image->height, x.depth());
+    XPutImage(d, tile, gc, image, 0, 0, 0, 0, image->width, image->height);
+    XSetTile(d, gc, tile);
+    XSetTSOrigin(d, gc, 0, 0);
+    XSetFillStyle(d, gc, FillTiled);
+    XFillRectangle(d, pixmap, gc, 0, 0, x.width(), x.height());
+    XFreePixmap(d, tile);
+}
+
 // A screen-sized pixmap on its own connection, drawn and then retained in the server after
 // that connection closes. Only this connection's resources are retained, and a later setter
 // frees them all with one XKillClient.
 bool drawRetainedPixmap(const Picture* picture, const Placement& placement, bool tiled, std::uint32_t background,
                         Pixmap* result, QString* error) {
-    X11Connection keep;
-    if (!keep.isOpen()) {
+    X11Connection retained;
+    if (!retained.isOpen()) {
         setError(error, X11Connection::noDisplayMessage());
         return false;
     }
-    Display* d = keep.display();
+    Display* d = retained.display();
     X11ErrorTrap trap(d);
-    const int sw = keep.width();
-    const int sh = keep.height();
-    const int depth = keep.depth();
-    PixelMapper mapper(d, keep.screen());
-
-    const Pixmap pixmap = XCreatePixmap(d, keep.root(), sw, sh, depth);
+    PixelMapper mapper(d, retained.screen());
+    const Pixmap pixmap = XCreatePixmap(d, retained.root(), retained.width(), retained.height(), retained.depth());
     GC gc = XCreateGC(d, pixmap, 0, nullptr);
     XSetForeground(d, gc, mapper.pixel((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF));
-    XFillRectangle(d, pixmap, gc, 0, 0, sw, sh);
+    XFillRectangle(d, pixmap, gc, 0, 0, retained.width(), retained.height());
 
     if (picture && picture->width > 0 && picture->height > 0) {
-        XImage* image = XCreateImage(d, DefaultVisual(d, keep.screen()), depth, ZPixmap, 0, nullptr, picture->width,
-                                     picture->height, BitmapPad(d), 0);
+        XImage* image = toXImage(retained, *picture, mapper, error);
         if (!image) {
             XFreeGC(d, gc);
             XFreePixmap(d, pixmap);
-            setError(error, QStringLiteral("Cannot build the wallpaper image for the X display"));
             return false;
         }
-        // XDestroyImage releases the data with free().
-        image->data = static_cast<char*>(std::calloc(static_cast<size_t>(image->bytes_per_line) * picture->height, 1));
-        if (!image->data) {
-            XDestroyImage(image);
-            XFreeGC(d, gc);
-            XFreePixmap(d, pixmap);
-            setError(error, QStringLiteral("Not enough memory for the wallpaper image"));
-            return false;
-        }
-        const unsigned char* p = picture->rgb.data();
-        for (int y = 0; y < picture->height; ++y)
-            for (int x = 0; x < picture->width; ++x, p += 3)
-                XPutPixel(image, x, y, mapper.pixel(p[0], p[1], p[2]));
-
-        if (tiled) {
-            const Pixmap tile = XCreatePixmap(d, keep.root(), picture->width, picture->height, depth);
-            XPutImage(d, tile, gc, image, 0, 0, 0, 0, picture->width, picture->height);
-            XSetTile(d, gc, tile);
-            XSetTSOrigin(d, gc, 0, 0);
-            XSetFillStyle(d, gc, FillTiled);
-            XFillRectangle(d, pixmap, gc, 0, 0, sw, sh);
-            XFreePixmap(d, tile);
-        } else {
-            XPutImage(d, pixmap, gc, image, 0, 0, placement.dstX, placement.dstY, picture->width, picture->height);
-        }
+        drawImage(retained, pixmap, gc, image, placement, tiled);
         XDestroyImage(image);
     }
     XFreeGC(d, gc);

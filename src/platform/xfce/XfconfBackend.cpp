@@ -60,12 +60,12 @@ bool XfconfBackend::backdrops(QStringList* prefixes, QString* error) const {
     return true;
 }
 
-bool XfconfBackend::setStyleAndColour(const QString& prefix, int style, std::uint32_t background,
+bool XfconfBackend::setStyleAndColour(const QString& prefix, ImageStyle style, std::uint32_t background,
                                       QString* error) const {
     const QString create = QStringLiteral("-n");
     const QString intType = QStringLiteral("-t"), intName = QStringLiteral("int");
     if (!run({create, intType, intName, QStringLiteral("-p"), prefix + QStringLiteral("image-style"),
-              QStringLiteral("--set=%1").arg(style)},
+              QStringLiteral("--set=%1").arg(static_cast<int>(style))},
              nullptr, error))
         return false;
     // A solid colour behind a centred picture and after a clear.
@@ -87,7 +87,8 @@ bool XfconfBackend::setWallpaper(const QString& bitmapPath, bool tiled, std::uin
     QStringList prefixes;
     if (!backdrops(&prefixes, error)) return false;
     for (const QString& prefix : prefixes) {
-        if (!setStyleAndColour(prefix, tiled ? kStyleTiled : kStyleCentred, background, error)) return false;
+        if (!setStyleAndColour(prefix, tiled ? ImageStyle::Tiled : ImageStyle::Centred, background, error))
+            return false;
         // The "--set=" form keeps a path that starts with a dash from being read as an option.
         if (!run({QStringLiteral("-p"), prefix + kLastImage, QStringLiteral("--set=") + bitmapPath}, nullptr, error))
             return false;
@@ -99,7 +100,7 @@ bool XfconfBackend::clearWallpaper(std::uint32_t background, QString* error) {
     QStringList prefixes;
     if (!backdrops(&prefixes, error)) return false;
     for (const QString& prefix : prefixes) {
-        if (!setStyleAndColour(prefix, kStyleNone, background, error)) return false;
+        if (!setStyleAndColour(prefix, ImageStyle::None, background, error)) return false;
     }
     return true;
 }
@@ -110,7 +111,7 @@ QString XfconfBackend::currentWallpaper() {
     // A cleared backdrop still names its last picture; it no longer shows it.
     QString style;
     if (run({QStringLiteral("-p"), prefixes.first() + QStringLiteral("image-style")}, &style, nullptr) &&
-        style.trimmed() == QString::number(kStyleNone))
+        style.trimmed() == QString::number(static_cast<int>(ImageStyle::None)))
         return {};
     QString path;
     if (!run({QStringLiteral("-p"), prefixes.first() + kLastImage}, &path, nullptr)) return {};

@@ -21,16 +21,14 @@ public:
     // xfdesktop reloads a backdrop only when its path changes.
     bool needsFreshPath() const override { return true; }
 
-    // Values of image-style.
-    static constexpr int kStyleNone = 0;
-    static constexpr int kStyleCentred = 1;
-    static constexpr int kStyleTiled = 2;
+    // Values of a backdrop's image-style property, as xfdesktop reads them.
+    enum class ImageStyle { None = 0, Centred = 1, Tiled = 2 };
 
 private:
     bool run(const QStringList& arguments, QString* output, QString* error) const;
     // The property paths up to ".../", one per backdrop that has a last-image.
     bool backdrops(QStringList* prefixes, QString* error) const;
-    bool setStyleAndColour(const QString& prefix, int style, std::uint32_t background, QString* error) const;
+    bool setStyleAndColour(const QString& prefix, ImageStyle style, std::uint32_t background, QString* error) const;
 
     QString m_program;
 };
