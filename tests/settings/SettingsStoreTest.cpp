@@ -5,12 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QString>
 
-#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -20,34 +19,45 @@ QString iniIn(const QString& tag) {
     return mtest::freshDir(tag) + "/Muralo32/Muralo32.ini";
 }
 
-TEST(SettingsStore, MissingFileGivesDefaults) {
-    SettingsStore store(iniIn("missing"));
-    EXPECT_EQ(store.read("TimerTime", "20"), u"20");
-    EXPECT_EQ(store.read("QueueName", QString()), QString());
-    EXPECT_FALSE(QFileInfo::exists(store.path()));
+// Writes bytes as the settings file, making its folder first.
+QByteArray placeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    EXPECT_TRUE(mtest::writeFile(path, bytes));
+    return bytes;
 }
 
-TEST(SettingsStore, WriteCreatesFolderAndSection) {
-    SettingsStore store(iniIn("create"));
-    ASSERT_TRUE(store.write("EnterTimer", "Off"));
-    EXPECT_EQ(mtest::readFile(store.path()), QByteArray("[Muralo32]\nEnterTimer=Off\n"));
-    EXPECT_EQ(store.read("EnterTimer", "On"), u"Off");
+TEST(SettingsStore, DefaultsUntilWrittenThenEveryObjectSeesTheWriteAtOnce) {
+    SettingsStore a(iniIn("shared"));
+    SettingsStore b(a.path());
+    EXPECT_EQ(b.read("TimerTime", "20"), u"20");
+    EXPECT_EQ(b.read("QueueName", QString()), QString());
+    EXPECT_FALSE(QFileInfo::exists(a.path()));
+    // The first write makes the folder, the file and the section.
+    ASSERT_TRUE(a.write("TimerTime", "5"));
+    EXPECT_EQ(mtest::readFile(a.path()), QByteArray("[Muralo32]\nTimerTime=5\n"));
+    EXPECT_EQ(b.read("TimerTime", "20"), u"5");
+    ASSERT_TRUE(b.write("timertime", "7.5"));
+    EXPECT_EQ(a.read("TimerTime", "20"), u"7.5");
+    // Same size, written within the same second: still seen.
+    ASSERT_TRUE(a.write("TimerTime", "8.5"));
+    EXPECT_EQ(b.read("TimerTime", "20"), u"8.5");
 }
 
-TEST(SettingsStore, NamesMatchWithoutCaseAndKeepFirstSpelling) {
+TEST(SettingsStore, NamesMatchWithoutCaseAndKeepTheFirstSpelling) {
     SettingsStore store(iniIn("case"));
     ASSERT_TRUE(store.write("filealias", "/a.jpg"));
     EXPECT_EQ(store.read("FileAlias", "x"), u"/a.jpg");
     ASSERT_TRUE(store.write("FileAlias", "(None)"));
     EXPECT_EQ(store.read("FILEALIAS", "x"), u"(None)");
-    const QByteArray bytes = mtest::readFile(store.path());
-    EXPECT_TRUE(bytes.contains("filealias=(None)"));
-    EXPECT_FALSE(bytes.contains("FileAlias"));
-    EXPECT_EQ(bytes.count('='), 1);
+    EXPECT_EQ(mtest::readFile(store.path()), QByteArray("[Muralo32]\nfilealias=(None)\n"));
 }
 
-TEST(SettingsStore, ValuesRoundTripAnyText) {
+TEST(SettingsStore, ValuesRoundTripAnyTextOnOneLineAndBadNamesAreRefused) {
     SettingsStore store(iniIn("roundtrip"));
+    for (const QString& name : {QString(), QString("a=b"), QString("two\nlines"), QString("[Other]")})
+        EXPECT_FALSE(store.write(name, "x")) << name.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(store.path()));
+
     const QStringList texts = {QString(),
                                "plain",
                                "  leading and trailing  ",
@@ -57,133 +67,77 @@ TEST(SettingsStore, ValuesRoundTripAnyText) {
                                "equals = inside; [brackets] # hash",
                                QString::fromUtf8("ünïcödé ☃ /home/ü/pics"),
                                QString("nul") + QChar(0) + "inside"};
-    for (int i = 0; i < texts.size(); ++i) {
-        const QString name = QString("Value%1").arg(i);
-        ASSERT_TRUE(store.write(name, texts.at(i))) << i;
-    }
+    for (int i = 0; i < texts.size(); ++i)
+        ASSERT_TRUE(store.write(QString("Value%1").arg(i), texts.at(i))) << i;
     SettingsStore other(store.path());
     for (int i = 0; i < texts.size(); ++i)
         EXPECT_EQ(other.read(QString("Value%1").arg(i), "?"), texts.at(i)) << i;
-    // Each value stays on one line.
     EXPECT_EQ(mtest::readFile(store.path()).count('\n'), texts.size() + 1);
-}
-
-TEST(SettingsStore, RejectsNamesTheFileCannotHold) {
-    SettingsStore store(iniIn("names"));
-    EXPECT_FALSE(store.write(QString(), "x"));
-    EXPECT_FALSE(store.write("a=b", "x"));
-    EXPECT_FALSE(store.write("two\nlines", "x"));
-    EXPECT_FALSE(store.write("[Other]", "x"));
-    EXPECT_FALSE(QFileInfo::exists(store.path()));
-}
-
-TEST(SettingsStore, SecondObjectSeesWritesAtOnce) {
-    SettingsStore a(iniIn("shared"));
-    SettingsStore b(a.path());
-    EXPECT_EQ(b.read("TimerTime", "20"), u"20");
-    ASSERT_TRUE(a.write("TimerTime", "5"));
-    EXPECT_EQ(b.read("TimerTime", "20"), u"5");
-    ASSERT_TRUE(b.write("timertime", "7.5"));
-    EXPECT_EQ(a.read("TimerTime", "20"), u"7.5");
-    // Same size, written within the same second: still seen.
-    ASSERT_TRUE(a.write("TimerTime", "8.5"));
-    EXPECT_EQ(b.read("TimerTime", "20"), u"8.5");
 }
 
 TEST(SettingsStore, KeepsOtherSectionsCommentsAndUnknownLines) {
     SettingsStore store(iniIn("keep"));
-    QDir().mkpath(QFileInfo(store.path()).absolutePath());
-    const QByteArray before = "; hand-written comment\r\n"
-                              "[Other]\n"
-                              "TimerTime=99\n"
-                              "\n"
-                              "[muralo32]\n"
-                              "  TimerTime = 3\n"
-                              "this line is not a value\n"
-                              "Gamma\xff\xfe=broken\n"
-                              "\n"
-                              "[Tail]\n"
-                              "x=1";
-    ASSERT_TRUE(mtest::writeFile(store.path(), before));
+    const QByteArray ours = "[muralo32]\n"
+                            "  TimerTime = 3\n"
+                            "this line is not a value\n"
+                            "Gamma\xff\xfe=broken\n";
+    const QByteArray others = "\n[Tail]\nx=1";
+    placeFile(store.path(), "; hand-written comment\r\n[Other]\nTimerTime=99\n\n" + ours + others);
     // Other sections are not ours; the section name matches without case; blanks around names are allowed.
     EXPECT_EQ(store.read("TimerTime", "20"), u" 3");
     EXPECT_EQ(store.read("x", "none"), u"none");
 
+    // A new name goes after the last line of our section; nothing else moves.
     ASSERT_TRUE(store.write("ShowFileErrors", "True"));
-    const QByteArray after = mtest::readFile(store.path());
-    EXPECT_EQ(after, QByteArray("; hand-written comment\r\n"
-                                "[Other]\n"
-                                "TimerTime=99\n"
-                                "\n"
-                                "[muralo32]\n"
-                                "  TimerTime = 3\n"
-                                "this line is not a value\n"
-                                "Gamma\xff\xfe=broken\n"
-                                "ShowFileErrors=True\n"
-                                "\n"
-                                "[Tail]\n"
-                                "x=1\n"));
+    EXPECT_EQ(mtest::readFile(store.path()),
+              "; hand-written comment\r\n[Other]\nTimerTime=99\n\n" + ours + "ShowFileErrors=True\n" + others + "\n");
     ASSERT_TRUE(store.write("TimerTime", "4"));
     EXPECT_TRUE(mtest::readFile(store.path()).contains("\nTimerTime=4\nthis line is not a value\n"));
     EXPECT_EQ(store.read("timertime", "20"), u"4");
 }
 
-TEST(SettingsStore, DamagedFileGivesDefaultsAndIsNotMadeWorse) {
-    SettingsStore store(iniIn("damaged"));
-    QDir().mkpath(QFileInfo(store.path()).absolutePath());
-    QByteArray garbage;
-    for (int i = 0; i < 4096; ++i)
-        garbage += char((i * 37 + 11) % 256);
-    garbage.replace('\n', 'x'); // one long line of binary noise
-    ASSERT_TRUE(mtest::writeFile(store.path(), garbage));
-    EXPECT_EQ(store.read("TimerTime", "20"), u"20");
-    EXPECT_EQ(store.read("QueueName", "q"), u"q");
-
-    ASSERT_TRUE(store.write("TimerTime", "5"));
-    const QByteArray after = mtest::readFile(store.path());
-    EXPECT_TRUE(after.startsWith(garbage)) << "the damaged bytes must survive a write";
-    EXPECT_EQ(store.read("TimerTime", "20"), u"5");
-}
-
-TEST(SettingsStore, UnreadableFileIsNeverReplaced) {
-    SettingsStore store(iniIn("unreadable"));
-    QDir().mkpath(QFileInfo(store.path()).absolutePath());
-    const QByteArray before = "[Muralo32]\nTimerTime=5\n";
-    ASSERT_TRUE(mtest::writeFile(store.path(), before));
-    ASSERT_TRUE(QFile::setPermissions(store.path(), QFileDevice::WriteOwner));
-    QFile probe(store.path());
-    if (probe.open(QIODevice::ReadOnly)) {
-        QFile::setPermissions(store.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        GTEST_SKIP() << "running with rights that read any file";
-    }
-    EXPECT_EQ(store.read("TimerTime", "20"), u"20");
-    EXPECT_FALSE(store.write("TimerTime", "6"));
-    ASSERT_TRUE(QFile::setPermissions(store.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-    EXPECT_EQ(mtest::readFile(store.path()), before);
-}
-
-TEST(SettingsStore, OversizedFileIsLeftAlone) {
+TEST(SettingsStore, UnusableFilesGiveDefaultsAndAreNeverMadeWorse) {
+    QByteArray noise(4096, 0);
+    for (int i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 37 + 11) % 256);
+    noise.replace('\n', 'x'); // one long line of binary noise
+    const QByteArray small = "[Muralo32]\nTimerTime=5\n";
     // Far beyond any settings file: not parsed, and never rewritten from a partial read.
-    SettingsStore store(iniIn("oversized"));
-    QDir().mkpath(QFileInfo(store.path()).absolutePath());
-    QByteArray big = "[Muralo32]\nTimerTime=5\n";
-    big += QByteArray(8 * 1024 * 1024, 'z');
-    ASSERT_TRUE(mtest::writeFile(store.path(), big));
-    EXPECT_EQ(store.read("TimerTime", "20"), u"20");
-    EXPECT_FALSE(store.write("TimerTime", "6"));
-    EXPECT_EQ(mtest::readFile(store.path()), big);
+    const QByteArray oversized = small + QByteArray(8 * 1024 * 1024, 'z');
+    enum class File { Damaged, Unreadable, Oversized, Folder };
+    for (const File kind : {File::Damaged, File::Unreadable, File::Oversized, File::Folder}) {
+        SettingsStore store(iniIn("unusable"));
+        const QByteArray before = kind == File::Damaged     ? noise
+                                  : kind == File::Oversized ? oversized
+                                  : kind == File::Folder    ? QByteArray()
+                                                            : small;
+        if (kind == File::Folder)
+            QDir().mkpath(store.path());
+        else
+            placeFile(store.path(), before);
+        if (kind == File::Unreadable) {
+            QFile::setPermissions(store.path(), QFileDevice::WriteOwner);
+            if (QFile(store.path()).open(QIODevice::ReadOnly)) continue; // running with rights to read any file
+        }
+        EXPECT_EQ(store.read("TimerTime", "20"), u"20") << int(kind);
+        // Only the damaged file is written to, and its bytes survive the write.
+        EXPECT_EQ(store.write("TimerTime", "6"), kind == File::Damaged) << int(kind);
+        QFile::setPermissions(store.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        const QByteArray after = mtest::readFile(store.path());
+        EXPECT_EQ(kind == File::Damaged ? after.left(before.size()) : after, before) << int(kind);
+        EXPECT_EQ(QFileInfo(store.path()).isDir(), kind == File::Folder);
+        if (kind == File::Damaged) EXPECT_EQ(store.read("TimerTime", "20"), u"6");
+    }
 }
 
-TEST(SettingsStore, FolderInPlaceOfFileFailsTheWrite) {
-    SettingsStore store(iniIn("folder"));
-    ASSERT_TRUE(QDir().mkpath(store.path()));
-    EXPECT_EQ(store.read("TimerTime", "20"), u"20");
-    EXPECT_FALSE(store.write("TimerTime", "6"));
-    EXPECT_TRUE(QFileInfo(store.path()).isDir());
-}
-
-TEST(SettingsStore, ConcurrentWritersLoseNothing) {
+TEST(SettingsStore, ConcurrentWritersLoseNothingAndAStaleLockDoesNotBlock) {
     const QString path = iniIn("concurrent");
+    // Left by a writer that crashed long ago.
+    placeFile(path + ".lock", "99999999\nmuralo32\n");
+    QFile lock(path + ".lock");
+    ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    lock.close();
     constexpr int kWriters = 4;
     constexpr int kValues = 25;
     std::vector<std::thread> writers;
@@ -191,7 +145,7 @@ TEST(SettingsStore, ConcurrentWritersLoseNothing) {
         writers.emplace_back([&path, w] {
             SettingsStore store(path);
             for (int v = 0; v < kValues; ++v)
-                store.write(QString("W%1V%2").arg(w).arg(v), QString::number(v * w));
+                EXPECT_TRUE(store.write(QString("W%1V%2").arg(w).arg(v), QString::number(v * w)));
         });
     }
     for (std::thread& t : writers)
@@ -202,12 +156,15 @@ TEST(SettingsStore, ConcurrentWritersLoseNothing) {
             EXPECT_EQ(store.read(QString("W%1V%2").arg(w).arg(v), "lost"), QString::number(v * w)) << w << " " << v;
 }
 
-TEST(SettingsStore, DefaultPathFollowsXdgConfigHome) {
+TEST(SettingsStore, DefaultPathFollowsAnAbsoluteXdgConfigHome) {
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", "/some/where");
     EXPECT_EQ(SettingsStore::defaultPath(), u"/some/where/Muralo32/Muralo32.ini");
+    const QString fallback = QDir::homePath() + "/.config/Muralo32/Muralo32.ini";
+    qputenv("XDG_CONFIG_HOME", "relative/where");
+    EXPECT_EQ(SettingsStore::defaultPath(), fallback);
     qunsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(SettingsStore::defaultPath(), QDir::homePath() + "/.config/Muralo32/Muralo32.ini");
+    EXPECT_EQ(SettingsStore::defaultPath(), fallback);
     qputenv("XDG_CONFIG_HOME", saved);
 }
 
