@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "startup/StartUp.h"
 #include "settings/SettingsStore.h"
+#include "wallpaper/RandomGenerator.h"
 
 #include "TestSupport.h"
 
@@ -13,206 +14,149 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
+#include <ostream>
+
 namespace {
 
-// Points TMPDIR somewhere else for one test.
-class TempDirOverride {
-public:
-    explicit TempDirOverride(const QString& path) : m_saved(qgetenv("TMPDIR")) {
-        qputenv("TMPDIR", path.toLocal8Bit());
-    }
-    ~TempDirOverride() { qputenv("TMPDIR", m_saved); }
+QString perUserTemp(const QString& base) {
+    return base + "/muralo32-" + QString::number(::getuid());
+}
 
-private:
-    QByteArray m_saved;
-};
-
-class QueueResolution : public testing::Test {
+// A folder with a program folder, a settings file and a plain file, canonical so that the
+// working folder reads back the same.
+class StartUpFolders : public testing::Test {
 protected:
     void SetUp() override {
-        m_root = mtest::freshDir("queue");
-        m_program = m_root + "/prog/";
-        QDir().mkpath(m_program);
-        m_store = std::make_unique<SettingsStore>(m_root + "/cfg/Muralo32.ini");
+        ASSERT_TRUE(QDir().mkpath(m_program));
+        ASSERT_TRUE(mtest::writeFile(m_plainFile, "x"));
     }
-    QString makeFile(const QString& name) {
-        const QString path = m_root + "/" + name;
-        EXPECT_TRUE(mtest::writeFile(path, "x"));
-        return path;
-    }
+    // Each test points TMPDIR where it needs it; the next test gets it back.
+    void TearDown() override { qputenv("TMPDIR", m_savedTemp); }
+    static void setSystemTemp(const QString& path) { qputenv("TMPDIR", path.toLocal8Bit()); }
     QString untitled() const { return m_program + "untitled.qu3"; }
 
-    QString m_root;
-    QString m_program;
-    std::unique_ptr<SettingsStore> m_store;
+    const QByteArray m_savedTemp = qgetenv("TMPDIR");
+    const QString m_root = QFileInfo(mtest::freshDir("startup")).canonicalFilePath();
+    const QString m_program = m_root + "/bin/";
+    const QString m_plainFile = m_root + "/plain-file";
+    SettingsStore m_store{m_root + "/cfg/Muralo32.ini"};
 };
 
-TEST_F(QueueResolution, CommandLineFileEndingInQu3IsUsedAndStored) {
-    for (const QString& name : {QString("a.QU3"), QString("b.qu3"), QString("c.Qu3"), QString("queuexqu3")}) {
-        const QString path = makeFile(name);
-        EXPECT_EQ(resolveQueueFile(*m_store, m_program, path), path);
-        EXPECT_EQ(m_store->read("QueueName", "?"), path);
-    }
+struct QueueCase {
+    const char* stored;   // QueueName before the start; nullptr: none
+    const char* argument; // nullptr: no argument
+    const char* expected; // nullptr: untitled.qu3 in the program folder
+};
+std::ostream& operator<<(std::ostream& os, const QueueCase& c) {
+    return os << "stored " << (c.stored ? c.stored : "none") << ", argument " << (c.argument ? c.argument : "none");
 }
+class QueueChoice : public StartUpFolders, public testing::WithParamInterface<QueueCase> {};
 
-TEST_F(QueueResolution, UnusableNamesFallBackToUntitled) {
-    const QString wrongEnding = makeFile("notes.txt");
-    const QString almost = makeFile("queue.qu");
+// Named files are in the test folder; each argument is given both absolute and relative to the working folder.
+TEST_P(QueueChoice, ChosenQueueIsUsedAndStoredAbsolute) {
+    const QueueCase c = GetParam();
+    for (const QString name : {"a.QU3", "b.qu3", "c.Qu3", "queuexqu3", "notes.txt", "queue.qu", "given.qu3"})
+        ASSERT_TRUE(mtest::writeFile(m_root + "/" + name, "x"));
     QDir().mkpath(m_root + "/folder.qu3");
-    const QStringList bad = {m_root + "/missing.qu3", wrongEnding, almost, m_root + "/folder.qu3", QString()};
-    for (const QString& name : bad) {
-        m_store->write("QueueName", "stale");
-        EXPECT_EQ(resolveQueueFile(*m_store, m_program, name), untitled()) << name.toStdString();
-        EXPECT_EQ(m_store->read("QueueName", "?"), untitled());
-    }
-}
-
-TEST_F(QueueResolution, WithoutArgumentTheStoredNameIsUsed) {
-    EXPECT_EQ(resolveQueueFile(*m_store, m_program, std::nullopt), untitled());
-    const QString stored = makeFile("last.qu3");
-    m_store->write("queuename", stored);
-    EXPECT_EQ(resolveQueueFile(*m_store, m_program, std::nullopt), stored);
-    QFile::remove(stored);
-    EXPECT_EQ(resolveQueueFile(*m_store, m_program, std::nullopt), untitled());
-    EXPECT_EQ(m_store->read("QueueName", "?"), untitled());
-}
-
-TEST_F(QueueResolution, CommandLineWinsOverStoredName) {
-    m_store->write("QueueName", makeFile("stored.qu3"));
-    const QString given = makeFile("given.qu3");
-    EXPECT_EQ(resolveQueueFile(*m_store, m_program, given), given);
-}
-
-TEST_F(QueueResolution, RelativeArgumentIsStoredAbsolute) {
-    const QString path = makeFile("rel.qu3");
+    const QString expected = c.expected ? m_root + "/" + c.expected : untitled();
     const QString saved = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(m_root));
-    const QString resolved = resolveQueueFile(*m_store, m_program, QString("rel.qu3"));
+    for (const bool absolute : {true, false}) {
+        SettingsStore store(mtest::freshDir("queue-cfg") + "/Muralo32.ini");
+        if (c.stored) store.write("queuename", m_root + "/" + c.stored);
+        std::optional<QString> argument;
+        if (c.argument) argument = (absolute && *c.argument) ? m_root + "/" + c.argument : QString(c.argument);
+        EXPECT_EQ(resolveQueueFile(store, m_program, argument), expected) << (absolute ? "absolute" : "relative");
+        EXPECT_EQ(store.read("QueueName", "?"), expected);
+    }
     QDir::setCurrent(saved);
-    EXPECT_EQ(QFileInfo(resolved).canonicalFilePath(), QFileInfo(path).canonicalFilePath());
-    EXPECT_TRUE(QFileInfo(resolved).isAbsolute());
-    EXPECT_EQ(m_store->read("QueueName", "?"), resolved);
+}
+// Only the last three letters count; an argument, even a bad one, wins over the stored name.
+const QueueCase kQueueCases[] = {
+    {nullptr, "a.QU3", "a.QU3"},         {nullptr, "b.qu3", "b.qu3"},        {nullptr, "c.Qu3", "c.Qu3"},
+    {nullptr, "queuexqu3", "queuexqu3"}, {"b.qu3", "missing.qu3", nullptr},  {"b.qu3", "notes.txt", nullptr},
+    {"b.qu3", "queue.qu", nullptr},      {"b.qu3", "folder.qu3", nullptr},   {"b.qu3", "", nullptr},
+    {nullptr, nullptr, nullptr},         {"b.qu3", nullptr, "b.qu3"},        {"missing.qu3", nullptr, nullptr},
+    {"folder.qu3", nullptr, nullptr},    {"b.qu3", "given.qu3", "given.qu3"}};
+INSTANTIATE_TEST_SUITE_P(Names, QueueChoice, testing::ValuesIn(kQueueCases));
+
+TEST_F(StartUpFolders, TempFolderIsTheSettingElseTheSystemOneElseTheProgramFolder) {
+    EXPECT_EQ(resolveTempFolder(m_store, m_program, m_root + "/does-not-exist"), m_program);
+    EXPECT_EQ(resolveTempFolder(m_store, m_program, QString()), m_program);
+    EXPECT_EQ(resolveTempFolder(m_store, m_program, m_plainFile), m_program);
+    EXPECT_EQ(resolveTempFolder(m_store, m_program, m_root), m_root);
+    m_store.write("TempDirectory", "/chosen/by/user");
+    EXPECT_EQ(resolveTempFolder(m_store, m_program, m_root), u"/chosen/by/user");
+    EXPECT_EQ(resolveTempFolder(m_store, m_program, QString()), u"/chosen/by/user");
 }
 
-TEST(TempFolder, MissingSystemFolderMeansProgramFolder) {
-    const QString root = mtest::freshDir("tempres");
-    SettingsStore store(root + "/Muralo32.ini");
-    const QString program = root + "/prog/";
-    EXPECT_EQ(resolveTempFolder(store, program, root + "/does-not-exist"), program);
-    EXPECT_EQ(resolveTempFolder(store, program, QString()), program);
-    EXPECT_EQ(resolveTempFolder(store, program, root), root);
-    store.write("TempDirectory", "/chosen/by/user");
-    EXPECT_EQ(resolveTempFolder(store, program, root), u"/chosen/by/user");
-    EXPECT_EQ(resolveTempFolder(store, program, QString()), u"/chosen/by/user");
-}
-
-TEST(TempFolder, PerUserFolderIsPrivate) {
-    const QString tmp = mtest::freshDir("systmp");
-    TempDirOverride over(tmp);
-    const QString expected = tmp + "/muralo32-" + QString::number(::getuid());
-    EXPECT_EQ(systemTempFolder(), expected);
-    struct stat st {};
-    ASSERT_EQ(::lstat(QFile::encodeName(expected).constData(), &st), 0);
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
-
+TEST_F(StartUpFolders, PerUserTempFolderIsPrivateAndTrapsAreRefused) {
+    const QString ours = perUserTemp(m_root);
+    const auto mode = [&ours] {
+        struct stat st {};
+        return ::lstat(QFile::encodeName(ours).constData(), &st) == 0 && S_ISDIR(st.st_mode) ? st.st_mode & 0777 : 0;
+    };
+    setSystemTemp(m_root);
+    EXPECT_EQ(systemTempFolder(), ours);
+    EXPECT_EQ(mode(), 0700u);
     // An existing folder of ours that others could write into is made private again.
-    ASSERT_EQ(::chmod(QFile::encodeName(expected).constData(), 0777), 0);
-    EXPECT_EQ(systemTempFolder(), expected);
-    ASSERT_EQ(::lstat(QFile::encodeName(expected).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
-}
+    ASSERT_EQ(::chmod(QFile::encodeName(ours).constData(), 0777), 0);
+    EXPECT_EQ(systemTempFolder(), ours);
+    EXPECT_EQ(mode(), 0700u);
 
-TEST(TempFolder, PreparedTrapsAreRefused) {
-    const QString uid = QString::number(::getuid());
-    {
-        const QString tmp = mtest::freshDir("systmp-link");
-        const QString target = mtest::freshDir("elsewhere");
-        ASSERT_TRUE(QFile::link(target, tmp + "/muralo32-" + uid));
-        TempDirOverride over(tmp);
-        EXPECT_EQ(systemTempFolder(), QString());
-    }
-    {
-        const QString tmp = mtest::freshDir("systmp-file");
-        ASSERT_TRUE(mtest::writeFile(tmp + "/muralo32-" + uid, "not a folder"));
-        TempDirOverride over(tmp);
-        EXPECT_EQ(systemTempFolder(), QString());
-    }
-    {
-        const QString file = mtest::freshDir("systmp-none") + "/plain-file";
-        ASSERT_TRUE(mtest::writeFile(file, "x"));
-        TempDirOverride over(file + "/below-a-file");
-        EXPECT_EQ(systemTempFolder(), QString());
+    // Prepared by someone else: a link to elsewhere, a file in its place, or no folder to make it in.
+    const QString linkBase = mtest::freshDir("systmp-link");
+    ASSERT_TRUE(QFile::link(mtest::freshDir("elsewhere"), perUserTemp(linkBase)));
+    const QString fileBase = mtest::freshDir("systmp-file");
+    ASSERT_TRUE(mtest::writeFile(perUserTemp(fileBase), "not a folder"));
+    for (const QString& base : {linkBase, fileBase, m_plainFile + "/below-a-file"}) {
+        setSystemTemp(base);
+        EXPECT_EQ(systemTempFolder(), QString()) << base.toStdString();
     }
 }
 
-TEST(HelpFile, LocalHelpFirstThenInstalled) {
-    const QString prefix = mtest::freshDir("prefix");
-    const QString bin = prefix + "/bin/";
-    QDir().mkpath(bin);
-    EXPECT_EQ(helpFilePath(bin), prefix + "/share/muralo32/help/index.html");
-    QDir().mkpath(bin + "help");
-    ASSERT_TRUE(mtest::writeFile(bin + "help/index.html", "<html></html>"));
-    EXPECT_EQ(helpFilePath(bin), bin + "help/index.html");
+TEST_F(StartUpFolders, FirstInstanceFillsTheContextAndWritesItsSettings) {
+    // First with a usable system temp folder and only the installed help; then with no temp folder
+    // (the program folder holds the bitmap) and help next to the program, which comes first.
+    for (const bool first : {true, false}) {
+        SettingsStore store(mtest::freshDir("run-cfg") + "/Muralo32.ini");
+        setSystemTemp(first ? m_root : m_plainFile + "/nowhere");
+        const QString temp = first ? perUserTemp(m_root) : m_program;
+        AppContext context;
+        bool checked = false;
+        const std::uint32_t seedBefore = RandomGenerator::clockSeed();
+        ASSERT_TRUE(StartUp::run(context, store, m_program + "muralo32", std::nullopt, [&] {
+            checked = true;
+            EXPECT_FALSE(QFileInfo::exists(store.path())) << "written before the instance question was settled";
+            return false;
+        }));
+        const std::uint32_t seedAfter = RandomGenerator::clockSeed();
+        EXPECT_TRUE(checked);
+        EXPECT_EQ(context.title, u"Muralo32 Wallpaper Manager");
+        EXPECT_EQ(context.programFolder, m_program);
+        EXPECT_EQ(context.helpFile, first ? m_root + "/share/muralo32/help/index.html" : m_program + "help/index.html");
+        EXPECT_FALSE(context.updating);
+        EXPECT_EQ(context.tempFolder, temp);
+        EXPECT_EQ(context.wallpaperBitmap, temp + "/muralo32.bmp");
+        EXPECT_EQ(context.queueFile, untitled());
+        // Seeded from the clock at start-up (unless midnight passed in between).
+        EXPECT_TRUE((seedBefore <= context.randomSeed && context.randomSeed <= seedAfter) || seedAfter < seedBefore);
+        EXPECT_EQ(store.read("MuraloPath", "?"), m_program);
+        EXPECT_EQ(store.read("QueueName", "?"), untitled());
+        EXPECT_EQ(store.read("TempDirectory", "unset"), u"unset"); // written only by its dialog
+        QDir().mkpath(m_program + "help");
+        ASSERT_TRUE(mtest::writeFile(m_program + "help/index.html", "<html></html>"));
+    }
 }
 
-class StartUpRun : public testing::Test {
-protected:
-    void SetUp() override {
-        m_root = mtest::freshDir("startup");
-        m_program = m_root + "/bin/";
-        QDir().mkpath(m_program);
-        m_store = std::make_unique<SettingsStore>(m_root + "/cfg/Muralo32.ini");
-    }
-    QString m_root;
-    QString m_program;
-    std::unique_ptr<SettingsStore> m_store;
-};
-
-TEST_F(StartUpRun, FirstInstanceFillsContextAndWritesItsSettings) {
-    const QString tmp = mtest::freshDir("run-tmp");
-    TempDirOverride over(tmp);
+TEST_F(StartUpFolders, SecondInstanceWritesNothingAndIgnoresItsQueue) {
+    m_store.write("QueueName", "/old/queue.qu3");
+    const QByteArray before = mtest::readFile(m_store.path());
+    ASSERT_TRUE(mtest::writeFile(m_root + "/other.qu3", "x"));
     AppContext context;
-    bool checked = false;
-    const bool run = StartUp::run(context, *m_store, m_program + "muralo32", std::nullopt, [&] {
-        checked = true;
-        // Nothing may be written before the instance question is settled.
-        EXPECT_FALSE(QFileInfo::exists(m_store->path()));
-        return false;
-    });
-    ASSERT_TRUE(run);
-    EXPECT_TRUE(checked);
-    EXPECT_EQ(context.title, u"Muralo32 Wallpaper Manager");
-    EXPECT_EQ(context.programFolder, m_program);
-    EXPECT_FALSE(context.updating);
-    const QString temp = tmp + "/muralo32-" + QString::number(::getuid());
-    EXPECT_EQ(context.tempFolder, temp);
-    EXPECT_EQ(context.wallpaperBitmap, temp + "/muralo32.bmp");
-    EXPECT_EQ(context.queueFile, m_program + "untitled.qu3");
-    EXPECT_EQ(m_store->read("MuraloPath", "?"), m_program);
-    EXPECT_EQ(m_store->read("QueueName", "?"), m_program + "untitled.qu3");
-    // TempDirectory is written only by its dialog.
-    EXPECT_EQ(m_store->read("TempDirectory", "unset"), u"unset");
-}
-
-TEST_F(StartUpRun, NoUsableTempFolderPutsTheBitmapInTheProgramFolder) {
-    const QString file = m_root + "/plain-file";
-    ASSERT_TRUE(mtest::writeFile(file, "x"));
-    TempDirOverride over(file + "/nowhere");
-    AppContext context;
-    ASSERT_TRUE(StartUp::run(context, *m_store, m_program + "muralo32", std::nullopt, [] { return false; }));
-    EXPECT_EQ(context.tempFolder, m_program);
-    EXPECT_EQ(context.wallpaperBitmap, m_program + "/muralo32.bmp");
-}
-
-TEST_F(StartUpRun, SecondInstanceWritesNothingAndIgnoresItsQueue) {
-    m_store->write("QueueName", "/old/queue.qu3");
-    const QByteArray before = mtest::readFile(m_store->path());
-    const QString queue = m_root + "/other.qu3";
-    ASSERT_TRUE(mtest::writeFile(queue, "x"));
-    AppContext context;
-    EXPECT_FALSE(StartUp::run(context, *m_store, m_program + "muralo32", queue, [] { return true; }));
-    EXPECT_EQ(mtest::readFile(m_store->path()), before);
+    EXPECT_FALSE(StartUp::run(context, m_store, m_program + "muralo32", m_root + "/other.qu3", [] { return true; }));
+    EXPECT_EQ(mtest::readFile(m_store.path()), before);
     EXPECT_TRUE(context.queueFile.isEmpty());
 }
 
