@@ -21,9 +21,9 @@ const QLocale kUs(QLocale::English, QLocale::UnitedStates);
 // Each rule reads the settings' texts its own way; one table for all of them, flags as 0 and 1.
 struct TextCase {
     const char* rule;
-    std::function<int(const QString&)> read;
+    std::function<float(const QString&)> read;
     const char* text;
-    int expected;
+    float expected;
 };
 std::ostream& operator<<(std::ostream& os, const TextCase& c) {
     return os << c.rule << "(\"" << c.text << "\")";
@@ -31,7 +31,7 @@ std::ostream& operator<<(std::ostream& os, const TextCase& c) {
 
 class RuleTexts : public testing::TestWithParam<TextCase> {};
 TEST_P(RuleTexts, ReadAsTheRuleSays) {
-    EXPECT_EQ(GetParam().read(QString::fromUtf8(GetParam().text)), GetParam().expected);
+    EXPECT_FLOAT_EQ(GetParam().read(QString::fromUtf8(GetParam().text)), GetParam().expected);
 }
 
 TextCase general(const char* text, bool expected) {
@@ -51,66 +51,45 @@ TextCase background(const char* text, bool expected) {
 }
 // An invalid page is the Options page.
 TextCase page(const char* text, int expected) {
-    return {"scPropertyPage", sv::scPropertyPage, text, expected};
+    return {"scPropertyPage", sv::scPropertyPage, text, float(expected)};
 }
 // Not a number is 0; the style is kept to seven bits.
 TextCase style(const char* text, int expected) {
-    return {"dialogStyle", sv::dialogStyle, text, expected};
+    return {"dialogStyle", sv::dialogStyle, text, float(expected)};
 }
 // Decimal, or the fallback.
 TextCase integer(const char* text, int expected) {
-    return {"toInt", [](const QString& t) { return sv::toInt(t, -999); }, text, expected};
+    return {"toInt", [](const QString& t) { return sv::toInt(t, -999); }, text, float(expected)};
+}
+// Not a number is 20, then clamped to 0.1 .. 999.9.
+TextCase timer(const char* text, float expected) {
+    return {"timerTime", [](const QString& t) { return sv::timerTime(t, QLocale::c()); }, text, expected};
+}
+// Out of range or not a number is 1; 0.01f as the program writes it must stay 0.01, not fall to 1.
+TextCase gamma(const char* text, float expected) {
+    return {"gammaCorrection", [](const QString& t) { return sv::gammaCorrection(t, QLocale::c()); }, text, expected};
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, RuleTexts,
-    testing::Values(general("True", true), general("TRUE", true), general("true", true), general("yes", true),
-                    general("Yes", true), general("YES", true), general("1", true), general("-1", true),
-                    general("False", false), general("y", false), general("on", false), general("0", false),
-                    general("2", false), general(" 1", false), general("", false), general("True ", false),
-                    clearAtExit("FALSE", false), clearAtExit("false", false), clearAtExit("no", false),
-                    clearAtExit("No", false), clearAtExit("0", true), clearAtExit("", true), clearAtExit("True", true),
-                    clearAtExit("off", true), enterTimer("On", true), enterTimer("off", false),
-                    enterTimer("OFF", false), enterTimer("Off", false), enterTimer("0", true),
-                    enterTimer("False", true), enterTimer("", true), background("Desktop", true),
-                    background("desktop", false), background("DESKTOP", false), background("Black", false),
-                    background("", false), page("0", 0), page("1", 1), page("3", 3), page("4", 1), page("-1", 1),
-                    page("abc", 1), page("", 1), page("1.5", 1), style("0", 0), style("5", 5), style("127", 127),
-                    style("128", 0), style("129", 1), style("xyz", 0), style("", 0), integer("218", 218),
-                    integer("-50", -50), integer(" 131 ", 131), integer("0x10", -999), integer("12abc", -999),
-                    integer("", -999), integer("99999999999", -999), integer("400", 400)));
-
-struct FloatCase {
-    const char* rule;
-    float (*read)(const QString&, const QLocale&);
-    const char* text;
-    float expected;
-};
-std::ostream& operator<<(std::ostream& os, const FloatCase& c) {
-    return os << c.rule << "(\"" << c.text << "\")";
-}
-
-class FloatRules : public testing::TestWithParam<FloatCase> {};
-TEST_P(FloatRules, FallbackAndClamp) {
-    EXPECT_FLOAT_EQ(GetParam().read(QString::fromUtf8(GetParam().text), QLocale::c()), GetParam().expected);
-}
-// Not a number is 20, then clamped to 0.1 .. 999.9.
-FloatCase timer(const char* text, float expected) {
-    return {"timerTime", sv::timerTime, text, expected};
-}
-// Out of range or not a number is 1.
-FloatCase gamma(const char* text, float expected) {
-    return {"gammaCorrection", sv::gammaCorrection, text, expected};
-}
-INSTANTIATE_TEST_SUITE_P(Texts, FloatRules,
-                         testing::Values(timer("20", 20.0f), timer("1000", 999.9f), timer("0", 0.1f), timer("-5", 0.1f),
-                                         timer("abc", 20.0f), timer("", 20.0f), timer("nan", 20.0f),
-                                         timer("1e40", 999.9f), timer("0.100000001490116", 0.1f),
-                                         timer("999.9", 999.9f), timer("2.5", 2.5f), gamma("1", 1.0f),
-                                         gamma("0.5", 0.5f), gamma("2", 2.0f), gamma("2.01", 1.0f),
-                                         gamma("0.009", 1.0f), gamma("0", 1.0f), gamma("-1", 1.0f), gamma("x", 1.0f),
-                                         // 0.01f as the program writes it must stay 0.01, not fall to 1.
-                                         gamma("0.00999999977648258", 0.01f), gamma("0.01", 0.01f)));
+    testing::Values(
+        general("True", true), general("TRUE", true), general("true", true), general("yes", true), general("Yes", true),
+        general("YES", true), general("1", true), general("-1", true), general("False", false), general("y", false),
+        general("on", false), general("0", false), general("2", false), general(" 1", false), general("", false),
+        general("True ", false), clearAtExit("FALSE", false), clearAtExit("false", false), clearAtExit("no", false),
+        clearAtExit("No", false), clearAtExit("0", true), clearAtExit("", true), clearAtExit("True", true),
+        clearAtExit("off", true), enterTimer("On", true), enterTimer("off", false), enterTimer("OFF", false),
+        enterTimer("Off", false), enterTimer("0", true), enterTimer("False", true), enterTimer("", true),
+        background("Desktop", true), background("desktop", false), background("DESKTOP", false),
+        background("Black", false), background("", false), page("0", 0), page("1", 1), page("3", 3), page("4", 1),
+        page("-1", 1), page("abc", 1), page("", 1), page("1.5", 1), style("0", 0), style("5", 5), style("127", 127),
+        style("128", 0), style("129", 1), style("xyz", 0), style("", 0), integer("218", 218), integer("-50", -50),
+        integer(" 131 ", 131), integer("0x10", -999), integer("12abc", -999), integer("", -999),
+        integer("99999999999", -999), integer("400", 400), timer("20", 20.0f), timer("1000", 999.9f), timer("0", 0.1f),
+        timer("-5", 0.1f), timer("abc", 20.0f), timer("", 20.0f), timer("nan", 20.0f), timer("1e40", 999.9f),
+        timer("0.100000001490116", 0.1f), timer("999.9", 999.9f), timer("2.5", 2.5f), gamma("1", 1.0f),
+        gamma("0.5", 0.5f), gamma("2", 2.0f), gamma("2.01", 1.0f), gamma("0.009", 1.0f), gamma("0", 1.0f),
+        gamma("-1", 1.0f), gamma("x", 1.0f), gamma("0.00999999977648258", 0.01f), gamma("0.01", 0.01f)));
 
 struct LocaleFloatCase {
     QLocale locale;
@@ -119,7 +98,7 @@ struct LocaleFloatCase {
     const char* minutes; // as the countdown shows it: one decimal
 };
 std::ostream& operator<<(std::ostream& os, const LocaleFloatCase& c) {
-    return os << c.written;
+    return os << c.locale.name().toStdString() << ' ' << c.written;
 }
 
 class FloatTexts : public testing::TestWithParam<LocaleFloatCase> {};

@@ -102,14 +102,6 @@ TEST(InstanceServer, OneListenerAnswersLineByLineAndSurvivesBadInput) {
 // Real muralo32 processes: the hand-over is between processes, and a crash must leave nothing behind.
 class Muralo32Processes : public testing::Test {
 protected:
-    void TearDown() override {
-        for (auto& process : m_processes) {
-            if (process->state() == QProcess::NotRunning) continue;
-            process->kill();
-            process->waitForFinished(10000);
-        }
-    }
-
     QProcess& start(const QStringList& arguments = {}) {
         auto& process = *m_processes.emplace_back(std::make_unique<QProcess>());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -148,6 +140,7 @@ protected:
 
     const QString m_name = uniqueName("proc");
     const QString m_config = mtest::freshDir("proc-config");
+    // Destroying a QProcess kills the program if it still runs.
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };
 
