@@ -1,47 +1,53 @@
 // SPDX-License-Identifier: MIT
-// Choosing the next image: sequential and random order, the selected row, missing files.
+// Choosing the next image: sequential and random order, the selected row, missing files,
+// failures and what they leave behind.
 #include "EngineFixture.h"
 #include "queue/QueueRows.h"
 
 #include <QFile>
 
-#include <set>
-
 namespace {
 
 using ChangeCycle = EngineFixture;
+using Outcome = WallpaperEngine::Outcome;
 
 TEST_F(ChangeCycle, SequentialCyclesThroughTheRowsAndSavesThePosition) {
     addImages(3);
-    std::vector<int> shown;
-    for (int i = 0; i < 4; ++i) {
-        engine->changeWallpaper();
-        ASSERT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Applied) << engine->lastError().toStdString();
-        shown.push_back(shownImage());
-    }
-    EXPECT_EQ(shown, (std::vector<int>{1, 2, 3, 1}));
-    const QByteArray header = mtest::readFile(queue->currentFile());
-    EXPECT_EQ(header[4], 1); // the position of the last change is in the file
+    EXPECT_EQ(shownInChanges(4), (std::vector<int>{1, 2, 3, 1}));
+    EXPECT_EQ(mtest::readFile(queue->currentFile())[4], 1); // the position of the last change
     EXPECT_EQ(countdownResets, 4);
+    queue->setPosition(7); // beyond the queue: starts again at row one
+    EXPECT_EQ(shownInChanges(1), std::vector<int>{1});
 }
 
-TEST_F(ChangeCycle, SavedPositionBeyondTheQueueStartsAtRowOne) {
-    addImages(3);
-    queue->setPosition(7);
-    engine->changeWallpaper();
-    EXPECT_EQ(shownImage(), 1);
-}
-
-TEST_F(ChangeCycle, RandomShowsEveryRowOnceBeforeAnyRepeats) {
+// With seed = seed * 134775813 + 1 (mod 2^32) before every draw, seed 12345 gives each
+// change a row 1 + (seed * 5 >> 32) and then a direction (seed * 2 >> 32; 1 walks forward):
+//   1: row 2 back -> 2     2: row 1 fwd -> 1     3: row 4 back -> 4     4: row 3 back -> 3
+//   5: row 1 fwd: 1, 2, 3, 4 shown -> 5
+//   6: row 5 back: 5, 4, 3, 2, 1 shown and round to 5 again: a new round from a fresh draw,
+//      row 2 -> 2 (without the draw the round would start with 5, just shown)
+//   7: row 4 fwd -> 4      8: row 3 fwd -> 3     9: row 5 fwd -> 5
+//  10: row 5 back: 5, 4, 3, 2 shown -> 1
+TEST_F(ChangeCycle, RandomOrderWalksTheDrawsOfItsSeed) {
     addImages(5);
     queue->header().setOrderMode(2);
-    std::vector<int> shown;
-    for (int i = 0; i < 10; ++i) {
-        engine->changeWallpaper();
-        shown.push_back(shownImage());
-    }
-    EXPECT_EQ(std::set<int>(shown.begin(), shown.begin() + 5), (std::set<int>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(std::set<int>(shown.begin() + 5, shown.end()), (std::set<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(shownInChanges(10), (std::vector<int>{2, 1, 4, 3, 5, 2, 4, 3, 5, 1}));
+}
+
+TEST_F(ChangeCycle, RandomOrderWorksForFoldersLargerThanAQueue) {
+    const QString pics = dir + "/many";
+    QDir().mkpath(pics);
+    for (int i = 0; i < 6005; ++i)
+        mtest::writeFile(pics + QString("/f%1.png").arg(i, 5, 10, QChar('0')), "x");
+    ASSERT_EQ(folder.refreshBeforeChange(pics + "/"), 6005);
+    // Every position but the last was shown: the walk must find it.
+    for (int p = 1; p <= 6004; ++p)
+        queue->setShown(p, true);
+    queue->header().setFolderQueue(1);
+    queue->header().setOrderMode(2);
+    queue->workingImageFolder = pics + "/";
+    engine->selectAndRender();
+    EXPECT_EQ(queue->position(), 6005);
 }
 
 TEST_F(ChangeCycle, SelectedRowWinsInBothOrders) {
@@ -49,11 +55,9 @@ TEST_F(ChangeCycle, SelectedRowWinsInBothOrders) {
     EntryOrderRows rows = EntryOrderRows::fromQueue(*queue, false);
     rows.select(1); // the second row
     engine->setRows(&rows);
-    engine->changeWallpaper();
-    EXPECT_EQ(shownImage(), 2);
+    EXPECT_EQ(shownInChanges(1), std::vector<int>{2});
     queue->header().setOrderMode(2);
-    engine->changeWallpaper();
-    EXPECT_EQ(shownImage(), 2);
+    EXPECT_EQ(shownInChanges(1), std::vector<int>{2});
 }
 
 TEST_F(ChangeCycle, SortedRowsDecideTheSequentialOrder) {
@@ -62,12 +66,7 @@ TEST_F(ChangeCycle, SortedRowsDecideTheSequentialOrder) {
     queue->header().setSorted(1);
     EntryOrderRows rows = EntryOrderRows::fromQueue(*queue, true);
     engine->setRows(&rows);
-    std::vector<int> shown;
-    for (int i = 0; i < 3; ++i) {
-        engine->changeWallpaper();
-        shown.push_back(shownImage());
-    }
-    EXPECT_EQ(shown, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(shownInChanges(3), (std::vector<int>{1, 2, 3}));
 }
 
 TEST_F(ChangeCycle, MissingFilesAreSkippedForwardSilently) {
@@ -76,31 +75,9 @@ TEST_F(ChangeCycle, MissingFilesAreSkippedForwardSilently) {
     QFile::remove(dir + "/img5.png");
     queue->setPosition(3);
     engine->setShowFileErrors(true);
-    engine->changeWallpaper();
-    EXPECT_EQ(shownImage(), 6);
+    EXPECT_EQ(shownInChanges(1), std::vector<int>{6});
     EXPECT_EQ(queue->position(), 6);
     EXPECT_TRUE(prompter.messages.isEmpty());
-}
-
-TEST_F(ChangeCycle, AllFilesMissingShowsNothingAndSaysNothing) {
-    addImages(3);
-    for (int i = 1; i <= 3; ++i)
-        QFile::remove(dir + QString("/img%1.png").arg(i));
-    engine->changeWallpaper();
-    EXPECT_TRUE(desktop.calls.empty());
-    EXPECT_TRUE(prompter.messages.isEmpty());
-    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::NothingToShow);
-    EXPECT_FALSE(engine->isChanging());
-    // The next change still runs once an image is back.
-    makeImage("img2.png");
-    engine->changeWallpaper();
-    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Applied);
-}
-
-TEST_F(ChangeCycle, EmptyQueueDoesNothing) {
-    engine->changeWallpaper();
-    EXPECT_TRUE(desktop.calls.empty());
-    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::NothingToShow);
 }
 
 TEST_F(ChangeCycle, ASecondChangeWhileOneRunsIsIgnored) {
@@ -115,54 +92,76 @@ TEST_F(ChangeCycle, ASecondChangeWhileOneRunsIsIgnored) {
     EXPECT_EQ(shownImage(), 1);
 }
 
-TEST_F(ChangeCycle, UnreadableImageIsReportedOnlyWhenAskedAndTheCycleGoesOn) {
-    addImages(2);
-    ASSERT_TRUE(mtest::writeFile(dir + "/img1.png", "this is not a picture"));
-    engine->changeWallpaper();
-    EXPECT_TRUE(desktop.calls.empty());
-    EXPECT_TRUE(prompter.messages.isEmpty());
-    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::RenderFailed);
-    engine->changeWallpaper();
-    EXPECT_EQ(shownImage(), 2);
+// A change that cannot be completed: what it tells (a message starting with the text given,
+// where <dir> is the queue's folder) and what it leaves: no flag set, no picture held, and
+// the next change runs once the cause is gone.
+struct StoppedCase {
+    const char* name;
+    int images;
+    std::function<void(EngineFixture&)> stop, repair;
+    Outcome outcome;
+    const char* message; // empty: none
+    std::size_t desktopCalls;
+};
 
-    engine->setShowFileErrors(true);
-    engine->changeWallpaper(); // back to the broken one
-    ASSERT_EQ(prompter.messages.size(), 1);
-    EXPECT_TRUE(prompter.messages[0].startsWith("Unable to display file " + dir + "/img1.png "));
-    EXPECT_FALSE(engine->isBusy());
-}
+class StoppedChange : public EngineFixture, public ::testing::WithParamInterface<StoppedCase> {};
 
-TEST_F(ChangeCycle, DesktopFailureIsToldOnceAndTheNextChangeRuns) {
-    addImages(2);
-    desktop.failNextCall("the desktop is locked");
+TEST_P(StoppedChange, LeavesNothingBehindAndTheNextChangeRuns) {
+    const StoppedCase& c = GetParam();
+    addImages(c.images);
+    c.stop(*this);
     engine->changeWallpaper();
-    ASSERT_EQ(prompter.messages.size(), 1);
-    EXPECT_TRUE(prompter.messages[0].contains("the desktop is locked"));
-    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Failed);
-    EXPECT_FALSE(engine->isBusy());
-    engine->changeWallpaper();
-    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Applied);
-    EXPECT_EQ(prompter.messages.size(), 1);
-}
-
-TEST_F(ChangeCycle, UnwritableBitmapIsToldOnceAndTheNextChangeRuns) {
-    addImages(1);
-    // The bitmap's place is taken by a folder: the write fails.
-    QDir().mkpath(app.wallpaperBitmap);
-    engine->changeWallpaper();
-    ASSERT_EQ(prompter.messages.size(), 1);
-    EXPECT_TRUE(prompter.messages[0].startsWith("A file write error occurred."));
-    EXPECT_TRUE(desktop.calls.empty());
+    EXPECT_EQ(engine->lastOutcome(), c.outcome);
+    const QStringList told = *c.message ? QStringList{QString(c.message).replace("<dir>", dir)} : QStringList();
+    ASSERT_EQ(prompter.messages.size(), told.size());
+    if (!told.isEmpty()) EXPECT_TRUE(prompter.messages[0].startsWith(told[0])) << prompter.messages[0].toStdString();
+    EXPECT_EQ(desktop.calls.size(), c.desktopCalls);
     EXPECT_FALSE(engine->isBusy());
     EXPECT_FALSE(engine->renderedPicture().hasImage());
-    QDir().rmdir(app.wallpaperBitmap);
+    c.repair(*this);
     engine->changeWallpaper();
-    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Applied);
+    EXPECT_EQ(engine->lastOutcome(), Outcome::Applied) << engine->lastError().toStdString();
+    EXPECT_EQ(prompter.messages.size(), told.size());
 }
+
+const auto noRepair = [](EngineFixture&) {};
+const auto breakFirstImage = [](EngineFixture& f) { mtest::writeFile(f.dir + "/img1.png", "this is not a picture"); };
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, StoppedChange,
+    ::testing::Values(
+        StoppedCase{"EmptyQueue", 0, noRepair, [](EngineFixture& f) { f.addImages(1); }, Outcome::NothingToShow, "", 0},
+        StoppedCase{"AllFilesMissing", 2,
+                    [](EngineFixture& f) {
+                        QFile::remove(f.dir + "/img1.png");
+                        QFile::remove(f.dir + "/img2.png");
+                    },
+                    [](EngineFixture& f) { f.makeImage("img2.png"); }, Outcome::NothingToShow, "", 0},
+        StoppedCase{"FolderGone", 0,
+                    [](EngineFixture& f) {
+                        f.queue->header().setFolderQueue(1);
+                        f.queue->workingImageFolder = f.dir + "/pics/";
+                    },
+                    [](EngineFixture& f) { f.makeImage("a.png", 40, 30, 100, f.dir + "/pics"); },
+                    Outcome::NothingToShow, "", 0},
+        // Unreadable images are told only when asked; the cycle goes on to the next.
+        StoppedCase{"UnreadableImage", 2, breakFirstImage, noRepair, Outcome::RenderFailed, "", 0},
+        StoppedCase{"UnreadableImageTold", 2,
+                    [](EngineFixture& f) {
+                        breakFirstImage(f);
+                        f.engine->setShowFileErrors(true);
+                    },
+                    noRepair, Outcome::RenderFailed, "Unable to display file <dir>/img1.png ", 0},
+        StoppedCase{"DesktopRefuses", 2, [](EngineFixture& f) { f.desktop.failNextCall("the desktop is locked"); },
+                    noRepair, Outcome::Failed, "The desktop did not take the wallpaper: the desktop is locked", 1},
+        // The bitmap's place is taken by a folder.
+        StoppedCase{"BitmapUnwritable", 2, [](EngineFixture& f) { QDir().mkpath(f.app.wallpaperBitmap); },
+                    [](EngineFixture& f) { QDir().rmdir(f.app.wallpaperBitmap); }, Outcome::Failed,
+                    "A file write error occurred.", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ChangeCycle, FolderQueueWalksTheFolderAndWritesNoRecord) {
     const QString pics = dir + "/pics";
-    QDir().mkpath(pics);
     makeImage("b.PNG", 40, 30, 100, pics);
     makeImage("a.png", 40, 30, 100, pics);
     queue->header().setFolderQueue(1);
@@ -177,33 +176,8 @@ TEST_F(ChangeCycle, FolderQueueWalksTheFolderAndWritesNoRecord) {
     EXPECT_TRUE(desktop.calls[0].tiled); // the header's tiled flag
     engine->changeWallpaper();
     EXPECT_EQ(engine->currentImageText(), pics + "/b.PNG");
-    EXPECT_EQ(QFileInfo(queue->currentFile()).size(), sizeBefore); // no record written
+    EXPECT_EQ(QFileInfo(queue->currentFile()).size(), sizeBefore);
     EXPECT_FALSE(engine->hasUnsavedFacts());
-}
-
-TEST_F(ChangeCycle, FolderQueueWithMissingFolderDoesNothing) {
-    queue->header().setFolderQueue(1);
-    queue->workingImageFolder = dir + "/gone/";
-    engine->changeWallpaper();
-    EXPECT_TRUE(desktop.calls.empty());
-    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::NothingToShow);
-}
-
-TEST_F(ChangeCycle, RandomOrderWorksForFoldersLargerThanAQueue) {
-    const QString pics = dir + "/many";
-    QDir().mkpath(pics);
-    for (int i = 0; i < 6005; ++i)
-        mtest::writeFile(pics + QString("/f%1.png").arg(i, 5, 10, QChar('0')), "x");
-    folder.refreshBeforeChange(pics + "/");
-    ASSERT_EQ(folder.count(), 6005);
-    // Mark every position but the last as shown: the next draw must find it.
-    for (int p = 1; p <= 6004; ++p)
-        queue->setShown(p, true);
-    queue->header().setFolderQueue(1);
-    queue->header().setOrderMode(2);
-    queue->workingImageFolder = pics + "/";
-    engine->selectAndRender();
-    EXPECT_EQ(queue->position(), 6005);
 }
 
 } // namespace

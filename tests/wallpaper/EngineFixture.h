@@ -18,7 +18,9 @@
 #include <Magick++.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class RecordingSound : public SoundOutput {
 public:
@@ -27,57 +29,76 @@ public:
 };
 
 // A queue in a folder of its own, a fake desktop and a scripted user around a real engine.
+// Public, so that parameter tables can set it up.
 class EngineFixture : public ::testing::Test {
-protected:
+public:
     void SetUp() override {
         Picbuf::initialize(nullptr);
-        dir = mtest::freshDir("engine");
         QDir(dir).mkpath("tmp");
         app.programFolder = dir + "/";
         app.tempFolder = dir + "/tmp";
         app.wallpaperBitmap = app.tempFolder + "/muralo32.bmp";
         app.randomSeed = 12345;
-        settings = std::make_unique<SettingsStore>(dir + "/Muralo32.ini");
-        queue = std::make_unique<Queue>(Queue::Environment{app.programFolder, 1024, 768});
         ASSERT_TRUE(queue->load(dir + "/q.qu3").ok());
-        EngineServices s;
-        s.settings = settings.get();
-        s.prompter = &prompter;
-        s.desktop = &desktop;
-        s.sound = &sound;
-        s.screenSize = [this] { return screen; };
-        s.colorDepth = [this] { return depth; };
-        s.resetCountdown = [this] { ++countdownResets; };
-        engine = std::make_unique<WallpaperEngine>(app, *queue, folder, s);
+        engine = std::make_unique<WallpaperEngine>(app, *queue, folder,
+                                                   EngineServices{.settings = &settings,
+                                                                  .prompter = &prompter,
+                                                                  .desktop = &desktop,
+                                                                  .sound = &sound,
+                                                                  .screenSize = [this] { return screen; },
+                                                                  .colorDepth = [this] { return depth; },
+                                                                  .resetCountdown = [this] { ++countdownResets; }});
     }
 
-    // A PNG of the given size in one colour whose blue is the given level (not grey:
-    // grey pictures load as palette images).
-    QString makeImage(const QString& name, int w = 64, int h = 48, int grey = 128, const QString& inFolder = {}) {
-        const QString path = (inFolder.isEmpty() ? dir : inFolder) + "/" + name;
+    // A true-colour PNG in one colour whose red and blue are `level` and green half of
+    // it (a grey one would load as a palette image).
+    QString makeImage(const QString& name, int w = 64, int h = 48, int level = 128, const QString& inFolder = {}) {
+        const QString parent = inFolder.isEmpty() ? dir : inFolder;
+        QDir().mkpath(parent);
+        const QString path = parent + "/" + name;
         Magick::Image img(Magick::Geometry(unsigned(w), unsigned(h)),
-                          Magick::ColorRGB(grey / 255.0, grey / 510.0, grey / 255.0));
-        // A true-colour file, as photographs are (one colour alone would make a palette PNG).
+                          Magick::ColorRGB(level / 255.0, level / 510.0, level / 255.0));
         img.write("PNG24:" + QFile::encodeName(path).toStdString());
         return path;
     }
+    // Queue entries img1.png .. imgN.png, in that order.
     void addImages(int n, int w = 64, int h = 48) {
-        for (int i = 1; i <= n; ++i) {
-            const QString p = makeImage(QString("img%1.png").arg(i), w, h);
-            ASSERT_EQ(queue->addOneFile(p), Queue::AddResult::Added);
-        }
+        for (int i = 1; i <= n; ++i)
+            ASSERT_EQ(queue->addOneFile(makeImage(QString("img%1.png").arg(i), w, h)), Queue::AddResult::Added);
     }
-    // The number in the name of the image the desktop was last given.
+    void editEntry(int record, const std::function<void(QueueEntry&)>& edit) {
+        ASSERT_TRUE(queue->readEntry(record));
+        edit(queue->entry());
+        ASSERT_TRUE(queue->writeEntry(record));
+    }
+    // The number in the name of the image the desktop was last given; -1 for another name.
     int shownImage() const {
         const QString name = QFileInfo(engine->currentImageText()).completeBaseName();
         return name.startsWith("img") ? name.mid(3).toInt() : -1;
     }
+    std::vector<int> shownInChanges(int changes) {
+        std::vector<int> shown;
+        for (int i = 0; i < changes; ++i) {
+            engine->changeWallpaper();
+            EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Applied) << engine->lastError().toStdString();
+            shown.push_back(shownImage());
+        }
+        return shown;
+    }
     QByteArray bitmapBytes() const { return mtest::readFile(desktop.calls.back().path); }
+    // A little-endian field of the last wallpaper bitmap.
+    int bitmapField(int offset, int bytes = 4) const {
+        const QByteArray b = bitmapBytes();
+        int v = 0;
+        for (int i = bytes - 1; i >= 0; --i)
+            v = v << 8 | std::uint8_t(b[offset + i]);
+        return v;
+    }
 
-    QString dir;
+    QString dir = mtest::freshDir("engine");
     AppContext app;
-    std::unique_ptr<SettingsStore> settings;
-    std::unique_ptr<Queue> queue;
+    SettingsStore settings{dir + "/Muralo32.ini"};
+    std::unique_ptr<Queue> queue = std::make_unique<Queue>(Queue::Environment{dir + "/", 1024, 768});
     FolderQueue folder;
     FakeDesktopBackend desktop;
     ScriptedPrompter prompter;

@@ -8,77 +8,66 @@
 
 namespace {
 
-int le16(const QByteArray& b, int off) {
-    return std::uint8_t(b[off]) | (std::uint8_t(b[off + 1]) << 8);
-}
-int le32(const QByteArray& b, int off) {
-    return le16(b, off) | (le16(b, off + 2) << 16);
-}
-
-struct BmpInfo {
-    int width, height, bits, compression;
-};
-BmpInfo bmpInfo(const QByteArray& b) {
-    return {le32(b, 18), le32(b, 22), le16(b, 28), le32(b, 30)};
-}
-
 using RenderApply = EngineFixture;
+using Outcome = WallpaperEngine::Outcome;
+
+// The bitmap's fields: width, height, bits per pixel, compression, offset of the pixels.
+constexpr int kWidth = 18, kHeight = 22, kBits = 28, kCompression = 30, kPixels = 10;
 
 struct ScreenCase {
     const char* name;
     int imageW, imageH;
-    int entryMode; // 3: the queue's rules (both proportional)
-    int screenW, screenH;
-    int bitmapW, bitmapH;
+    std::uint8_t entryMode;
+    int screenW, screenH, screenDepth;
+    int bitmapW, bitmapH, bitmapDepth;
 };
-void PrintTo(const ScreenCase& c, std::ostream* os) {
-    *os << c.name;
-}
-class RenderSizes : public EngineFixture, public ::testing::WithParamInterface<ScreenCase> {};
 
-TEST_P(RenderSizes, BitmapHasTheRenderedSize) {
+class RenderedBitmap : public EngineFixture, public ::testing::WithParamInterface<ScreenCase> {};
+
+TEST_P(RenderedBitmap, BitmapIsUncompressedInTheRenderedSizeAndDepth) {
     const ScreenCase& c = GetParam();
     ASSERT_EQ(queue->addOneFile(makeImage("img1.png", c.imageW, c.imageH)), Queue::AddResult::Added);
-    queue->readEntry(1);
-    queue->entry().setResizeMode(c.entryMode);
-    queue->writeEntry(1);
+    editEntry(1, [&](QueueEntry& e) { e.setResizeMode(c.entryMode); });
     screen = QSize(c.screenW, c.screenH);
+    depth = c.screenDepth;
     engine->changeWallpaper();
-    ASSERT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Applied) << engine->lastError().toStdString();
-    const BmpInfo info = bmpInfo(bitmapBytes());
-    EXPECT_EQ(info.width, c.bitmapW);
-    EXPECT_EQ(info.height, c.bitmapH);
-    EXPECT_EQ(info.bits, 24);
-    EXPECT_EQ(info.compression, 0);
+    ASSERT_EQ(engine->lastOutcome(), Outcome::Applied) << engine->lastError().toStdString();
+    EXPECT_EQ(
+        std::vector({bitmapField(kWidth), bitmapField(kHeight), bitmapField(kBits, 2), bitmapField(kCompression)}),
+        std::vector({c.bitmapW, c.bitmapH, c.bitmapDepth, 0}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RenderSizes,
-                         ::testing::Values(ScreenCase{"Proportional800x600", 800, 600, 0, 1024, 768, 1024, 768},
-                                           ScreenCase{"Proportional800x800", 800, 800, 0, 1024, 768, 768, 768},
-                                           ScreenCase{"Stretch800x800", 800, 800, 1, 1024, 768, 1024, 768},
-                                           ScreenCase{"NoResize", 300, 200, 2, 1024, 768, 300, 200},
-                                           // Sized for the 1024 x 768 start-up screen, shown on a larger one.
-                                           ScreenCase{"ScreenGrewSinceStart", 800, 600, 1, 1280, 1024, 1280, 1024},
-                                           ScreenCase{"SmallImageUnderTheDefaultRules", 100, 80, 3, 1024, 768, 960,
-                                                      768}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RenderedBitmap,
+    ::testing::Values(ScreenCase{"Proportional800x600", 800, 600, qu3::Proportional, 1024, 768, 24, 1024, 768, 24},
+                      ScreenCase{"Proportional800x800", 800, 800, qu3::Proportional, 1024, 768, 24, 768, 768, 24},
+                      ScreenCase{"Stretch800x800", 800, 800, qu3::Stretch, 1024, 768, 24, 1024, 768, 24},
+                      ScreenCase{"NoResize", 300, 200, qu3::NoResize, 1024, 768, 24, 300, 200, 24},
+                      // Sized for the 1024 x 768 start-up screen, shown on a larger one.
+                      ScreenCase{"ScreenGrewSinceStart", 800, 600, qu3::Stretch, 1280, 1024, 24, 1280, 1024, 24},
+                      // The queue's rules for a small image: proportional to the screen.
+                      ScreenCase{"SmallImageUnderTheDefaultRules", 100, 80, qu3::UseDefault, 1024, 768, 24, 960, 768,
+                                 24},
+                      // Screens of few colours get palette bitmaps.
+                      ScreenCase{"EightBitScreen", 200, 150, qu3::NoResize, 1024, 768, 8, 200, 150, 8},
+                      ScreenCase{"SixteenColourScreen", 200, 150, qu3::NoResize, 1024, 768, 4, 200, 150, 4}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RenderApply, LargeJpegIsDecodedSmallButKeepsItsFileSizeInTheFacts) {
     const QString path = dir + "/img1.jpg";
-    Magick::Image img(Magick::Geometry(3000, 2000), Magick::Color("orange"));
-    img.write(QFile::encodeName(path).toStdString());
+    Magick::Image(Magick::Geometry(3000, 2000), Magick::Color("orange")).write(QFile::encodeName(path).toStdString());
     ASSERT_EQ(queue->addOneFile(path), Queue::AddResult::Added);
     engine->changeWallpaper();
-    ASSERT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Applied);
-    const BmpInfo info = bmpInfo(bitmapBytes());
-    EXPECT_EQ(info.width, 1024);
-    EXPECT_EQ(info.height, 683);
-    queuefile::readRecord(queue->currentFile(), 1, queue->entry());
-    EXPECT_EQ(queue->entry().width(), 3000);
-    EXPECT_EQ(queue->entry().height(), 2000);
+    ASSERT_EQ(engine->lastOutcome(), Outcome::Applied);
+    EXPECT_EQ(bitmapField(kWidth), 1024);
+    EXPECT_EQ(bitmapField(kHeight), 683);
+    QueueEntry stored;
+    ASSERT_TRUE(queuefile::readRecord(queue->currentFile(), 1, stored));
+    EXPECT_EQ(stored.width(), 3000);
+    EXPECT_EQ(stored.height(), 2000);
 }
 
-TEST_F(RenderApply, FirstRenderStoresFactsAndThumbnailOnce) {
+TEST_F(RenderApply, FactsAndThumbnailAreStoredOnceAndTakenAgainForAChangedFile) {
     addImages(1, 800, 600);
     engine->changeWallpaper();
     QueueEntry stored;
@@ -87,83 +76,51 @@ TEST_F(RenderApply, FirstRenderStoresFactsAndThumbnailOnce) {
     EXPECT_EQ(stored.width(), 800);
     EXPECT_EQ(stored.height(), 600);
     EXPECT_EQ(stored.fileDate(), fileage::of(dir + "/img1.png"));
-    EXPECT_EQ(std::uint8_t(stored.thumbnail()[0]), 0xFF); // a JPEG
-    EXPECT_EQ(std::uint8_t(stored.thumbnail()[1]), 0xD8);
+    EXPECT_EQ(stored.thumbnail().left(2), QByteArray("\xFF\xD8")); // a JPEG
     EXPECT_FALSE(engine->hasUnsavedFacts());
-    // The stored thumbnail is a picture of the thumbnail size.
     Picbuf shown;
     ASSERT_TRUE(engine->showStoredThumbnail(shown));
     EXPECT_EQ(shown.width(), 152);
     EXPECT_EQ(shown.height(), 114);
     EXPECT_FALSE(QFile::exists(app.tempFolder + "/~tempfil.tmp"));
-}
 
-TEST_F(RenderApply, ChangedImageFileGetsANewThumbnail) {
-    addImages(1, 800, 600);
-    engine->changeWallpaper();
-    // Same name, new picture and a different date.
+    // Same name, another picture and another date.
     makeImage("img1.png", 400, 400);
     QFile f(dir + "/img1.png");
-    f.open(QIODevice::ReadWrite);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
     f.setFileTime(QDateTime::currentDateTime().addDays(-3), QFileDevice::FileModificationTime);
     f.close();
     engine->changeWallpaper();
-    QueueEntry stored;
     ASSERT_TRUE(queuefile::readRecord(queue->currentFile(), 1, stored));
     EXPECT_EQ(stored.width(), 400);
     EXPECT_EQ(stored.fileDate(), fileage::of(dir + "/img1.png"));
 }
 
-TEST_F(RenderApply, EightBitScreenGetsAPaletteBitmap) {
-    addImages(1, 200, 150);
-    depth = 8;
-    engine->changeWallpaper();
-    ASSERT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Applied);
-    const QByteArray bmp = bitmapBytes();
-    EXPECT_EQ(bmpInfo(bmp).bits, 8);
-    EXPECT_EQ(bmpInfo(bmp).compression, 0);
-}
-
-TEST_F(RenderApply, SixteenColourScreenGetsAFourBitBitmap) {
-    addImages(1, 200, 150);
-    depth = 4;
-    engine->changeWallpaper();
-    EXPECT_EQ(bmpInfo(bitmapBytes()).bits, 4);
-}
-
 // Mid grey through gamma: the user's gamma below 1 darkens, above 1 brightens, 1 or
 // gamma off leaves it.
 class GammaRender : public EngineFixture, public ::testing::WithParamInterface<std::tuple<float, bool, int>> {};
-TEST_P(GammaRender, MidGrey) {
-    const auto [g, on, direction] = GetParam();
-    ASSERT_EQ(queue->addOneFile(makeImage("img1.png", 64, 48, 128)), Queue::AddResult::Added);
-    queue->readEntry(1);
-    queue->entry().setResizeMode(2);
-    queue->writeEntry(1);
+
+TEST_P(GammaRender, MovesMidGrey) {
+    const auto [gamma, on, direction] = GetParam();
+    addImages(1);
+    editEntry(1, [](QueueEntry& e) { e.setResizeMode(qu3::NoResize); });
     queue->header().setGammaOn(on ? 1 : 0);
-    engine->setGamma(g);
+    engine->setGamma(gamma);
     engine->changeWallpaper();
-    const QByteArray bmp = bitmapBytes();
-    const int offset = le32(bmp, 10);
-    const int blue = std::uint8_t(bmp[offset]);
-    if (direction == 0)
-        EXPECT_NEAR(blue, 128, 1);
-    else if (direction > 0)
-        EXPECT_GT(blue, 140);
-    else
-        EXPECT_LT(blue, 116);
+    const int blue = std::uint8_t(bitmapBytes()[bitmapField(kPixels)]);
+    if (direction == 0) EXPECT_NEAR(blue, 128, 1);
+    if (direction > 0) EXPECT_GT(blue, 140);
+    if (direction < 0) EXPECT_LT(blue, 116);
 }
+
 INSTANTIATE_TEST_SUITE_P(Values, GammaRender,
                          ::testing::Values(std::tuple{1.0f, true, 0}, std::tuple{1.5f, false, 0},
                                            std::tuple{1.5f, true, 1}, std::tuple{0.5f, true, -1}));
 
 TEST_F(RenderApply, TiledAndSingleEntriesReachTheDesktop) {
     addImages(2);
-    queue->readEntry(1);
-    queue->entry().setTiled(1);
-    queue->writeEntry(1);
-    engine->changeWallpaper();
-    engine->changeWallpaper();
+    editEntry(1, [](QueueEntry& e) { e.setTiled(1); });
+    shownInChanges(2);
     ASSERT_EQ(desktop.calls.size(), 2u);
     EXPECT_TRUE(desktop.calls[0].tiled);
     EXPECT_FALSE(desktop.calls[1].tiled);
@@ -172,80 +129,68 @@ TEST_F(RenderApply, TiledAndSingleEntriesReachTheDesktop) {
 
 struct SoundCase {
     const char* name;
-    int option;
+    std::uint8_t option;
     const char* own;
-    const char* queueDefault;
-    bool noDefault;
+    bool queueDefaultOn;
     const char* expected; // empty: nothing played
 };
-void PrintTo(const SoundCase& c, std::ostream* os) {
-    *os << c.name;
-}
+
 class SoundChoice : public EngineFixture, public ::testing::WithParamInterface<SoundCase> {};
+
 TEST_P(SoundChoice, PlaysTheRightSound) {
     const SoundCase& c = GetParam();
     addImages(1);
-    queue->header().setDefaultSound(c.queueDefault);
-    queue->header().setNoDefaultSound(c.noDefault ? 1 : 0);
-    queue->workingDefaultSound = c.noDefault ? QString() : QString(c.queueDefault);
-    queue->readEntry(1);
-    queue->entry().setSoundOption(c.option);
-    queue->entry().setSoundPath(c.own);
-    queue->writeEntry(1);
+    queue->header().setDefaultSound("/s/ding.wav");
+    queue->header().setNoDefaultSound(c.queueDefaultOn ? 0 : 1);
+    queue->workingDefaultSound = c.queueDefaultOn ? "/s/ding.wav" : "";
+    editEntry(1, [&](QueueEntry& e) {
+        e.setSoundOption(c.option);
+        e.setSoundPath(c.own);
+    });
     engine->changeWallpaper();
-    if (QString(c.expected).isEmpty())
-        EXPECT_TRUE(sound.played.isEmpty());
-    else
-        EXPECT_EQ(sound.played, QStringList{c.expected});
+    EXPECT_EQ(sound.played, QString(c.expected).isEmpty() ? QStringList() : QStringList{c.expected});
 }
+
 INSTANTIATE_TEST_SUITE_P(Options, SoundChoice,
-                         ::testing::Values(SoundCase{"Default", 0, "", "/s/ding.wav", false, "/s/ding.wav"},
-                                           SoundCase{"DefaultOff", 0, "", "/s/ding.wav", true, ""},
-                                           SoundCase{"NoneEvenWithDefault", 1, "/s/own.wav", "/s/ding.wav", false, ""},
-                                           SoundCase{"OwnTrimmed", 2, "  /s/own.mid  ", "/s/ding.wav", false,
+                         ::testing::Values(SoundCase{"Default", qu3::DefaultSound, "", true, "/s/ding.wav"},
+                                           SoundCase{"DefaultOff", qu3::DefaultSound, "", false, ""},
+                                           SoundCase{"NoneEvenWithDefault", qu3::NoSound, "/s/own.wav", true, ""},
+                                           SoundCase{"OwnTrimmed", qu3::OwnSound, "  /s/own.mid  ", true,
                                                      "/s/own.mid"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(RenderApply, ClearScreenRemovesWallpaperBitmapAndSound) {
-    addImages(1);
-    engine->changeWallpaper();
-    ASSERT_TRUE(QFile::exists(app.wallpaperBitmap));
-    engine->clearScreen();
-    EXPECT_EQ(engine->currentImageText(), "(None)");
-    EXPECT_EQ(settings->read("FileAlias", ""), "(None)");
-    EXPECT_FALSE(QFile::exists(app.wallpaperBitmap));
-    ASSERT_EQ(desktop.calls.back().kind, FakeDesktopBackend::Call::Kind::Clear);
-    EXPECT_EQ(sound.played.last(), QString()); // the stop request
-    EXPECT_EQ(countdownResets, 2);
-}
-
-TEST_F(RenderApply, CurrentSourceImageNamesTheImageBehindOurBitmap) {
-    addImages(1);
-    EXPECT_EQ(engine->currentSourceImage(), "(None)");
-    engine->changeWallpaper();
-    EXPECT_EQ(engine->currentSourceImage(), dir + "/img1.png");
-    // Somebody else's wallpaper is named as it is.
-    const QString other = makeImage("other.png");
-    desktop.setCurrentWallpaper(other);
-    EXPECT_EQ(engine->currentSourceImage(), other);
-    // A wallpaper file that is gone is no wallpaper.
-    desktop.setCurrentWallpaper(dir + "/vanished.png");
-    EXPECT_EQ(engine->currentSourceImage(), "(None)");
-}
-
-TEST_F(RenderApply, DesktopsThatNeedAFreshPathGetAlternatingBitmaps) {
+TEST_F(RenderApply, ClearScreenRemovesBothBitmapsAndStopsTheSound) {
     addImages(2);
     desktop.setNeedsFreshPath(true);
-    engine->changeWallpaper();
-    engine->changeWallpaper();
-    engine->changeWallpaper();
+    shownInChanges(3);
     ASSERT_EQ(desktop.calls.size(), 3u);
+    // Desktops that reload only a changed path get two names in turn.
     EXPECT_NE(desktop.calls[0].path, desktop.calls[1].path);
     EXPECT_EQ(desktop.calls[0].path, desktop.calls[2].path);
-    EXPECT_EQ(engine->currentSourceImage(), dir + "/img1.png");
     engine->clearScreen();
+    EXPECT_EQ(engine->currentImageText(), "(None)");
+    EXPECT_EQ(settings.read("FileAlias", ""), "(None)");
     EXPECT_FALSE(QFile::exists(desktop.calls[0].path));
     EXPECT_FALSE(QFile::exists(desktop.calls[1].path));
+    EXPECT_EQ(desktop.calls.back().kind, FakeDesktopBackend::Call::Kind::Clear);
+    EXPECT_EQ(sound.played.last(), QString()); // the stop request
+    EXPECT_EQ(countdownResets, 4);
+    EXPECT_EQ(engine->lastOutcome(), Outcome::Applied);
+}
+
+TEST_F(RenderApply, CurrentSourceImageNamesTheImageBehindEitherOfOurBitmaps) {
+    addImages(2);
+    EXPECT_EQ(engine->currentSourceImage(), "(None)");
+    desktop.setNeedsFreshPath(true);
+    for (int image : {1, 2}) {
+        engine->changeWallpaper();
+        EXPECT_EQ(engine->currentSourceImage(), dir + QString("/img%1.png").arg(image));
+    }
+    // Somebody else's wallpaper is named as it is; a wallpaper file that is gone is none.
+    desktop.setCurrentWallpaper(makeImage("other.png"));
+    EXPECT_EQ(engine->currentSourceImage(), dir + "/other.png");
+    desktop.setCurrentWallpaper(dir + "/vanished.png");
+    EXPECT_EQ(engine->currentSourceImage(), "(None)");
 }
 
 } // namespace

@@ -33,61 +33,53 @@ struct ResizeCase {
     int x, y;
     int entryMode;
     int smallMode, largeMode;
-    bool resized;
-    int width, height, stretch;
+    int width, height, stretch; // all 0: not resized
 };
-void PrintTo(const ResizeCase& c, std::ostream* os) {
-    *os << c.name;
-}
 class ResizeDecisionTable : public ::testing::TestWithParam<ResizeCase> {};
 
 TEST_P(ResizeDecisionTable, OnA1024x768Screen) {
     const ResizeCase& c = GetParam();
     const auto r =
         resizeDecision(c.x, c.y, entryWithMode(c.entryMode), rulesHeader(c.smallMode, c.largeMode), 1024, 768);
-    ASSERT_EQ(r.has_value(), c.resized);
-    if (!r) return;
-    EXPECT_EQ(r->width, c.width);
-    EXPECT_EQ(r->height, c.height);
-    EXPECT_EQ(r->stretch, c.stretch);
+    EXPECT_EQ(r ? std::tuple(r->width, r->height, int(r->stretch)) : std::tuple(0, 0, 0),
+              std::tuple(c.width, c.height, c.stretch));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ResizeDecisionTable,
-                         ::testing::Values(ResizeCase{"Proportional800x600", 800, 600, 0, 2, 2, true, 1024, 768, 0},
-                                           ResizeCase{"Proportional800x800", 800, 800, 0, 2, 2, true, 768, 768, 0},
-                                           ResizeCase{"Stretch800x600", 800, 600, 1, 2, 2, true, 1024, 768, 1},
-                                           ResizeCase{"Stretch800x800", 800, 800, 1, 2, 2, true, 1024, 768, 1},
-                                           ResizeCase{"EntryNone", 800, 600, 2, 0, 0, false, 0, 0, 0},
+                         ::testing::Values(ResizeCase{"Proportional800x600", 800, 600, 0, 2, 2, 1024, 768, 0},
+                                           ResizeCase{"Proportional800x800", 800, 800, 0, 2, 2, 768, 768, 0},
+                                           ResizeCase{"Stretch800x600", 800, 600, 1, 2, 2, 1024, 768, 1},
+                                           ResizeCase{"Stretch800x800", 800, 800, 1, 2, 2, 1024, 768, 1},
+                                           ResizeCase{"EntryNone", 800, 600, 2, 0, 0, 0, 0, 0},
                                            // At the threshold in both directions the image is large.
-                                           ResizeCase{"ExactlyThresholdIsLarge", 512, 384, 3, 2, 0, true, 1024, 768, 0},
-                                           ResizeCase{"OnePixelNarrowerIsSmall", 511, 384, 3, 2, 0, false, 0, 0, 0},
-                                           ResizeCase{"OnePixelLowerIsSmall", 512, 383, 3, 2, 0, false, 0, 0, 0},
-                                           ResizeCase{"SmallRuleStretches", 100, 100, 3, 1, 2, true, 1024, 768, 1},
-                                           ResizeCase{"LargeRuleNone", 2000, 1500, 3, 0, 2, false, 0, 0, 0},
-                                           ResizeCase{"WideImageProportional", 2000, 500, 3, 2, 0, true, 1024, 256, 0},
-                                           ResizeCase{"TallImageProportional", 500, 2000, 3, 0, 2, true, 192, 768, 0},
-                                           ResizeCase{"AlreadyScreenSized", 1024, 768, 3, 2, 0, true, 1024, 768, 0},
-                                           ResizeCase{"UnknownEntryMode", 800, 600, 9, 0, 0, false, 0, 0, 0}),
+                                           ResizeCase{"ExactlyThresholdIsLarge", 512, 384, 3, 2, 0, 1024, 768, 0},
+                                           ResizeCase{"OnePixelNarrowerIsSmall", 511, 384, 3, 2, 0, 0, 0, 0},
+                                           ResizeCase{"OnePixelLowerIsSmall", 512, 383, 3, 2, 0, 0, 0, 0},
+                                           ResizeCase{"SmallRuleStretches", 100, 100, 3, 1, 2, 1024, 768, 1},
+                                           ResizeCase{"LargeRuleNone", 2000, 1500, 3, 0, 2, 0, 0, 0},
+                                           ResizeCase{"WideImageProportional", 2000, 500, 3, 2, 0, 1024, 256, 0},
+                                           ResizeCase{"TallImageProportional", 500, 2000, 3, 0, 2, 192, 768, 0},
+                                           ResizeCase{"AlreadyScreenSized", 1024, 768, 3, 2, 0, 1024, 768, 0},
+                                           ResizeCase{"UnknownEntryMode", 800, 600, 9, 0, 0, 0, 0, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Width and height of a resize decision, 0 x 0 for none.
+std::pair<int, int> decidedSize(int x, int y, const QueueEntry& e, const QueueHeader& h, int screenW, int screenH) {
+    const auto r = resizeDecision(x, y, e, h, screenW, screenH);
+    return r ? std::pair(r->width, r->height) : std::pair(0, 0);
+}
 
 TEST(ResizeDecision, FixedSizeOfTheRuleOrTheEntry) {
     QueueHeader h = rulesHeader(2, 0);
     h.setLargeRule({0, 1, 640, 480});
-    auto r = resizeDecision(1600, 1200, entryWithMode(3), h, 1024, 768);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->width, 640);
-    EXPECT_EQ(r->height, 480);
-    r = resizeDecision(100, 100, entryWithMode(1, 1, 300, 200), h, 1024, 768);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->width, 300);
-    EXPECT_EQ(r->height, 200);
+    EXPECT_EQ(decidedSize(1600, 1200, entryWithMode(3), h, 1024, 768), std::pair(640, 480));
+    EXPECT_EQ(decidedSize(100, 100, entryWithMode(1, 1, 300, 200), h, 1024, 768), std::pair(300, 200));
 }
 
 TEST(ScaleToScreen, FixedTargetFollowsTheScreenSize) {
     // 640 x 480 made for 800 x 600, shown on 1024 x 768.
     const ResizeRequest r = scaleToScreen({640, 480, 1}, 800, 600, 1024, 768);
-    EXPECT_EQ(r.width, 819);
-    EXPECT_EQ(r.height, 614);
+    EXPECT_EQ(std::pair(r.width, r.height), std::pair(819, 614));
 }
 
 class HalfEven : public ::testing::TestWithParam<std::pair<double, int>> {};
@@ -100,18 +92,13 @@ INSTANTIATE_TEST_SUITE_P(Values, HalfEven,
                                            std::pair{-1.5, -2}, std::pair{767.5, 768}));
 
 TEST(ResizeDecision, HalvesRoundToEven) {
+    const QueueEntry e = entryWithMode(0);
     // 5 x 2 into 1024 x 768: a = 2.5 >= 1.333, so height = round(1024 / 2.5) = round(409.6) = 410.
-    auto r = resizeDecision(5, 2, entryWithMode(0), rulesHeader(2, 2), 1024, 768);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->height, 410);
+    EXPECT_EQ(decidedSize(5, 2, e, rulesHeader(2, 2), 1024, 768), std::pair(1024, 410));
     // 3 x 4 into 1001 x 2: a = 0.75 < 500.5, width = round(2 * 0.75) = round(1.5) = 2.
-    r = resizeDecision(3, 4, entryWithMode(0), rulesHeader(2, 2), 1001, 2);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->width, 2);
+    EXPECT_EQ(decidedSize(3, 4, e, rulesHeader(2, 2), 1001, 2), std::pair(2, 2));
     // 5 x 4 into 1001 x 2: width = round(2 * 1.25) = round(2.5) = 2.
-    r = resizeDecision(5, 4, entryWithMode(0), rulesHeader(2, 2), 1001, 2);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->width, 2);
+    EXPECT_EQ(decidedSize(5, 4, e, rulesHeader(2, 2), 1001, 2), std::pair(2, 2));
 }
 
 TEST(ResizedSize, KeepsProportionsUnlessStretched) {
@@ -154,9 +141,6 @@ struct StateCase {
     const char* name;
     int mode, tiled, w, h, smallMode, largeMode, expected;
 };
-void PrintTo(const StateCase& c, std::ostream* os) {
-    *os << c.name;
-}
 class DisplayStates : public ::testing::TestWithParam<StateCase> {};
 TEST_P(DisplayStates, State) {
     const auto& c = GetParam();
@@ -185,6 +169,9 @@ TEST(DisplayStates, FolderQueueIsZero) {
     EXPECT_EQ(displayState(entryWithMode(2), rulesHeader(0, 0), true), 0);
 }
 
+const char* const kReadingMessage = "There was a problem reading holiday.jpg.  The file may be corrupted, or the file "
+                                    "type is not a graphics type that this program can read.";
+
 struct MessageCase {
     int code;
     const char* expected;
@@ -196,10 +183,7 @@ TEST_P(ErrorMessages, Text) {
 INSTANTIATE_TEST_SUITE_P(
     Codes, ErrorMessages,
     ::testing::Values(
-        MessageCase{20101, "There was a problem reading holiday.jpg.  The file may be corrupted, or the file type is "
-                           "not a graphics type that this program can read."},
-        MessageCase{20300, "There was a problem reading holiday.jpg.  The file may be corrupted, or the file type is "
-                           "not a graphics type that this program can read."},
+        MessageCase{20100, kReadingMessage}, MessageCase{20101, kReadingMessage}, MessageCase{20300, kReadingMessage},
         MessageCase{20136, "The system is too low on memory for Vistrel/32 to perform this action."},
         MessageCase{20185, "A file write error occurred.  There may be inadequate disk space available, or the file "
                            "may be read-only."},
