@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include "platform/DesktopBackends.h"
-#include "platform/fake/FakeDesktopBackend.h"
 #include "platform/fake/FakeScreenState.h"
 #include "platform/gnome/GSettingsBackend.h"
 #include "platform/gnome/GnomeScreenState.h"
@@ -8,123 +7,170 @@
 
 #include <gtest/gtest.h>
 
-#include <QHash>
+#include <gio/gio.h>
+
+#include <QStringList>
+
+// On GSettings' in-memory backend (GSETTINGS_BACKEND=memory), with the GNOME schemas
+// installed and the Cinnamon and MATE ones not.
 
 namespace {
 
-platform::EnvReader envOf(const QString& desktop, const QString& display) {
-    return [desktop, display](const char* name) {
-        if (qstrcmp(name, "XDG_CURRENT_DESKTOP") == 0) return desktop;
-        if (qstrcmp(name, "DISPLAY") == 0) return display;
-        return QString();
+using platform::GSettingsBackend;
+
+// XDG_CURRENT_DESKTOP and DISPLAY as given; nothing else is set.
+platform::EnvReader envOf(const char* desktop, const char* display) {
+    return [=](const char* name) {
+        if (qstrcmp(name, "XDG_CURRENT_DESKTOP") == 0) return QString::fromUtf8(desktop);
+        return QString::fromUtf8(qstrcmp(name, "DISPLAY") == 0 ? display : "");
     };
 }
 
-struct ChoiceCase {
+struct Case {
     const char* overrideName;
     const char* desktop;
     const char* display;
-    const char* expected; // empty: no backend, with a message
+    const char* chosen; // empty: none, with a message
+    const char* made;   // differs where the desktop's settings schema is missing
+    const char* errorPart = "";
 };
 
-class BackendChoiceTest : public ::testing::TestWithParam<ChoiceCase> {};
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << '"' << c.overrideName << "\" on \"" << c.desktop << "\" with DISPLAY \"" << c.display << '"';
+}
 
+class BackendChoiceTest : public ::testing::TestWithParam<Case> {};
+
+// Without an override, a GNOME-family desktop whose schema is missing falls back to the root window.
 TEST_P(BackendChoiceTest, PicksByOverrideThenDesktopThenDisplay) {
-    const ChoiceCase& c = GetParam();
-    QString error;
-    const QString name = platform::chooseDesktopBackendName(
-        QString::fromUtf8(c.overrideName), &error, envOf(QString::fromUtf8(c.desktop), QString::fromUtf8(c.display)));
-    EXPECT_EQ(name, QString::fromUtf8(c.expected));
-    EXPECT_EQ(error.isEmpty(), !name.isEmpty()) << error.toStdString();
+    const Case& c = GetParam();
+    const QString overrideName = QString::fromUtf8(c.overrideName);
+    QString chooseError;
+    const QString name = platform::chooseDesktopBackendName(overrideName, &chooseError, envOf(c.desktop, c.display));
+    EXPECT_EQ(name, QString::fromUtf8(c.chosen));
+    EXPECT_EQ(chooseError.isEmpty(), !name.isEmpty()) << chooseError.toStdString();
+    QString makeError;
+    const auto backend = platform::makeDesktopBackend(overrideName, &makeError, envOf(c.desktop, c.display));
+    EXPECT_EQ(backend ? backend->name() : QString(), QString::fromUtf8(c.made));
+    EXPECT_EQ(makeError.isEmpty(), backend != nullptr) << makeError.toStdString();
+    EXPECT_TRUE(makeError.contains(QString::fromUtf8(c.errorPart))) << makeError.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Environments, BackendChoiceTest,
-    ::testing::Values(ChoiceCase{"", "GNOME", ":0", "gnome"}, ChoiceCase{"", "ubuntu:GNOME", ":0", "gnome"},
-                      ChoiceCase{"", "Budgie:GNOME", "", "gnome"}, ChoiceCase{"", "Unity", ":1", "gnome"},
-                      ChoiceCase{"", "gnome", "", "gnome"}, ChoiceCase{"", "X-Cinnamon", ":0", "cinnamon"},
-                      ChoiceCase{"", "MATE", ":0", "mate"}, ChoiceCase{"", "XFCE", ":0", "xfce"},
-                      ChoiceCase{"", "KDE", ":0", "kde"}, ChoiceCase{"", "LXQt", ":0", "x11"},
-                      ChoiceCase{"", "", ":0", "x11"}, ChoiceCase{"", "Openbox", "", ""}, ChoiceCase{"", "", "", ""},
-                      ChoiceCase{"", "::", "", ""}, ChoiceCase{"x11", "GNOME", "", "x11"},
-                      ChoiceCase{"KDE", "GNOME", ":0", "kde"}, ChoiceCase{" fake ", "", "", "fake"},
-                      ChoiceCase{"mate", "", "", "mate"}, ChoiceCase{"windows", "GNOME", ":0", ""}));
-
-TEST(BackendChoice, NoDisplayMessageSaysWhy) {
-    QString error;
-    EXPECT_EQ(platform::makeDesktopBackend(QString(), &error, envOf(QString(), QString())), nullptr);
-    EXPECT_TRUE(error.contains(QLatin1String("DISPLAY is not set"))) << error.toStdString();
-}
-
-TEST(BackendChoice, MakesTheNamedBackend) {
-    QString error;
-    const auto none = envOf(QString(), QString());
-    for (const char* name : {"fake", "gnome", "xfce", "kde", "x11"}) {
-        auto backend = platform::makeDesktopBackend(QLatin1String(name), &error, none);
-        ASSERT_NE(backend, nullptr) << name << ": " << error.toStdString();
-        EXPECT_EQ(backend->name(), QLatin1String(name));
-    }
-    EXPECT_NE(
-        dynamic_cast<FakeDesktopBackend*>(platform::makeDesktopBackend(QStringLiteral("fake"), &error, none).get()),
-        nullptr);
-}
-
-TEST(BackendChoice, MissingSchemaIsAnErrorWhenAskedForAndFallsBackOtherwise) {
-    QString error;
-    EXPECT_EQ(platform::makeDesktopBackend(QStringLiteral("cinnamon"), &error, envOf(QString(), QStringLiteral(":0"))),
-              nullptr);
-    EXPECT_TRUE(error.contains(QLatin1String("org.cinnamon.desktop.background"))) << error.toStdString();
-
-    error.clear();
-    auto automatic =
-        platform::makeDesktopBackend(QString(), &error, envOf(QStringLiteral("X-Cinnamon"), QStringLiteral(":0")));
-    ASSERT_NE(automatic, nullptr) << error.toStdString();
-    EXPECT_EQ(automatic->name(), QStringLiteral("x11"));
-
-    error.clear();
-    EXPECT_EQ(platform::makeDesktopBackend(QString(), &error, envOf(QStringLiteral("MATE"), QString())), nullptr);
-    EXPECT_FALSE(error.isEmpty());
-}
+    ::testing::Values(Case{"", "GNOME", ":0", "gnome", "gnome"}, Case{"", "ubuntu:GNOME", ":0", "gnome", "gnome"},
+                      Case{"", "Budgie:GNOME", "", "gnome", "gnome"}, Case{"", "Unity", ":1", "gnome", "gnome"},
+                      Case{"", "gnome", "", "gnome", "gnome"}, Case{"", "X-Cinnamon", ":0", "cinnamon", "x11"},
+                      Case{"", "MATE", ":0", "mate", "x11"}, Case{"", "MATE", "", "mate", "", "org.mate.background"},
+                      Case{"", "XFCE", ":0", "xfce", "xfce"}, Case{"", "KDE", ":0", "kde", "kde"},
+                      Case{"", "LXQt", ":0", "x11", "x11"}, Case{"", "", ":0", "x11", "x11"},
+                      Case{"", "Openbox", "", "", ""}, Case{"", "", "", "", "", "DISPLAY is not set"},
+                      Case{"", "::", "", "", ""}, Case{"x11", "GNOME", "", "x11", "x11"},
+                      Case{"KDE", "GNOME", ":0", "kde", "kde"}, Case{" fake ", "", "", "fake", "fake"},
+                      Case{"xfce", "", "", "xfce", "xfce"}, Case{"mate", "", "", "mate", "", "org.mate.background"},
+                      Case{"cinnamon", "", ":0", "cinnamon", "", "org.cinnamon.desktop.background"},
+                      Case{"windows", "GNOME", ":0", "", "", "windows"}));
 
 TEST(ScreenStateChoice, FollowsTheDesktop) {
     QString error;
-    auto fake = platform::makeScreenState(QStringLiteral("fake"), &error, envOf(QString(), QString()));
-    EXPECT_NE(dynamic_cast<FakeScreenState*>(fake.get()), nullptr);
-
-    auto gnome = platform::makeScreenState(QString(), &error, envOf(QStringLiteral("ubuntu:GNOME"), QString()));
-    EXPECT_NE(dynamic_cast<GnomeScreenState*>(gnome.get()), nullptr) << error.toStdString();
-
-    auto x11 = platform::makeScreenState(QString(), &error, envOf(QStringLiteral("XFCE"), QStringLiteral(":0")));
-    EXPECT_NE(dynamic_cast<X11ScreenState*>(x11.get()), nullptr) << error.toStdString();
-
+    EXPECT_TRUE(dynamic_cast<FakeScreenState*>(platform::makeScreenState("fake", &error, envOf("", "")).get()));
+    EXPECT_TRUE(
+        dynamic_cast<GnomeScreenState*>(platform::makeScreenState("", &error, envOf("ubuntu:GNOME", "")).get()));
+    EXPECT_TRUE(dynamic_cast<X11ScreenState*>(platform::makeScreenState("", &error, envOf("XFCE", ":0")).get()));
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    EXPECT_EQ(platform::makeScreenState(QString(), &error, envOf("XFCE", "")), nullptr);
+    EXPECT_TRUE(error.contains(QLatin1String("DISPLAY is not set"))) << error.toStdString();
     error.clear();
-    EXPECT_EQ(platform::makeScreenState(QString(), &error, envOf(QStringLiteral("XFCE"), QString())), nullptr);
-    EXPECT_FALSE(error.isEmpty());
-
-    error.clear();
-    EXPECT_EQ(platform::makeScreenState(QString(), &error, envOf(QString(), QString())), nullptr);
+    EXPECT_EQ(platform::makeScreenState(QString(), &error, envOf("", "")), nullptr);
     EXPECT_TRUE(error.contains(QLatin1String("DISPLAY is not set"))) << error.toStdString();
 }
 
-TEST(FakeDesktopBackend, RecordsCallsAndFailsOnce) {
-    FakeDesktopBackend fake;
+QString readKey(const char* key) {
+    g_autoptr(GSettings) settings = g_settings_new("org.gnome.desktop.background");
+    g_autofree gchar* value = g_settings_get_string(settings, key);
+    return QString::fromUtf8(value);
+}
+
+class GnomeBackendTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_backend.isAvailable()); }
+    GSettingsBackend m_backend{GSettingsBackend::Flavour::Gnome};
+};
+
+TEST_F(GnomeBackendTest, SetsPictureStyleAndColourAndClearLeavesOnlyTheColour) {
+    const QString path = QStringLiteral("/tmp/wall paper/muralo32.bmp");
+    for (const bool tiled : {true, false}) {
+        QString error;
+        ASSERT_TRUE(m_backend.setWallpaper(path, tiled, 0x1A2B3C, &error)) << error.toStdString();
+        EXPECT_EQ(readKey("picture-options"), tiled ? "wallpaper" : "centered");
+        EXPECT_EQ(readKey("picture-uri"), "file:///tmp/wall%20paper/muralo32.bmp");
+        EXPECT_EQ(readKey("picture-uri-dark"), "file:///tmp/wall%20paper/muralo32.bmp");
+        EXPECT_EQ(readKey("primary-color").toLower(), "#1a2b3c");
+        EXPECT_EQ(readKey("color-shading-type"), "solid");
+        EXPECT_EQ(m_backend.currentWallpaper(), path);
+    }
     QString error;
-    ASSERT_TRUE(fake.setWallpaper(QStringLiteral("/t/a.bmp"), true, 0x102030, &error));
-    EXPECT_EQ(fake.currentWallpaper(), QStringLiteral("/t/a.bmp"));
-    fake.failNextCall(QStringLiteral("widgets are locked"));
-    EXPECT_FALSE(fake.setWallpaper(QStringLiteral("/t/b.bmp"), false, 0, &error));
-    EXPECT_EQ(error, QStringLiteral("widgets are locked"));
-    EXPECT_EQ(fake.currentWallpaper(), QStringLiteral("/t/a.bmp"));
-    ASSERT_TRUE(fake.clearWallpaper(0x405060, &error));
-    EXPECT_EQ(fake.currentWallpaper(), QString());
-    ASSERT_EQ(fake.calls.size(), 3u);
-    EXPECT_TRUE(fake.calls[0].tiled);
-    EXPECT_EQ(fake.calls[0].background, 0x102030u);
-    EXPECT_FALSE(fake.calls[1].succeeded);
-    EXPECT_EQ(fake.calls[1].path, QStringLiteral("/t/b.bmp"));
-    EXPECT_EQ(fake.calls[2].kind, FakeDesktopBackend::Call::Kind::Clear);
-    EXPECT_EQ(fake.calls[2].background, 0x405060u);
-    EXPECT_EQ(fake.clearCount(), 1);
+    ASSERT_TRUE(m_backend.clearWallpaper(0xFF8000, &error)) << error.toStdString();
+    EXPECT_EQ(readKey("picture-uri"), QString());
+    EXPECT_EQ(readKey("picture-uri-dark"), QString());
+    EXPECT_EQ(readKey("picture-options"), "none");
+    EXPECT_EQ(readKey("primary-color").toLower(), "#ff8000");
+    EXPECT_EQ(m_backend.currentWallpaper(), QString());
+}
+
+// dconf announces no change when the same path is set again, so the engine alternates.
+TEST_F(GnomeBackendTest, AlternatingPathsAreEachStored) {
+    EXPECT_TRUE(m_backend.needsFreshPath());
+    const QStringList paths{"/tmp/m/muralo32.bmp", "/tmp/m/muralo32-b.bmp", "/tmp/m/muralo32.bmp", "/tmp/ü #1/x.bmp"};
+    for (const QString& path : paths) {
+        ASSERT_TRUE(m_backend.setWallpaper(path, false, 0, nullptr));
+        EXPECT_EQ(m_backend.currentWallpaper(), path);
+    }
+    // A second backend (another process, in real use) reads the same value.
+    EXPECT_EQ(GSettingsBackend(GSettingsBackend::Flavour::Gnome).currentWallpaper(), paths.last());
+}
+
+class MissingSchemaTest : public ::testing::TestWithParam<GSettingsBackend::Flavour> {};
+
+// g_settings_new() would abort the process on a schema that is not installed.
+TEST_P(MissingSchemaTest, IsAnErrorNotACrash) {
+    GSettingsBackend backend(GetParam());
+    QString why;
+    ASSERT_FALSE(backend.isAvailable(&why));
+    EXPECT_TRUE(why.contains(QLatin1String(GSettingsBackend::schemaId(GetParam())))) << why.toStdString();
+    QString setError;
+    QString clearError;
+    EXPECT_FALSE(backend.setWallpaper(QStringLiteral("/tmp/a.bmp"), true, 0, &setError));
+    EXPECT_FALSE(backend.clearWallpaper(0, &clearError));
+    EXPECT_EQ(setError, why);
+    EXPECT_EQ(clearError, why);
+    EXPECT_EQ(backend.currentWallpaper(), QString());
+}
+
+INSTANTIATE_TEST_SUITE_P(NotInstalledHere, MissingSchemaTest,
+                         ::testing::Values(GSettingsBackend::Flavour::Cinnamon, GSettingsBackend::Flavour::Mate));
+
+// GNOME's own idle setting is switched, not the X server's; the other questions go to the inner state.
+TEST(GnomeScreenState, IdleActivationIsTheActiveSetting) {
+    ASSERT_TRUE(GnomeScreenState::available());
+    auto inner = std::make_unique<FakeScreenState>();
+    FakeScreenState* fake = inner.get();
+    GnomeScreenState state(std::move(inner));
+    g_autoptr(GSettings) saver = g_settings_new("org.gnome.desktop.screensaver");
+    for (const bool active : {false, true, false}) {
+        ASSERT_TRUE(state.setScreenSaverActive(active));
+        EXPECT_EQ(g_settings_get_boolean(saver, "idle-activation-enabled"), active);
+        EXPECT_EQ(state.screenSaverActive(), active);
+    }
+    EXPECT_EQ(fake->setCalls, 0);
+    fake->running = true;
+    fake->fullScreen = true;
+    EXPECT_TRUE(state.screenSaverRunning());
+    EXPECT_TRUE(state.fullScreenForeground(800, 600));
+    EXPECT_EQ(fake->lastWidth, 800);
+    // Without an inner state nothing is busy.
+    EXPECT_FALSE(GnomeScreenState().screenSaverRunning());
+    EXPECT_FALSE(GnomeScreenState().fullScreenForeground(800, 600));
 }
 
 } // namespace

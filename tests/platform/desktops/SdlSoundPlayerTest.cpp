@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QByteArray>
+#include <QDataStream>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
+#include <QtEndian>
 
-#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -18,207 +18,133 @@ namespace {
 
 constexpr int kRate = 44100;
 
-void putLe16(QByteArray& b, std::uint16_t v) {
-    b.append(char(v & 0xFF));
-    b.append(char(v >> 8));
-}
-void putLe32(QByteArray& b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.append(char((v >> (8 * i)) & 0xFF));
-}
-void putBe16(QByteArray& b, std::uint16_t v) {
-    b.append(char(v >> 8));
-    b.append(char(v & 0xFF));
-}
-void putBe32(QByteArray& b, std::uint32_t v) {
-    for (int i = 3; i >= 0; --i)
-        b.append(char((v >> (8 * i)) & 0xFF));
+constexpr auto kLittle = QDataStream::LittleEndian;
+constexpr auto kBig = QDataStream::BigEndian;
+
+template <typename... T> QByteArray packed(QDataStream::ByteOrder order, T... values) {
+    QByteArray b;
+    QDataStream s(&b, QIODevice::WriteOnly);
+    s.setByteOrder(order);
+    (s << ... << values);
+    return b;
 }
 
-// A stereo 16-bit PCM WAVE file holding `frames` frames of one constant sample value,
-// so that its samples can be told apart from another file's in the mixed output.
-QByteArray makeWave(int frames, std::int16_t value) {
-    QByteArray data;
-    for (int i = 0; i < frames; ++i) {
-        putLe16(data, std::uint16_t(value));
-        putLe16(data, std::uint16_t(value));
-    }
-    QByteArray b("RIFF");
-    putLe32(b, 36 + data.size());
-    b.append("WAVEfmt ");
-    putLe32(b, 16);
-    putLe16(b, 1); // PCM
-    putLe16(b, 2);
-    putLe32(b, kRate);
-    putLe32(b, kRate * 4);
-    putLe16(b, 4);
-    putLe16(b, 16);
-    b.append("data");
-    putLe32(b, data.size());
-    return b + data;
+// A stereo 16-bit PCM WAVE file of `frames` frames of one sample value, so that its samples
+// can be told apart from another file's in the mixed output.
+QByteArray makeWave(int frames, qint16 value) {
+    const QByteArray data = packed(kLittle, value, value).repeated(frames);
+    return "RIFF" + packed(kLittle, quint32(36 + data.size())) + "WAVEfmt " +
+           packed(kLittle, quint32(16), quint16(1), quint16(2), quint32(kRate), quint32(kRate * 4), quint16(4),
+                  quint16(16)) +
+           "data" + packed(kLittle, quint32(data.size())) + data;
 }
 
-// A one-track MIDI file: a few loud piano notes, about half a second in all.
+// One track of three loud notes of 96 ticks each: 0.125 s at 384 ticks a beat and 120 bpm.
 QByteArray makeMidi() {
     QByteArray track;
-    const char notes[] = {60, 64, 67};
-    for (char note : notes) {
-        track.append('\x00');
-        track.append('\x90').append(note).append('\x70'); // note on, velocity 112
-        track.append('\x60');                             // 96 ticks later
-        track.append('\x80').append(note).append('\x40'); // note off
-    }
-    track.append(QByteArray("\x00\xFF\x2F\x00", 4)); // end of track
-    QByteArray b("MThd");
-    putBe32(b, 6);
-    putBe16(b, 0);   // format 0
-    putBe16(b, 1);   // one track
-    putBe16(b, 384); // ticks per quarter note at 120 bpm: 96 ticks = 0.125 s
-    b.append("MTrk");
-    putBe32(b, track.size());
-    return b + track;
+    for (const char note : {60, 64, 67})
+        track += QByteArray("\x00\x90", 2) + note + "\x70\x60\x80" + note + "\x40";
+    track += QByteArray("\x00\xFF\x2F\x00", 4); // end of track
+    return "MThd" + packed(kBig, quint32(6), quint16(0), quint16(1), quint16(384)) + "MTrk" +
+           packed(kBig, quint32(track.size())) + track;
 }
 
 QByteArray wrapRmid(const QByteArray& midi, const QByteArray& chunkBefore = {}) {
-    QByteArray body("RMID");
-    body += chunkBefore;
-    body.append("data");
-    putLe32(body, midi.size());
-    body += midi;
-    if (midi.size() & 1) body.append('\0');
-    QByteArray b("RIFF");
-    putLe32(b, body.size());
-    return b + body;
+    const QByteArray body = "RMID" + chunkBefore + "data" + packed(kLittle, quint32(midi.size())) + midi +
+                            QByteArray(midi.size() & 1, '\0');
+    return "RIFF" + packed(kLittle, quint32(body.size())) + body;
 }
 
-// Runs of one non-zero left-channel sample value in the output, silence skipped.
-struct SampleRun {
-    std::int16_t value;
-    long frames;
-};
+// Runs of one non-zero left-channel sample value in the output (value, frames), silence skipped.
+using SampleRun = std::pair<qint16, long>;
 std::vector<SampleRun> runsOf(const QByteArray& raw) {
     std::vector<SampleRun> runs;
-    const auto* s = reinterpret_cast<const unsigned char*>(raw.constData());
     for (qsizetype i = 0; i + 4 <= raw.size(); i += 4) {
-        const auto v = std::int16_t(std::uint16_t(s[i] | (s[i + 1] << 8)));
+        const auto v = qFromLittleEndian<qint16>(raw.constData() + i);
         if (v == 0) continue;
-        if (!runs.empty() && runs.back().value == v)
-            ++runs.back().frames;
+        if (!runs.empty() && runs.back().first == v)
+            ++runs.back().second;
         else
-            runs.push_back({v, 1});
+            runs.emplace_back(v, 1);
     }
     return runs;
 }
 
-// Frames loud enough to hear. The synthesiser dithers its output, so even its silence
-// has samples of one or two.
+// Frames loud enough to hear. The synthesiser dithers, so even its silence has samples of one or two.
 long audibleFrames(const QByteArray& raw) {
-    long n = 0;
-    const auto* s = reinterpret_cast<const unsigned char*>(raw.constData());
-    for (qsizetype i = 0; i + 4 <= raw.size(); i += 4) {
-        const int v = std::int16_t(std::uint16_t(s[i] | (s[i + 1] << 8)));
-        if (v > 64 || v < -64) ++n;
-    }
-    return n;
+    long frames = 0;
+    for (const auto& [value, length] : runsOf(raw))
+        frames += std::abs(value) > 64 ? length : 0;
+    return frames;
 }
 
+// SDL's disk driver writes what plays, so order and length can be checked, not wall-clock time.
 class SoundPlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_dir = mtest::freshDir(QStringLiteral("sound"));
-        m_output = m_dir + QStringLiteral("/out.raw");
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_output).constData(), 1);
+        qputenv("SDL_AUDIODRIVER", "disk");
+        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_dir + QStringLiteral("/out.raw")));
     }
     void TearDown() override {
-        unsetenv("SDL_AUDIODRIVER");
-        unsetenv("SDL_DISKAUDIOFILE");
+        qunsetenv("SDL_AUDIODRIVER");
+        qunsetenv("SDL_DISKAUDIOFILE");
     }
-
     QString file(const QString& name, const QByteArray& bytes) {
         const QString path = m_dir + QLatin1Char('/') + name;
         EXPECT_TRUE(mtest::writeFile(path, bytes));
         return path;
     }
-
-    // Waits until the player falls silent; the disk driver plays at about real speed.
-    static bool waitUntilSilent(const SdlSoundPlayer& player, int timeoutMs = 10000) {
+    // The disk driver plays at about real speed.
+    static bool waitUntilSilent(const SdlSoundPlayer& player) {
         QElapsedTimer t;
         t.start();
-        while (player.isPlaying()) {
-            if (t.elapsed() > timeoutMs) return false;
+        while (player.isPlaying() && t.elapsed() < 10000)
             QThread::msleep(20);
-        }
-        return true;
+        return !player.isPlaying();
     }
-
-    // The output written so far; only complete once the last player is gone.
-    QByteArray output() const { return QFile::exists(m_output) ? mtest::readFile(m_output) : QByteArray(); }
+    // Complete only once the last player is gone.
+    QByteArray output() const { return mtest::readFile(m_dir + QStringLiteral("/out.raw")); }
 
     QString m_dir;
-    QString m_output;
 };
 
-TEST_F(SoundPlayerTest, SecondWaveReplacesTheFirstAndPlaysToItsEnd) {
-    const int longFrames = kRate * 3;
-    const int shortFrames = kRate / 5;
-    const QString a = file(QStringLiteral("a.wav"), makeWave(longFrames, 3000));
-    const QString b = file(QStringLiteral("Ding.WAV"), makeWave(shortFrames, -7000));
+// A new sound cuts the one before short, and an empty path stops it. Only the last three
+// characters of a name make a wave, in any letter case ("Ding.XWAV").
+TEST_F(SoundPlayerTest, EachSoundReplacesTheOneBeforeAndAnEmptyPathStopsIt) {
+    const QString first = file(QStringLiteral("a.wav"), makeWave(kRate * 3, 3000));
+    const QString second = file(QStringLiteral("Ding.XWAV"), makeWave(kRate / 5, -7000));
+    const QString third = file(QStringLiteral("c.wav"), makeWave(kRate * 3, 2500));
     {
         SdlSoundPlayer player;
-        player.play(a);
+        player.play(first);
         EXPECT_TRUE(player.isPlaying());
         QThread::msleep(400);
-        player.play(b);
+        player.play(second);
         ASSERT_TRUE(waitUntilSilent(player));
-    }
-    const std::vector<SampleRun> runs = runsOf(output());
-    ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[0].value, 3000);
-    EXPECT_GT(runs[0].frames, 0);
-    EXPECT_LT(runs[0].frames, longFrames);
-    EXPECT_EQ(runs[1].value, -7000);
-    EXPECT_EQ(runs[1].frames, shortFrames);
-}
-
-TEST_F(SoundPlayerTest, EmptyPathStopsTheWave) {
-    const int longFrames = kRate * 3;
-    const QString a = file(QStringLiteral("a.wav"), makeWave(longFrames, 2500));
-    {
-        SdlSoundPlayer player;
-        player.play(a);
+        player.play(third);
         QThread::msleep(300);
         player.play(QString());
         EXPECT_FALSE(player.isPlaying());
         QThread::msleep(300);
     }
     const std::vector<SampleRun> runs = runsOf(output());
-    ASSERT_EQ(runs.size(), 1u);
-    EXPECT_LT(runs[0].frames, longFrames);
-}
-
-TEST_F(SoundPlayerTest, OnlyTheLastThreeCharactersMakeAWave) {
-    const int frames = kRate / 10;
-    const QString x = file(QStringLiteral("sound.xwav"), makeWave(frames, 1234));
-    {
-        SdlSoundPlayer player;
-        player.play(x);
-        ASSERT_TRUE(waitUntilSilent(player));
-    }
-    const std::vector<SampleRun> runs = runsOf(output());
-    ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0].value, 1234);
-    EXPECT_EQ(runs[0].frames, frames);
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs[0].first, 3000);
+    EXPECT_LT(runs[0].second, kRate * 3);
+    EXPECT_EQ(runs[1], SampleRun(-7000, kRate / 5));
+    EXPECT_EQ(runs[2].first, 2500);
+    EXPECT_LT(runs[2].second, kRate * 3);
 }
 
 TEST_F(SoundPlayerTest, MissingOrBrokenFilesPlayNothing) {
-    const QString notWave = file(QStringLiteral("text.wav"), QByteArray("this is no sound"));
-    const QString notMidi = file(QStringLiteral("text.mid"), QByteArray("MThd but nothing else"));
-    const QString emptyRmi = file(QStringLiteral("empty.rmi"), wrapRmid(QByteArray()));
     {
         SdlSoundPlayer player;
-        for (const QString& path : {m_dir + QStringLiteral("/missing.wav"), m_dir + QStringLiteral("/missing.mid"),
-                                    notWave, notMidi, emptyRmi, m_dir + QStringLiteral("/other.ogg")}) {
+        for (const QString& path :
+             {m_dir + QStringLiteral("/missing.wav"), m_dir + QStringLiteral("/missing.mid"),
+              file(QStringLiteral("text.wav"), "this is no sound"),
+              file(QStringLiteral("text.mid"), "MThd but no more"),
+              file(QStringLiteral("empty.rmi"), wrapRmid(QByteArray())), m_dir + QStringLiteral("/other.ogg")}) {
             player.play(path);
             // A file the synthesiser takes may "play" for a moment, but must end by itself.
             EXPECT_TRUE(waitUntilSilent(player)) << path.toStdString();
@@ -227,21 +153,15 @@ TEST_F(SoundPlayerTest, MissingOrBrokenFilesPlayNothing) {
     EXPECT_EQ(audibleFrames(output()), 0);
 }
 
-struct MidiCase {
-    const char* name;
-    bool riffWrapped;
-};
-
-class MidiPlayTest : public SoundPlayerTest, public ::testing::WithParamInterface<MidiCase> {};
+class MidiPlayTest : public SoundPlayerTest, public ::testing::WithParamInterface<std::pair<const char*, bool>> {};
 
 TEST_P(MidiPlayTest, PlaysAudibleMusic) {
-    const QByteArray midi = makeMidi();
+    const auto [name, riffWrapped] = GetParam();
     // A LIST chunk before the data, as some RIFF MIDI writers put one there.
-    const QByteArray list = QByteArray("LIST\x05\x00\x00\x00INFOx\x00", 14);
-    const QString path = file(QLatin1String(GetParam().name), GetParam().riffWrapped ? wrapRmid(midi, list) : midi);
+    const QByteArray list("LIST\x05\x00\x00\x00INFOx\x00", 14);
     {
         SdlSoundPlayer player;
-        player.play(path);
+        player.play(file(QLatin1String(name), riffWrapped ? wrapRmid(makeMidi(), list) : makeMidi()));
         EXPECT_TRUE(player.isPlaying());
         ASSERT_TRUE(waitUntilSilent(player));
     }
@@ -250,76 +170,55 @@ TEST_P(MidiPlayTest, PlaysAudibleMusic) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, MidiPlayTest,
-                         ::testing::Values(MidiCase{"tune.mid", false}, MidiCase{"tune.midi", false},
-                                           MidiCase{"tune.RMI", true}, MidiCase{"wrapped.mid", true}),
-                         [](const auto& info) {
-                             return std::string(info.param.riffWrapped ? "riff" : "plain") + std::to_string(info.index);
-                         });
+                         ::testing::Values(std::pair{"tune.mid", false}, std::pair{"tune.midi", false},
+                                           std::pair{"tune.RMI", true}, std::pair{"wrapped.mid", true}));
 
-TEST_F(SoundPlayerTest, MidiStopsAWaveAndAnEmptyPathStopsTheMidi) {
-    const QString a = file(QStringLiteral("a.wav"), makeWave(kRate * 3, 4321));
-    const QString tune = file(QStringLiteral("tune.mid"), makeMidi());
-    SdlSoundPlayer player;
-    player.play(a);
-    QThread::msleep(200);
-    player.play(tune);
-    EXPECT_TRUE(player.isPlaying());
-    player.play(QString());
-    EXPECT_FALSE(player.isPlaying());
-}
-
-TEST_F(SoundPlayerTest, Mp3GoesToTheOpenerWithTheExactPath) {
-    const QString song = file(QStringLiteral("My Song (live).MP3"), QByteArray("ID3 not really"));
-    const QString a = file(QStringLiteral("a.wav"), makeWave(kRate * 3, 999));
+// MIDI stops a wave; an MP3 stops both and goes to the outside player, which would only
+// complain about a file that is not there.
+TEST_F(SoundPlayerTest, MidiReplacesAWaveAndAnMp3GoesToTheOpenerWithTheExactPath) {
+    const QString song = file(QStringLiteral("My Song (live).MP3"), "ID3 not really");
     QStringList opened;
-    {
-        SdlSoundPlayer player([&](const QString& path) {
-            opened << path;
-            return true;
-        });
-        player.play(a);
-        QThread::msleep(200);
-        player.play(song);
-        // The wave does not go on under the outside player.
-        EXPECT_FALSE(player.isPlaying());
-        player.play(m_dir + QStringLiteral("/gone.mp3"));
-    }
+    SdlSoundPlayer player([&](const QString& path) {
+        opened << path;
+        return true;
+    });
+    player.play(file(QStringLiteral("a.wav"), makeWave(kRate * 3, 999)));
+    QThread::msleep(200);
+    player.play(file(QStringLiteral("tune.mid"), makeMidi()));
+    EXPECT_TRUE(player.isPlaying());
+    player.play(song);
+    EXPECT_FALSE(player.isPlaying());
+    player.play(m_dir + QStringLiteral("/gone.mp3"));
     EXPECT_EQ(opened, QStringList{song});
 }
 
 TEST_F(SoundPlayerTest, NoAudioDeviceIsQuiet) {
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    const QString a = file(QStringLiteral("a.wav"), makeWave(kRate, 100));
+    qputenv("SDL_AUDIODRIVER", "no-such-driver");
+    const QString wave = file(QStringLiteral("a.wav"), makeWave(kRate, 100));
     SdlSoundPlayer player;
     EXPECT_TRUE(player.audioAvailable());
-    player.play(a);
-    EXPECT_FALSE(player.audioAvailable());
-    EXPECT_FALSE(player.isPlaying());
-    player.play(a);
-    player.play(QString());
-    EXPECT_FALSE(player.isPlaying());
+    for (const QString& path : {wave, wave, QString()}) {
+        player.play(path);
+        EXPECT_FALSE(player.audioAvailable());
+        EXPECT_FALSE(player.isPlaying());
+    }
 }
 
-struct KindCase {
-    const char* path;
-    SdlSoundPlayer::Kind kind;
-};
-
-class SoundKindTest : public ::testing::TestWithParam<KindCase> {};
+class SoundKindTest : public ::testing::TestWithParam<std::pair<const char*, SdlSoundPlayer::Kind>> {};
 
 TEST_P(SoundKindTest, JudgedByTheLastCharacters) {
-    EXPECT_EQ(SdlSoundPlayer::kindOf(QString::fromUtf8(GetParam().path)), GetParam().kind) << GetParam().path;
+    EXPECT_EQ(SdlSoundPlayer::kindOf(QString::fromUtf8(GetParam().first)), GetParam().second) << GetParam().first;
 }
 
 using K = SdlSoundPlayer::Kind;
 INSTANTIATE_TEST_SUITE_P(Table, SoundKindTest,
-                         ::testing::Values(KindCase{"/s/Ding.WAV", K::Wave}, KindCase{"/s/sound.xwav", K::Wave},
-                                           KindCase{"/s/wav", K::Wave}, KindCase{"/s/tune.mid", K::Midi},
-                                           KindCase{"/s/tune.midi", K::Midi}, KindCase{"/s/tune.RMI", K::Midi},
-                                           KindCase{"/s/tune.MiDi", K::Midi}, KindCase{"/s/song.mp3", K::Mp3},
-                                           KindCase{"/s/song.Mp3", K::Mp3}, KindCase{"/s/clip.ogg", K::Other},
-                                           KindCase{"/s/a.wav.txt", K::Other}, KindCase{"/s/noext", K::Other},
-                                           KindCase{"", K::Other}));
+                         ::testing::Values(std::pair{"/s/Ding.WAV", K::Wave}, std::pair{"/s/sound.xwav", K::Wave},
+                                           std::pair{"/s/wav", K::Wave}, std::pair{"/s/tune.mid", K::Midi},
+                                           std::pair{"/s/tune.midi", K::Midi}, std::pair{"/s/tune.RMI", K::Midi},
+                                           std::pair{"/s/tune.MiDi", K::Midi}, std::pair{"/s/song.mp3", K::Mp3},
+                                           std::pair{"/s/song.Mp3", K::Mp3}, std::pair{"/s/clip.ogg", K::Other},
+                                           std::pair{"/s/a.wav.txt", K::Other}, std::pair{"/s/noext", K::Other},
+                                           std::pair{"", K::Other}));
 
 struct UnwrapCase {
     const char* label;
@@ -333,21 +232,16 @@ TEST_P(RiffMidiTest, Unwraps) {
     EXPECT_EQ(SdlSoundPlayer::unwrapRiffMidi(GetParam().input), GetParam().expected);
 }
 
-QByteArray truncatedRmid() {
-    QByteArray b = wrapRmid(makeMidi());
-    return b.left(b.size() - 10);
-}
-
+const QByteArray kMidi = makeMidi();
 INSTANTIATE_TEST_SUITE_P(
     Files, RiffMidiTest,
-    ::testing::Values(UnwrapCase{"plain", makeMidi(), makeMidi()},
-                      UnwrapCase{"wrapped", wrapRmid(makeMidi()), makeMidi()},
+    ::testing::Values(UnwrapCase{"plain", kMidi, kMidi}, UnwrapCase{"wrapped", wrapRmid(kMidi), kMidi},
                       UnwrapCase{"oddChunkFirst",
-                                 wrapRmid(makeMidi(), QByteArray("JUNK\x03\x00\x00\x00"
-                                                                 "abc\x00",
-                                                                 12)),
-                                 makeMidi()},
-                      UnwrapCase{"truncatedData", truncatedRmid(), makeMidi().left(makeMidi().size() - 10)},
+                                 wrapRmid(kMidi, QByteArray("JUNK\x03\x00\x00\x00"
+                                                            "abc\x00",
+                                                            12)),
+                                 kMidi},
+                      UnwrapCase{"truncatedData", wrapRmid(kMidi).chopped(10), kMidi.chopped(10)},
                       UnwrapCase{"noDataChunk", QByteArray("RIFF\x04\x00\x00\x00RMID", 12), QByteArray()},
                       UnwrapCase{"hugeChunkSize", QByteArray("RIFF\x10\x00\x00\x00RMIDJUNK\xFF\xFF\xFF\xFF", 20),
                                  QByteArray()},

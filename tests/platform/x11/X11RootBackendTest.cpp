@@ -1,170 +1,127 @@
 // SPDX-License-Identifier: MIT
 #include "platform/x11/X11RootBackend.h"
+#include "platform/x11/ScreenInfo.h"
+#include "platform/x11/X11ScreenState.h"
 
-// gtest and Qt before Xlib, whose macros (None, Bool, Status) clash with them.
-#include <gtest/gtest.h>
-
-#include <QFile>
+#include <QDataStream>
+#include <QIODevice>
 
 #include "TestSupport.h"
 #include "X11TestSupport.h"
-#include "XvfbSession.h"
 
 #include <X11/Xatom.h>
 
-#include <algorithm>
-#include <cstdint>
-#include <memory>
 #include <set>
-#include <tuple>
 #include <vector>
 
 namespace {
 
-using x11test::Connection;
-using x11test::pixelAt;
-using x11test::pixmapExists;
-using x11test::rootLong;
+using namespace x11test;
 
-constexpr std::uint32_t kTopLeft = 0xFF0000;
-constexpr std::uint32_t kTopRight = 0x00FF00;
-constexpr std::uint32_t kBottomLeft = 0x0000FF;
-constexpr std::uint32_t kBottomRight = 0xFFFF00;
+// Top-left, top-right, bottom-left and bottom-right quarter of every test picture.
+constexpr std::uint32_t kQuadrants[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00};
 // Exact in 8-, 16- and 24-bit visuals, so read-back compares without rounding.
 constexpr std::uint32_t kBackground = 0xFF00FF;
 
-std::uint32_t quadrant(int x, int y, int w, int h) {
-    const bool left = x < w / 2;
-    const bool top = y < h / 2;
-    return top ? (left ? kTopLeft : kTopRight) : (left ? kBottomLeft : kBottomRight);
+int quadrant(int x, int y, int w, int h) {
+    return (y < h / 2 ? 0 : 2) + (x < w / 2 ? 0 : 1);
 }
 
 enum class BmpKind { TrueColor24, Palette8 };
 
-void putLe(QByteArray& bytes, quint32 value, int size) {
-    for (int i = 0; i < size; ++i)
-        bytes.append(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-// A w x h Windows BMP (uncompressed, bottom-up, 40-byte header) with four solid quadrants,
-// the two kinds the wallpaper bitmap comes in.
+// A w x h Windows BMP (uncompressed, bottom-up, 40-byte header) in four solid quarters, of
+// the two kinds the wallpaper bitmap comes in. Its name has blanks, an accent and a line
+// break, which the path must survive.
 QString makeQuadrantBmp(int w, int h, BmpKind kind) {
-    const std::uint32_t colours[4] = {kTopLeft, kTopRight, kBottomLeft, kBottomRight};
-    const int bits = kind == BmpKind::Palette8 ? 8 : 24;
-    const int stride = (w * bits / 8 + 3) & ~3;
-    const int paletteSize = kind == BmpKind::Palette8 ? 256 * 4 : 0;
-    const int offset = 14 + 40 + paletteSize;
-    QByteArray bmp("BM");
-    putLe(bmp, offset + stride * h, 4);
-    putLe(bmp, 0, 4);
-    putLe(bmp, offset, 4);
-    putLe(bmp, 40, 4);
-    putLe(bmp, w, 4);
-    putLe(bmp, h, 4);
-    putLe(bmp, 1, 2);
-    putLe(bmp, bits, 2);
-    putLe(bmp, 0, 4); // no compression
-    putLe(bmp, stride * h, 4);
-    putLe(bmp, 2835, 4);
-    putLe(bmp, 2835, 4);
-    putLe(bmp, kind == BmpKind::Palette8 ? 256 : 0, 4);
-    putLe(bmp, 0, 4);
-    if (kind == BmpKind::Palette8)
-        for (int i = 0; i < 256; ++i) {
-            // Unused entries get a colour of their own so a wrong index shows as a wrong colour.
-            const std::uint32_t c = i < 4 ? colours[i] : 0x808080;
-            putLe(bmp, c & 0xFFFFFF, 4); // stored B, G, R, 0
-        }
+    const bool palette = kind == BmpKind::Palette8;
+    const int rowBytes = w * (palette ? 1 : 3);
+    const quint32 stride = (rowBytes + 3) & ~3;
+    const quint32 offset = 14 + 40 + (palette ? 256 * 4 : 0);
+    QByteArray bmp;
+    QDataStream s(&bmp, QIODevice::WriteOnly);
+    s.setByteOrder(QDataStream::LittleEndian);
+    s.writeRawData("BM", 2);
+    s << quint32(offset + stride * h) << quint32(0) << offset << quint32(40) << qint32(w) << qint32(h) << quint16(1)
+      << quint16(palette ? 8 : 24) << quint32(0) << quint32(stride * h) << quint32(2835) << quint32(2835)
+      << quint32(palette ? 256 : 0) << quint32(0);
+    // Unused entries are grey, so a wrong index shows as a wrong colour.
+    for (int i = 0; palette && i < 256; ++i)
+        s << quint32(i < 4 ? kQuadrants[i] : 0x808080);
     for (int y = h - 1; y >= 0; --y) {
-        QByteArray row;
         for (int x = 0; x < w; ++x) {
-            const std::uint32_t c = quadrant(x, y, w, h);
-            if (kind == BmpKind::Palette8)
-                row.append(static_cast<char>(std::find(colours, colours + 4, c) - colours));
+            const int q = quadrant(x, y, w, h);
+            if (palette)
+                s << quint8(q);
             else
-                putLe(row, c, 3);
+                s << quint8(kQuadrants[q]) << quint8(kQuadrants[q] >> 8) << quint8(kQuadrants[q] >> 16);
         }
-        row.append(QByteArray(stride - row.size(), '\0'));
-        bmp.append(row);
+        for (quint32 pad = rowBytes; pad < stride; ++pad)
+            s << quint8(0);
     }
-    const QString path = mtest::freshDir("bmp") + QStringLiteral("/quad-%1x%2.bmp").arg(w).arg(h);
+    const QString path = mtest::freshDir("bmp") + QStringLiteral("/Fond d'écran\n%1x%2.bmp").arg(w).arg(h);
     EXPECT_TRUE(mtest::writeFile(path, bmp));
     return path;
 }
 
-int bmpBitsPerPixel(const QString& path) {
-    const QByteArray bytes = mtest::readFile(path);
-    return bytes.size() > 29 ? static_cast<unsigned char>(bytes[28]) | (static_cast<unsigned char>(bytes[29]) << 8)
-                             : -1;
-}
+// A w x h picture on an sw x sh screen, tiled from the top-left or centred; an odd
+// overhang is cut the same way whether the picture is larger or smaller (shift = floor).
+struct Layout {
+    int sw, sh, w, h;
+    bool tiled;
 
-int floorHalf(int a) {
-    return a >= 0 ? a / 2 : -((-a + 1) / 2);
-}
+    int originX() const { return tiled ? 0 : (sw - w) >> 1; }
+    int originY() const { return tiled ? 0 : (sh - h) >> 1; }
+    std::uint32_t expectedAt(int x, int y) const {
+        if (tiled) return kQuadrants[quadrant(x % w, y % h, w, h)];
+        const int ix = x - originX();
+        const int iy = y - originY();
+        if (ix < 0 || iy < 0 || ix >= w || iy >= h) return kBackground;
+        return kQuadrants[quadrant(ix, iy, w, h)];
+    }
+    // Corners, seams, edges and quarter borders of the picture, each with its neighbours.
+    std::vector<std::pair<int, int>> points() const {
+        std::set<int> xs{0, sw - 1, sw / 2 - 1, sw / 2};
+        std::set<int> ys{0, sh - 1, sh / 2 - 1, sh / 2};
+        for (int k = 0; k < (tiled ? 3 : 1); ++k)
+            for (int d : {-1, 0}) {
+                for (int edge : {k * w, k * w + w / 2, (k + 1) * w})
+                    xs.insert(originX() + edge + d);
+                for (int edge : {k * h, k * h + h / 2, (k + 1) * h})
+                    ys.insert(originY() + edge + d);
+            }
+        std::vector<std::pair<int, int>> result;
+        for (int x : xs)
+            for (int y : ys)
+                if (x >= 0 && y >= 0 && x < sw && y < sh) result.emplace_back(x, y);
+        return result;
+    }
+};
 
-// What the screen must show at (x, y).
-std::uint32_t expectedAt(int x, int y, int sw, int sh, int w, int h, bool tiled) {
-    if (tiled) return quadrant(x % w, y % h, w, h);
-    const int ox = floorHalf(sw - w);
-    const int oy = floorHalf(sh - h);
-    const int ix = x - ox;
-    const int iy = y - oy;
-    if (ix < 0 || iy < 0 || ix >= w || iy >= h) return kBackground;
-    return quadrant(ix, iy, w, h);
-}
-
-// Corners, seams, edges and quadrant borders of the picture, each with its neighbours.
-std::vector<std::pair<int, int>> interestingPoints(int sw, int sh, int w, int h, bool tiled) {
-    std::set<int> xs{0, sw - 1, sw / 2 - 1, sw / 2};
-    std::set<int> ys{0, sh - 1, sh / 2 - 1, sh / 2};
-    const int ox = tiled ? 0 : floorHalf(sw - w);
-    const int oy = tiled ? 0 : floorHalf(sh - h);
-    for (int k = 0; k < (tiled ? 3 : 1); ++k)
-        for (int d : {-1, 0}) {
-            xs.insert(ox + k * w + d);
-            xs.insert(ox + k * w + w / 2 + d);
-            xs.insert(ox + (k + 1) * w + d);
-            ys.insert(oy + k * h + d);
-            ys.insert(oy + k * h + h / 2 + d);
-            ys.insert(oy + (k + 1) * h + d);
-        }
-    std::vector<std::pair<int, int>> points;
-    for (int x : xs)
-        for (int y : ys)
-            if (x >= 0 && y >= 0 && x < sw && y < sh) points.emplace_back(x, y);
-    return points;
-}
-
-void expectScreenShows(Display* d, int sw, int sh, int w, int h, bool tiled) {
-    const Pixmap pixmap = rootLong(d, "_XROOTPMAP_ID", XA_PIXMAP);
+void expectScreenShows(Display* d, const Layout& layout) {
+    const Pixmap pixmap = rootPixmap(d);
     ASSERT_NE(pixmap, static_cast<Pixmap>(None));
     EXPECT_EQ(rootLong(d, "ESETROOT_PMAP_ID", XA_PIXMAP), pixmap);
-    for (const auto& [x, y] : interestingPoints(sw, sh, w, h, tiled)) {
-        const auto got = pixelAt(d, pixmap, x, y);
-        ASSERT_TRUE(got.has_value());
-        EXPECT_EQ(*got, expectedAt(x, y, sw, sh, w, h, tiled)) << "at " << x << "," << y;
-    }
+    for (const auto& [x, y] : layout.points())
+        EXPECT_EQ(pixelAt(d, pixmap, x, y), layout.expectedAt(x, y)) << "at " << x << "," << y;
     // The root window itself shows it too (nothing covers it on a bare server).
-    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{sw / 2, sh / 2}, std::pair{sw - 1, sh - 1}}) {
-        const auto got = pixelAt(d, DefaultRootWindow(d), x, y);
-        ASSERT_TRUE(got.has_value());
-        EXPECT_EQ(*got, expectedAt(x, y, sw, sh, w, h, tiled)) << "root window at " << x << "," << y;
-    }
+    for (const auto& [x, y] :
+         {std::pair{0, 0}, std::pair{layout.sw / 2, layout.sh / 2}, std::pair{layout.sw - 1, layout.sh - 1}})
+        EXPECT_EQ(pixelAt(d, DefaultRootWindow(d), x, y), layout.expectedAt(x, y)) << "root at " << x << "," << y;
 }
 
-class X11RootBackendTest : public ::testing::Test {
+class X11RootBackendTest : public ServerTest<false> {
 protected:
-    static void SetUpTestSuite() { s_session = std::make_unique<XvfbSession>(); }
-    static void TearDownTestSuite() { s_session.reset(); }
-    void SetUp() override { ASSERT_TRUE(s_session->isRunning()) << s_session->errorString().toStdString(); }
+    ::testing::AssertionResult apply(const QString& path, bool tiled) {
+        QString error;
+        if (m_backend.setWallpaper(path, tiled, kBackground, &error)) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << error.toStdString();
+    }
 
-    static inline std::unique_ptr<XvfbSession> s_session;
     X11RootBackend m_backend;
 };
 
 struct Case {
-    int w;
-    int h;
+    int w, h;
     BmpKind kind;
     bool tiled;
 };
@@ -174,207 +131,190 @@ class X11RootBackendPlacement : public X11RootBackendTest, public ::testing::Wit
 TEST_P(X11RootBackendPlacement, ShowsTheBitmapTiledOrCentred) {
     const Case c = GetParam();
     const QString path = makeQuadrantBmp(c.w, c.h, c.kind);
-    ASSERT_EQ(bmpBitsPerPixel(path), c.kind == BmpKind::Palette8 ? 8 : 24);
-    QString error;
-    ASSERT_TRUE(m_backend.setWallpaper(path, c.tiled, kBackground, &error)) << error.toStdString();
-    Connection x;
-    ASSERT_NE(x.display, nullptr);
-    expectScreenShows(x.display, 1024, 768, c.w, c.h, c.tiled);
+    ASSERT_TRUE(apply(path, c.tiled));
+    expectScreenShows(m_x.display, {1024, 768, c.w, c.h, c.tiled});
     EXPECT_EQ(m_backend.currentWallpaper(), path);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Images, X11RootBackendPlacement,
-    ::testing::Values(Case{100, 60, BmpKind::TrueColor24, true}, Case{100, 60, BmpKind::TrueColor24, false},
-                      Case{100, 60, BmpKind::Palette8, true}, Case{100, 60, BmpKind::Palette8, false},
-                      // odd sizes: the half-pixel of centring and seams that do not divide the screen
-                      Case{101, 61, BmpKind::TrueColor24, true}, Case{101, 61, BmpKind::TrueColor24, false},
-                      // larger than the screen: cropped around its centre, or one tile's top-left
-                      Case{1100, 800, BmpKind::TrueColor24, false}, Case{1100, 800, BmpKind::TrueColor24, true},
-                      // exactly the screen, and wider but lower than it
-                      Case{1024, 768, BmpKind::Palette8, false}, Case{2000, 50, BmpKind::TrueColor24, false},
-                      Case{1, 1, BmpKind::TrueColor24, true}, Case{2, 1, BmpKind::Palette8, false}));
+using K = BmpKind;
+INSTANTIATE_TEST_SUITE_P(Images, X11RootBackendPlacement,
+                         ::testing::Values(Case{100, 60, K::TrueColor24, true}, Case{100, 60, K::TrueColor24, false},
+                                           Case{100, 60, K::Palette8, true}, Case{100, 60, K::Palette8, false},
+                                           // odd sizes: the half-pixel of centring, seams off the screen's grid
+                                           Case{101, 61, K::TrueColor24, true}, Case{101, 61, K::TrueColor24, false},
+                                           // larger than the screen: cropped around its centre, or one tile's top-left
+                                           Case{1100, 800, K::TrueColor24, false},
+                                           Case{1100, 800, K::TrueColor24, true},
+                                           // exactly the screen, and wider but lower than it
+                                           Case{1024, 768, K::Palette8, false}, Case{2000, 50, K::TrueColor24, false},
+                                           Case{1, 1, K::TrueColor24, true}, Case{2, 1, K::Palette8, false}));
 
-TEST_F(X11RootBackendTest, ClearPublishesASolidColourAndForgetsThePath) {
-    const QString path = makeQuadrantBmp(100, 60, BmpKind::TrueColor24);
-    QString error;
-    ASSERT_TRUE(m_backend.setWallpaper(path, true, kBackground, &error)) << error.toStdString();
+class X11ServerShape : public ::testing::TestWithParam<std::tuple<int, int, int>> {};
+
+TEST_P(X11ServerShape, ReportsTheScreenAndDrawsInItsVisual) {
+    const auto [width, height, depth] = GetParam();
+    XvfbSession::Options options;
+    options.size = QSize(width, height);
+    options.depth = depth;
+    XvfbSession session(options);
+    ASSERT_TRUE(session.isRunning()) << session.errorString().toStdString();
+    EXPECT_EQ(platform::primaryScreenSize(), std::optional<QSize>(QSize(width, height)));
+    EXPECT_EQ(platform::primaryScreenDepth(), depth);
+    X11RootBackend backend;
     Connection x;
-    const Pixmap before = rootLong(x.display, "_XROOTPMAP_ID", XA_PIXMAP);
-
-    ASSERT_TRUE(m_backend.clearWallpaper(0x123456, &error)) << error.toStdString();
-    const Pixmap after = rootLong(x.display, "_XROOTPMAP_ID", XA_PIXMAP);
-    // Deleting the properties would let a compositor show its own grey.
-    ASSERT_NE(after, static_cast<Pixmap>(None));
-    EXPECT_EQ(rootLong(x.display, "ESETROOT_PMAP_ID", XA_PIXMAP), after);
-    EXPECT_FALSE(pixmapExists(x.display, before));
-    for (const auto& [px, py] : interestingPoints(1024, 768, 100, 60, true))
-        EXPECT_EQ(pixelAt(x.display, after, px, py), std::optional<std::uint32_t>(0x123456)) << px << "," << py;
-    EXPECT_EQ(pixelAt(x.display, x.root, 500, 500), std::optional<std::uint32_t>(0x123456));
-    EXPECT_TRUE(m_backend.currentWallpaper().isEmpty());
+    const QString path = makeQuadrantBmp(100, 60, BmpKind::Palette8);
+    for (const bool tiled : {true, false}) {
+        QString error;
+        ASSERT_TRUE(backend.setWallpaper(path, tiled, kBackground, &error)) << error.toStdString();
+        expectScreenShows(x.display, {width, height, 100, 60, tiled});
+    }
 }
 
-TEST_F(X11RootBackendTest, EveryChangeFreesThePreviousPixmap) {
+INSTANTIATE_TEST_SUITE_P(Shapes, X11ServerShape,
+                         ::testing::Values(std::tuple{1024, 768, 24}, std::tuple{800, 600, 16},
+                                           std::tuple{640, 480, 8}));
+
+// A clear publishes a solid colour: deleting the properties would let a compositor show its own grey.
+TEST_F(X11RootBackendTest, EveryChangeFreesThePreviousPixmapAndClearShowsTheColour) {
     const QString a = makeQuadrantBmp(100, 60, BmpKind::TrueColor24);
     const QString b = makeQuadrantBmp(37, 23, BmpKind::Palette8);
-    Connection x;
-    std::vector<Pixmap> published;
+    Pixmap previous = None;
     for (int i = 0; i < 12; ++i) {
+        const bool clearing = i % 4 == 3;
         QString error;
-        const bool ok = i % 4 == 3 ? m_backend.clearWallpaper(0x000000, &error)
-                                   : m_backend.setWallpaper(i % 2 ? a : b, i % 3 == 0, kBackground, &error);
-        ASSERT_TRUE(ok) << i << ": " << error.toStdString();
-        published.push_back(rootLong(x.display, "_XROOTPMAP_ID", XA_PIXMAP));
+        ASSERT_TRUE(clearing ? m_backend.clearWallpaper(0x123456, &error)
+                             : m_backend.setWallpaper(i % 2 ? a : b, i % 3 == 0, kBackground, &error))
+            << i << ": " << error.toStdString();
+        const Pixmap now = rootPixmap(m_x.display);
+        ASSERT_NE(now, static_cast<Pixmap>(None));
+        EXPECT_EQ(rootLong(m_x.display, "ESETROOT_PMAP_ID", XA_PIXMAP), now);
+        if (previous != None && previous != now) {
+            EXPECT_FALSE(pixmapExists(m_x.display, previous)) << "pixmap before change " << i << " is still retained";
+        }
+        previous = now;
+        if (!clearing) continue;
+        for (const auto& [x, y] : Layout{1024, 768, 100, 60, true}.points())
+            EXPECT_EQ(pixelAt(m_x.display, now, x, y), 0x123456u) << x << "," << y;
+        EXPECT_EQ(pixelAt(m_x.display, m_x.root, 500, 500), 0x123456u);
+        EXPECT_TRUE(m_backend.currentWallpaper().isEmpty());
     }
-    for (size_t i = 0; i + 1 < published.size(); ++i)
-        EXPECT_FALSE(pixmapExists(x.display, published[i]) && published[i] != published.back())
-            << "pixmap of change " << i << " is still retained";
-    EXPECT_TRUE(pixmapExists(x.display, published.back()));
+    EXPECT_TRUE(pixmapExists(m_x.display, previous));
 }
 
-// Publishes a solid pixmap the way other root setters do: retained by its own connection.
-Pixmap publishForeign(std::uint32_t colour, bool retained) {
+// Publishes a solid pixmap the way other root setters do, retained after its connection
+// closes. Under both names it is marked for the next setter to free.
+Pixmap publishForeign(std::uint32_t colour, bool bothNames) {
     Connection c;
     Display* d = c.display;
-    const int s = DefaultScreen(d);
-    const Pixmap p = XCreatePixmap(d, c.root, 1024, 768, DefaultDepth(d, s));
+    const Pixmap p = XCreatePixmap(d, c.root, 1024, 768, DefaultDepth(d, 0));
     GC gc = XCreateGC(d, p, 0, nullptr);
     XSetForeground(d, gc, colour); // 24-bit TrueColor: the pixel is the colour
     XFillRectangle(d, p, gc, 0, 0, 1024, 768);
     XFreeGC(d, gc);
-    XChangeProperty(d, c.root, x11test::atom(d, "_XROOTPMAP_ID"), XA_PIXMAP, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&p), 1);
-    if (retained)
-        XChangeProperty(d, c.root, x11test::atom(d, "ESETROOT_PMAP_ID"), XA_PIXMAP, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(&p), 1);
+    const auto value = reinterpret_cast<const unsigned char*>(&p);
+    XChangeProperty(d, c.root, atom(d, "_XROOTPMAP_ID"), XA_PIXMAP, 32, PropModeReplace, value, 1);
+    if (bothNames)
+        XChangeProperty(d, c.root, atom(d, "ESETROOT_PMAP_ID"), XA_PIXMAP, 32, PropModeReplace, value, 1);
+    else
+        XDeleteProperty(d, c.root, atom(d, "ESETROOT_PMAP_ID"));
     XSetCloseDownMode(d, RetainPermanent);
     XSync(d, False);
     return p;
 }
 
-TEST_F(X11RootBackendTest, FreesAnotherSettersRetainedPixmap) {
-    Connection x;
-    const Pixmap foreign = publishForeign(0x00AA00, true);
-    ASSERT_TRUE(pixmapExists(x.display, foreign));
-    QString error;
-    ASSERT_TRUE(m_backend.setWallpaper(makeQuadrantBmp(10, 10, BmpKind::TrueColor24), true, 0, &error))
-        << error.toStdString();
-    EXPECT_FALSE(pixmapExists(x.display, foreign));
+class X11ForeignPixmap : public X11RootBackendTest, public ::testing::WithParamInterface<bool> {};
+
+// A pixmap only _XROOTPMAP_ID names may belong to a live program, which killing it would kill.
+TEST_P(X11ForeignPixmap, IsFreedOnlyWhenBothNamesMarkIt) {
+    const bool bothNames = GetParam();
+    const Pixmap foreign = publishForeign(0x00AA00, bothNames);
+    ASSERT_TRUE(pixmapExists(m_x.display, foreign));
+    ASSERT_TRUE(apply(makeQuadrantBmp(10, 10, BmpKind::TrueColor24), bothNames));
+    EXPECT_EQ(pixmapExists(m_x.display, foreign), !bothNames);
 }
 
-TEST_F(X11RootBackendTest, LeavesAPixmapThatOnlyOneNameMarks) {
-    // A live program that set only _XROOTPMAP_ID still owns its pixmap; killing it would kill the program.
-    Connection owner;
-    const Pixmap p = XCreatePixmap(owner.display, owner.root, 8, 8, DefaultDepth(owner.display, 0));
-    XChangeProperty(owner.display, owner.root, x11test::atom(owner.display, "_XROOTPMAP_ID"), XA_PIXMAP, 32,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(&p), 1);
-    XDeleteProperty(owner.display, owner.root, x11test::atom(owner.display, "ESETROOT_PMAP_ID"));
-    XSync(owner.display, False);
-    QString error;
-    ASSERT_TRUE(m_backend.setWallpaper(makeQuadrantBmp(10, 10, BmpKind::TrueColor24), false, 0, &error))
-        << error.toStdString();
-    Connection x;
-    EXPECT_TRUE(pixmapExists(x.display, p));
-    EXPECT_TRUE(pixmapExists(owner.display, p));
-}
+INSTANTIATE_TEST_SUITE_P(Marks, X11ForeignPixmap, ::testing::Values(false, true));
 
 TEST_F(X11RootBackendTest, CurrentWallpaperIsOursOnlyWhileTheRootShowsOurPixmap) {
     const QString path = makeQuadrantBmp(100, 60, BmpKind::TrueColor24);
-    QString error;
-    ASSERT_TRUE(m_backend.setWallpaper(path, false, kBackground, &error)) << error.toStdString();
+    ASSERT_TRUE(apply(path, false));
     EXPECT_EQ(m_backend.currentWallpaper(), path);
-
     publishForeign(0x0000AA, false);
     EXPECT_TRUE(m_backend.currentWallpaper().isEmpty());
-
-    ASSERT_TRUE(m_backend.setWallpaper(path, true, kBackground, &error)) << error.toStdString();
+    ASSERT_TRUE(apply(path, true));
     EXPECT_EQ(m_backend.currentWallpaper(), path);
-}
-
-TEST_F(X11RootBackendTest, ReusedPixmapIdOfAnotherSetterIsNotOurs) {
-    const QString path = makeQuadrantBmp(100, 60, BmpKind::TrueColor24);
-    QString error;
-    ASSERT_TRUE(m_backend.setWallpaper(path, true, kBackground, &error)) << error.toStdString();
-    Connection x;
-    const Pixmap ours = rootLong(x.display, "_XROOTPMAP_ID", XA_PIXMAP);
     // The next setter frees ours first; its fresh connection often gets the same id back.
-    XKillClient(x.display, ours);
-    XSync(x.display, False);
+    XKillClient(m_x.display, rootPixmap(m_x.display));
+    XSync(m_x.display, False);
     publishForeign(0x00AAAA, true);
     EXPECT_TRUE(m_backend.currentWallpaper().isEmpty());
 }
 
-TEST_F(X11RootBackendTest, PathsWithSpacesAndNonAsciiSurvive) {
-    const QString dir = mtest::freshDir("bmp");
-    const QString path = dir + QStringLiteral("/Fond d'écran\nzwei.bmp");
-    ASSERT_TRUE(QFile::copy(makeQuadrantBmp(20, 20, BmpKind::TrueColor24), path));
-    QString error;
-    ASSERT_TRUE(m_backend.setWallpaper(path, true, 0, &error)) << error.toStdString();
-    EXPECT_EQ(m_backend.currentWallpaper(), path);
-}
-
 TEST_F(X11RootBackendTest, UnreadableBitmapKeepsTheWallpaperAndSaysWhy) {
     const QString good = makeQuadrantBmp(100, 60, BmpKind::TrueColor24);
-    QString error;
-    ASSERT_TRUE(m_backend.setWallpaper(good, true, kBackground, &error)) << error.toStdString();
-    Connection x;
-    const Pixmap before = rootLong(x.display, "_XROOTPMAP_ID", XA_PIXMAP);
-
+    ASSERT_TRUE(apply(good, true));
+    const Pixmap before = rootPixmap(m_x.display);
     const QString dir = mtest::freshDir("bad");
-    const QString notImage = dir + "/text.bmp";
-    ASSERT_TRUE(mtest::writeFile(notImage, "this is not a bitmap"));
-    QByteArray truncated = mtest::readFile(good);
-    truncated.truncate(20);
-    const QString cut = dir + "/cut.bmp";
-    ASSERT_TRUE(mtest::writeFile(cut, truncated));
-    for (const QString& bad : {dir + "/missing.bmp", notImage, cut}) {
-        error.clear();
+    ASSERT_TRUE(mtest::writeFile(dir + "/text.bmp", "this is not a bitmap"));
+    ASSERT_TRUE(mtest::writeFile(dir + "/cut.bmp", mtest::readFile(good).left(20)));
+    for (const QString& bad : {dir + "/missing.bmp", dir + "/text.bmp", dir + "/cut.bmp"}) {
+        QString error;
         EXPECT_FALSE(m_backend.setWallpaper(bad, true, kBackground, &error)) << bad.toStdString();
         EXPECT_TRUE(error.contains(bad)) << error.toStdString();
     }
-    EXPECT_EQ(rootLong(x.display, "_XROOTPMAP_ID", XA_PIXMAP), before);
-    EXPECT_TRUE(pixmapExists(x.display, before));
+    EXPECT_EQ(rootPixmap(m_x.display), before);
+    EXPECT_TRUE(pixmapExists(m_x.display, before));
     EXPECT_EQ(m_backend.currentWallpaper(), good);
 }
 
-TEST(X11RootBackendNoDisplay, FailsWithAClearMessage) {
-    x11test::DisplayGuard guard;
-    X11RootBackend backend;
-    const QString path = mtest::freshDir("nodisplay") + "/none.bmp";
-    for (const char* display : {static_cast<const char*>(nullptr), ":4999"}) {
-        if (display)
-            ::setenv("DISPLAY", display, 1);
+class ColorDepthTable : public ::testing::TestWithParam<std::pair<int, int>> {};
+
+TEST_P(ColorDepthTable, NormalisesBitsPerPixel) {
+    const auto [bits, expected] = GetParam();
+    EXPECT_EQ(platform::normaliseColorDepth(bits), expected) << bits << " bits per pixel";
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, ColorDepthTable,
+                         ::testing::Values(std::pair{1, 1}, std::pair{2, 2}, std::pair{3, 3}, std::pair{4, 4},
+                                           std::pair{5, 4}, std::pair{6, 4}, std::pair{7, 4}, std::pair{8, 8},
+                                           std::pair{9, 8}, std::pair{12, 8}, std::pair{14, 8}, std::pair{15, 24},
+                                           std::pair{16, 24}, std::pair{24, 24}, std::pair{32, 24},
+                                           // an unreadable depth must not mean "reduce to one colour"
+                                           std::pair{0, 24}, std::pair{-1, 24}));
+
+// DISPLAY unset, or naming a server that is not there.
+class X11WithoutDisplay : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        if (GetParam())
+            qputenv("DISPLAY", GetParam());
         else
-            ::unsetenv("DISPLAY");
-        QString error;
-        EXPECT_FALSE(backend.setWallpaper(path, true, 0, &error));
-        EXPECT_TRUE(error.contains(display ? QString(display) : QStringLiteral("DISPLAY"))) << error.toStdString();
-        error.clear();
-        EXPECT_FALSE(backend.clearWallpaper(0, &error));
-        EXPECT_FALSE(error.isEmpty());
-        EXPECT_TRUE(backend.currentWallpaper().isEmpty());
+            qunsetenv("DISPLAY");
     }
-}
+    void TearDown() override { qputenv("DISPLAY", m_saved); }
+    const QByteArray m_saved = qgetenv("DISPLAY");
+};
 
-class X11RootBackendDepth : public ::testing::TestWithParam<int> {};
+TEST_P(X11WithoutDisplay, EveryQuestionHasAQuietAnswerAndEveryChangeAReason) {
+    EXPECT_FALSE(platform::primaryScreenSize().has_value());
+    EXPECT_EQ(platform::primaryScreenDepth(), 0);
 
-TEST_P(X11RootBackendDepth, DrawsInTheServersVisual) {
-    XvfbSession::Options options;
-    options.depth = GetParam();
-    XvfbSession session(options);
-    ASSERT_TRUE(session.isRunning()) << session.errorString().toStdString();
+    X11ScreenState state;
+    EXPECT_FALSE(state.screenSaverActive());
+    EXPECT_FALSE(state.setScreenSaverActive(true));
+    EXPECT_FALSE(state.screenSaverRunning());
+    EXPECT_FALSE(state.fullScreenForeground(1024, 768));
+
     X11RootBackend backend;
-    Connection x;
-    ASSERT_NE(x.display, nullptr);
-    ASSERT_EQ(DefaultDepth(x.display, 0), GetParam());
-    const QString path = makeQuadrantBmp(100, 60, BmpKind::Palette8);
-    for (const bool tiled : {true, false}) {
-        QString error;
-        ASSERT_TRUE(backend.setWallpaper(path, tiled, kBackground, &error)) << error.toStdString();
-        expectScreenShows(x.display, 1024, 768, 100, 60, tiled);
-    }
+    QString error;
+    EXPECT_FALSE(backend.setWallpaper(mtest::freshDir("nodisplay") + "/none.bmp", true, 0, &error));
+    EXPECT_TRUE(error.contains(GetParam() ? GetParam() : "DISPLAY")) << error.toStdString();
+    error.clear();
+    EXPECT_FALSE(backend.clearWallpaper(0, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(backend.currentWallpaper().isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Depths, X11RootBackendDepth, ::testing::Values(8, 16, 24));
+INSTANTIATE_TEST_SUITE_P(Displays, X11WithoutDisplay, ::testing::Values(nullptr, ":4999"));
 
 } // namespace

@@ -11,11 +11,23 @@
 namespace x11test {
 
 namespace {
+
 bool g_failed = false;
-int record(Display*, XErrorEvent*) {
-    g_failed = true;
-    return 0;
+
+// Runs requests with X errors caught instead of ending the process; false when one failed.
+bool succeeds(Display* d, const std::function<void()>& requests) {
+    XSync(d, False);
+    g_failed = false;
+    const auto previous = XSetErrorHandler([](Display*, XErrorEvent*) {
+        g_failed = true;
+        return 0;
+    });
+    requests();
+    XSync(d, False);
+    XSetErrorHandler(previous);
+    return !g_failed;
 }
+
 } // namespace
 
 Connection::Connection() : display(XOpenDisplay(nullptr)) {
@@ -24,20 +36,6 @@ Connection::Connection() : display(XOpenDisplay(nullptr)) {
 
 Connection::~Connection() {
     if (display) XCloseDisplay(display);
-}
-
-ErrorCatcher::ErrorCatcher(Display* display) : m_display(display), m_previous(XSetErrorHandler(&record)) {
-    g_failed = false;
-}
-
-ErrorCatcher::~ErrorCatcher() {
-    XSync(m_display, False);
-    XSetErrorHandler(m_previous);
-}
-
-bool ErrorCatcher::failed() {
-    XSync(m_display, False);
-    return g_failed;
 }
 
 Atom atom(Display* d, const char* name) {
@@ -58,27 +56,29 @@ unsigned long rootLong(Display* d, const char* property, Atom type) {
     return value;
 }
 
+Pixmap rootPixmap(Display* d) {
+    return rootLong(d, "_XROOTPMAP_ID", XA_PIXMAP);
+}
+
 std::optional<std::uint32_t> pixelAt(Display* d, Drawable drawable, int x, int y) {
-    ErrorCatcher catcher(d);
-    XImage* image = XGetImage(d, drawable, x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!image || catcher.failed()) {
-        if (image) XDestroyImage(image);
-        return std::nullopt;
-    }
+    XImage* image = nullptr;
+    const bool ok = succeeds(d, [&] { image = XGetImage(d, drawable, x, y, 1, 1, AllPlanes, ZPixmap); });
+    if (!image) return std::nullopt;
     XColor c{};
     c.pixel = XGetPixel(image, 0, 0);
     XDestroyImage(image);
+    if (!ok) return std::nullopt;
     XQueryColor(d, DefaultColormap(d, DefaultScreen(d)), &c);
     return (std::uint32_t(c.red >> 8) << 16) | (std::uint32_t(c.green >> 8) << 8) | std::uint32_t(c.blue >> 8);
 }
 
 bool pixmapExists(Display* d, Pixmap pixmap) {
-    ErrorCatcher catcher(d);
     Window root = 0;
     int x = 0, y = 0;
     unsigned w = 0, h = 0, border = 0, depth = 0;
-    const Status ok = XGetGeometry(d, pixmap, &root, &x, &y, &w, &h, &border, &depth);
-    return ok && !catcher.failed();
+    Status status = 0;
+    const bool ok = succeeds(d, [&] { status = XGetGeometry(d, pixmap, &root, &x, &y, &w, &h, &border, &depth); });
+    return ok && status;
 }
 
 bool waitUntil(Display* d, const std::function<bool()>& done) {
@@ -89,15 +89,6 @@ bool waitUntil(Display* d, const std::function<bool()>& done) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return false;
-}
-
-DisplayGuard::DisplayGuard() : m_had(std::getenv("DISPLAY") != nullptr), m_value(qgetenv("DISPLAY")) {}
-
-DisplayGuard::~DisplayGuard() {
-    if (m_had)
-        ::setenv("DISPLAY", m_value.constData(), 1);
-    else
-        ::unsetenv("DISPLAY");
 }
 
 int run(const QString& command) {

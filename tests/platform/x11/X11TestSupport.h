@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QByteArray>
+// gtest and Qt before Xlib, whose macros (None, Bool, Status) clash with them.
+#include <gtest/gtest.h>
+
 #include <QString>
+
+#include "XvfbSession.h"
 
 #include <X11/Xlib.h>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace x11test {
@@ -22,41 +27,37 @@ struct Connection {
     Window root = 0;
 };
 
-// Catches X errors while alive, so a test can ask whether an id is still valid.
-class ErrorCatcher {
-public:
-    explicit ErrorCatcher(Display* display);
-    ~ErrorCatcher();
-    bool failed();
+// One 1024 x 768 server for a whole test suite, bare or with openbox managing the windows,
+// and a connection to it for each test.
+template <bool withWindowManager> class ServerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        XvfbSession::Options options;
+        options.windowManager = withWindowManager;
+        s_session = std::make_unique<XvfbSession>(options);
+    }
+    static void TearDownTestSuite() { s_session.reset(); }
+    void SetUp() override {
+        ASSERT_TRUE(s_session->isRunning()) << s_session->errorString().toStdString();
+        ASSERT_NE(m_x.display, nullptr);
+    }
 
-private:
-    Display* m_display;
-    int (*m_previous)(Display*, XErrorEvent*);
+    static inline std::unique_ptr<XvfbSession> s_session;
+    Connection m_x;
 };
 
 Atom atom(Display* d, const char* name);
 // The first item of a format-32 root property of the given type; None when missing.
 unsigned long rootLong(Display* d, const char* property, Atom type);
+// The pixmap _XROOTPMAP_ID names; None when missing.
+Pixmap rootPixmap(Display* d);
 // Colour 0xRRGGBB of a pixel of a drawable, through the default colormap (any visual).
 std::optional<std::uint32_t> pixelAt(Display* d, Drawable drawable, int x, int y);
 // True when the pixmap still exists in the server.
 bool pixmapExists(Display* d, Pixmap pixmap);
 // Polls `done` (flushing the connection) for up to five seconds.
 bool waitUntil(Display* d, const std::function<bool()>& done);
-// Restores DISPLAY as it was when constructed.
-class DisplayGuard {
-public:
-    DisplayGuard();
-    ~DisplayGuard();
-    DisplayGuard(const DisplayGuard&) = delete;
-    DisplayGuard& operator=(const DisplayGuard&) = delete;
-
-private:
-    bool m_had;
-    QByteArray m_value;
-};
-
-// Runs a command with the current DISPLAY; its exit status.
+// Runs a shell command with the current DISPLAY; its exit status.
 int run(const QString& command);
 
 } // namespace x11test
