@@ -183,27 +183,20 @@ struct BadFile {
     const char* message;
 };
 
-void PrintTo(const BadFile& f, std::ostream* os) {
-    *os << f.name;
-}
-
-class MurctlBadFile : public ::testing::TestWithParam<BadFile> {};
+class MurctlBadFile : public MurctlQueue, public ::testing::WithParamInterface<BadFile> {};
 
 // Every command refuses a file that is not a usable queue, with one line naming the file,
 // and leaves its bytes alone.
 TEST_P(MurctlBadFile, EveryCommandRefusesWithOneLineAndNoWrite) {
-    const QString dir = mtest::freshDir("bad");
-    const QString file = dir + "/bad.qu3";
-    ASSERT_TRUE(mtest::writeFile(file, GetParam().bytes));
-    mtest::writeFile(dir + "/a.jpg", "x");
+    ASSERT_TRUE(mtest::writeFile(queue, GetParam().bytes));
     for (const QStringList& args :
-         {QStringList{"queue", "info", file}, QStringList{"queue", "list", file},
-          QStringList{"queue", "add", file, dir + "/a.jpg"}, QStringList{"queue", "delete", file, "1"}}) {
-        const MurctlRun r = murctl(QStringList{"--screen", "800x600"} + args);
+         {QStringList{"queue", "info", queue}, QStringList{"queue", "list", queue},
+          QStringList{"queue", "add", queue, image("a.jpg")}, QStringList{"queue", "delete", queue, "1"}}) {
+        const MurctlRun r = run(args);
         EXPECT_NE(r.status, 0) << args.join(' ').toStdString();
         EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
-        EXPECT_TRUE(r.err.contains(file) && r.err.contains(GetParam().message)) << r.err.toStdString();
-        EXPECT_EQ(mtest::readFile(file), GetParam().bytes);
+        EXPECT_TRUE(r.err.contains(queue) && r.err.contains(GetParam().message)) << r.err.toStdString();
+        EXPECT_EQ(mtest::readFile(queue), GetParam().bytes);
     }
 }
 

@@ -220,32 +220,25 @@ INSTANTIATE_TEST_SUITE_P(Table, SoundKindTest,
                                            std::pair{"/s/a.wav.txt", K::Other}, std::pair{"/s/noext", K::Other},
                                            std::pair{"", K::Other}));
 
-struct UnwrapCase {
-    const char* label;
-    QByteArray input;
-    QByteArray expected;
-};
-
-class RiffMidiTest : public ::testing::TestWithParam<UnwrapCase> {};
+// (label, input, what unwrapping gives)
+class RiffMidiTest : public ::testing::TestWithParam<std::tuple<const char*, QByteArray, QByteArray>> {};
 
 TEST_P(RiffMidiTest, Unwraps) {
-    EXPECT_EQ(SdlSoundPlayer::unwrapRiffMidi(GetParam().input), GetParam().expected);
+    EXPECT_EQ(SdlSoundPlayer::unwrapRiffMidi(std::get<1>(GetParam())), std::get<2>(GetParam()));
 }
 
 const QByteArray kMidi = makeMidi();
+// A chunk of odd length, with its pad byte.
+const QByteArray kOddChunk = "JUNK" + packed(kLittle, quint32(3)) + QByteArray("abc\0", 4);
 INSTANTIATE_TEST_SUITE_P(
     Files, RiffMidiTest,
-    ::testing::Values(UnwrapCase{"plain", kMidi, kMidi}, UnwrapCase{"wrapped", wrapRmid(kMidi), kMidi},
-                      UnwrapCase{"oddChunkFirst",
-                                 wrapRmid(kMidi, QByteArray("JUNK\x03\x00\x00\x00"
-                                                            "abc\x00",
-                                                            12)),
-                                 kMidi},
-                      UnwrapCase{"truncatedData", wrapRmid(kMidi).chopped(10), kMidi.chopped(10)},
-                      UnwrapCase{"noDataChunk", QByteArray("RIFF\x04\x00\x00\x00RMID", 12), QByteArray()},
-                      UnwrapCase{"hugeChunkSize", QByteArray("RIFF\x10\x00\x00\x00RMIDJUNK\xFF\xFF\xFF\xFF", 20),
+    ::testing::Values(std::tuple{"plain", kMidi, kMidi}, std::tuple{"wrapped", wrapRmid(kMidi), kMidi},
+                      std::tuple{"oddChunkFirst", wrapRmid(kMidi, kOddChunk), kMidi},
+                      std::tuple{"truncatedData", wrapRmid(kMidi).chopped(10), kMidi.chopped(10)},
+                      std::tuple{"noDataChunk", QByteArray("RIFF\x04\x00\x00\x00RMID", 12), QByteArray()},
+                      std::tuple{"hugeChunkSize", QByteArray("RIFF\x10\x00\x00\x00RMIDJUNK\xFF\xFF\xFF\xFF", 20),
                                  QByteArray()},
-                      UnwrapCase{"riffWave", makeWave(4, 1), makeWave(4, 1)}),
-    [](const auto& info) { return std::string(info.param.label); });
+                      std::tuple{"riffWave", makeWave(4, 1), makeWave(4, 1)}),
+    [](const auto& info) { return std::string(std::get<0>(info.param)); });
 
 } // namespace

@@ -169,10 +169,6 @@ struct WindowCase {
     bool onLargerScreen;
 };
 
-void PrintTo(const WindowCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class X11FullScreen : public X11StateTest<true>, public ::testing::WithParamInterface<WindowCase> {};
 
 TEST_P(X11FullScreen, JudgesTheActiveWindowUnderOpenbox) {
