@@ -112,16 +112,16 @@ TEST_P(StoppedChange, LeavesNothingBehindAndTheNextChangeRuns) {
     c.stop(*this);
     engine->changeWallpaper();
     EXPECT_EQ(engine->lastOutcome(), c.outcome);
-    const QStringList told = *c.message ? QStringList{QString(c.message).replace("<dir>", dir)} : QStringList();
-    ASSERT_EQ(prompter.messages.size(), told.size());
-    if (!told.isEmpty()) EXPECT_TRUE(prompter.messages[0].startsWith(told[0])) << prompter.messages[0].toStdString();
+    const QString told = QString(c.message).replace("<dir>", dir);
+    ASSERT_EQ(prompter.messages.size(), told.isEmpty() ? 0 : 1);
+    EXPECT_EQ(prompter.messages.value(0).left(told.size()), told);
     EXPECT_EQ(desktop.calls.size(), c.desktopCalls);
     EXPECT_FALSE(engine->isBusy());
     EXPECT_FALSE(engine->renderedPicture().hasImage());
     c.repair(*this);
     engine->changeWallpaper();
     EXPECT_EQ(engine->lastOutcome(), Outcome::Applied) << engine->lastError().toStdString();
-    EXPECT_EQ(prompter.messages.size(), told.size());
+    EXPECT_EQ(prompter.messages.size(), told.isEmpty() ? 0 : 1);
 }
 
 const auto noRepair = [](EngineFixture&) {};

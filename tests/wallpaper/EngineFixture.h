@@ -40,14 +40,15 @@ public:
         app.wallpaperBitmap = app.tempFolder + "/muralo32.bmp";
         app.randomSeed = 12345;
         ASSERT_TRUE(queue->load(dir + "/q.qu3").ok());
-        engine = std::make_unique<WallpaperEngine>(app, *queue, folder,
-                                                   EngineServices{.settings = &settings,
-                                                                  .prompter = &prompter,
-                                                                  .desktop = &desktop,
-                                                                  .sound = &sound,
-                                                                  .screenSize = [this] { return screen; },
-                                                                  .colorDepth = [this] { return depth; },
-                                                                  .resetCountdown = [this] { ++countdownResets; }});
+        EngineServices s;
+        s.settings = &settings;
+        s.prompter = &prompter;
+        s.desktop = &desktop;
+        s.sound = &sound;
+        s.screenSize = [this] { return screen; };
+        s.colorDepth = [this] { return depth; };
+        s.resetCountdown = [this] { ++countdownResets; };
+        engine = std::make_unique<WallpaperEngine>(app, *queue, folder, s);
     }
 
     // A true-colour PNG in one colour whose red and blue are `level` and green half of
