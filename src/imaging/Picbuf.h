@@ -31,7 +31,7 @@
 // hint, the decoded size); fileWidth()/fileHeight() are the size the file declares.
 class Picbuf {
 public:
-    // The numbers are the image-format codes callers have always used.
+    // Numbered as the format codes of the imaging control this class stands in for.
     enum Format { AnyFormat = 1, Pcx = 2, Bmp = 3, Gif = 4, Png = 5, Tiff = 6, Jpeg = 7, Tga = 8, AnyFormatLast = 9 };
     // How assignFrom scales: nearest pixel, or Lanczos resampling.
     enum class ResizeFilter { Nearest, Lanczos };
