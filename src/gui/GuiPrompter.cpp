@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "GuiPrompter.h"
+#include "gui/GuiPrompter.h"
 
 #include "settings/AppContext.h"
 

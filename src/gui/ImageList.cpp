@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ImageList.h"
+#include "gui/ImageList.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -67,54 +67,78 @@ void drawClock(QPainter& p, bool on) {
     p.drawLine(QPointF(8, 8), QPointF(11, 9.5));
 }
 
+void drawFolder(QPainter& p) {
+    p.setPen(QPen(QColor(0x80, 0x60, 0x00), 1));
+    p.setBrush(QColor(0xF0, 0xC8, 0x40));
+    QPainterPath folder;
+    folder.moveTo(1.5, 4.5);
+    folder.lineTo(6, 4.5);
+    folder.lineTo(7.5, 6);
+    folder.lineTo(14.5, 6);
+    folder.lineTo(14.5, 13.5);
+    folder.lineTo(1.5, 13.5);
+    folder.closeSubpath();
+    p.drawPath(folder);
+}
+
+// A sheet with a question mark: an image whose display state is not known yet.
+void drawUnknown(QPainter& p) {
+    p.setPen(QPen(Qt::black, 0.8));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(2.5, 1.5, 11, 13));
+    QFont f = p.font();
+    f.setPixelSize(11);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(QColor(0x00, 0x00, 0xA0));
+    p.drawText(QRectF(2.5, 1.5, 11, 13), Qt::AlignCenter, QStringLiteral("?"));
+}
+
+// Stars on a dark screen.
+void drawScreenSaverOn(QPainter& p) {
+    drawMonitor(p, QColor(0x00, 0x00, 0x80));
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::yellow);
+    p.drawEllipse(QPointF(6, 6), 0.8, 0.8);
+    p.drawEllipse(QPointF(10, 8), 0.8, 0.8);
+}
+
+// An arrow on a green screen.
+void drawChangeWallpaper(QPainter& p) {
+    drawMonitor(p, QColor(0x30, 0x90, 0x30));
+    p.setPen(QPen(Qt::white, 1.2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(6, 6.5), QPointF(10, 6.5));
+    p.drawLine(QPointF(10, 6.5), QPointF(8.5, 5));
+    p.drawLine(QPointF(10, 6.5), QPointF(8.5, 8));
+}
+
+const QColor kTileColour(0x60, 0xA0, 0xE0);
+const QColor kSingleColour(0x90, 0xC8, 0xF0);
+
 void draw(QPainter& p, int index) {
     switch (index) {
-    case ImageList::Folder: {
-        p.setPen(QPen(QColor(0x80, 0x60, 0x00), 1));
-        p.setBrush(QColor(0xF0, 0xC8, 0x40));
-        QPainterPath folder;
-        folder.moveTo(1.5, 4.5);
-        folder.lineTo(6, 4.5);
-        folder.lineTo(7.5, 6);
-        folder.lineTo(14.5, 6);
-        folder.lineTo(14.5, 13.5);
-        folder.lineTo(1.5, 13.5);
-        folder.closeSubpath();
-        p.drawPath(folder);
+    case ImageList::Folder:
+        drawFolder(p);
         break;
-    }
     case ImageList::TiledNotResized:
-        drawTiles(p, QColor(0x60, 0xA0, 0xE0));
+        drawTiles(p, kTileColour);
         break;
     case ImageList::SingleResized:
-        drawSingle(p, QColor(0x90, 0xC8, 0xF0));
+        drawSingle(p, kSingleColour);
         drawResizeMark(p);
         break;
     case ImageList::SingleNotResized:
-        drawSingle(p, QColor(0x90, 0xC8, 0xF0));
+        drawSingle(p, kSingleColour);
         break;
-    case ImageList::Unknown: {
-        p.setPen(QPen(Qt::black, 0.8));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(2.5, 1.5, 11, 13));
-        QFont f = p.font();
-        f.setPixelSize(11);
-        f.setBold(true);
-        p.setFont(f);
-        p.setPen(QColor(0x00, 0x00, 0xA0));
-        p.drawText(QRectF(2.5, 1.5, 11, 13), Qt::AlignCenter, QStringLiteral("?"));
+    case ImageList::Unknown:
+        drawUnknown(p);
         break;
-    }
     case ImageList::TiledResized:
-        drawTiles(p, QColor(0x60, 0xA0, 0xE0));
+        drawTiles(p, kTileColour);
         drawResizeMark(p);
         break;
     case ImageList::ScreenSaverOn:
-        drawMonitor(p, QColor(0x00, 0x00, 0x80));
-        p.setPen(Qt::NoPen);
-        p.setBrush(Qt::yellow);
-        p.drawEllipse(QPointF(6, 6), 0.8, 0.8);
-        p.drawEllipse(QPointF(10, 8), 0.8, 0.8);
+        drawScreenSaverOn(p);
         break;
     case ImageList::ScreenSaverOff:
         drawMonitor(p, QColor(0x00, 0x00, 0x80));
@@ -128,11 +152,7 @@ void draw(QPainter& p, int index) {
         drawSlash(p);
         break;
     case ImageList::ChangeWallpaper:
-        drawMonitor(p, QColor(0x30, 0x90, 0x30));
-        p.setPen(QPen(Qt::white, 1.2, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(6, 6.5), QPointF(10, 6.5));
-        p.drawLine(QPointF(10, 6.5), QPointF(8.5, 5));
-        p.drawLine(QPointF(10, 6.5), QPointF(8.5, 8));
+        drawChangeWallpaper(p);
         break;
     case ImageList::ClearScreen:
         drawMonitor(p, Qt::black);

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QPixmap>
 
-// ImageList1: the queue list's state pictures and the tray pictures, drawn rather than shipped
+// The queue list's state pictures and the tray pictures, drawn rather than shipped
 // so they stay sharp at any size.
 class ImageList {
 public:

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "queue/OrderMode.h"
 #include "schedule/ChangeTimer.h"
 
 #include <QMainWindow>
 #include <QPixmap>
 #include <QRect>
 #include <QStringList>
-#include <QTimer>
 #include <QUrl>
 
 #include <functional>
@@ -15,25 +15,23 @@
 
 struct AppContext;
 class FolderQueue;
+class MainMenus;
+class MainToolBar;
 class MonitorPicture;
+class OptionsPage;
+class PropertiesPanel;
 class Prompter;
 class Queue;
 class QueueListView;
 class ScreenState;
 class SettingsStore;
+class StatusLines;
 class WallpaperEngine;
 
-class QAction;
-class QCheckBox;
-class QGroupBox;
 class QLabel;
-class QLineEdit;
-class QMenu;
-class QRadioButton;
 class QTabWidget;
+class QTimer;
 class QToolButton;
-class QPushButton;
-class QWidget;
 
 // What the main window works with. The pointers must outlive the window; the functions have
 // working defaults and are there so tests can stand in for the screen and the desktop.
@@ -64,7 +62,8 @@ struct MainWindowDeps {
     std::function<bool()> trayIconsShown;
 };
 
-// The main window.
+// The main window: toolbar, monitor picture, Image Properties, the Images and Options pages,
+// the status lines and the main menu. Its controls carry their form names as object names.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -85,126 +84,24 @@ public:
     // Commands
     void changeWallpaperNow();
     void clearScreenNow();
-    // Order switch: tag 1 goes to random, any other tag to sequential.
-    void orderModeSwitch(int tag);
-    void mnustartfirstClick();
-    void mnuShowErrorsClick();
-    void ChangeAtStartClick();
-    void CheckBox1Click();
-    void Check1Click();
-    void trayBoxClick(int tag);
-    void helpClick();
-    void Label4Click();
-    void Label12Click();
-    void Tab1Change(int index);
-    void Timer1Timer();
-    void Timer2Timer();
+    void setOrderMode(OrderMode mode);
     // A display change: depth class and the colour warning.
     void displayChanged(int bitsPerPixel);
-    // Files dropped on the window (local paths).
-    void filesDropped(const QStringList& paths);
 
     // State
     int rememberedLeft() const { return m_rememberedLeft; }
     int rememberedTop() const { return m_rememberedTop; }
     int colorDepth() const { return m_colorDepth; }
-    bool anyTrayIcon() const { return m_anyTrayIcon; }
+    bool anyTrayIcon() const;
     // Whether minimising hides the window (a tray icon is enabled and shown).
     bool hidesToTray() const;
     bool helpOpened() const { return m_helpOpened; }
     bool screenSaverActive() const { return m_screenSaverActive; }
     bool acceptingDrops() const { return acceptDrops(); }
-    ChangeTimer& changeTimer() { return *m_changeTimer; }
+    ChangeTimer& countdown() { return *m_countdown; }
     QString currentImageText() const;
-    // Sets label5 from the desktop's current image.
+    // Sets the current image line from the desktop's current image.
     void refreshCurrentImage();
-
-    // Controls (named as the program's forms name them)
-    QWidget* Panel1 = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
-    QToolButton* SpeedButton2 = nullptr;
-    QToolButton* SpeedButton3 = nullptr;
-    QToolButton* SpeedButton5 = nullptr;
-    QToolButton* SpeedButton6 = nullptr;
-    QLabel* Label12 = nullptr;
-    QToolButton* SpeedButton4 = nullptr;
-    MonitorPicture* PaintBox1 = nullptr;
-    QLabel* picture1 = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* label16 = nullptr;
-    QLabel* lblImageSize = nullptr;
-    QLabel* label18 = nullptr;
-    QLabel* label19 = nullptr;
-    QLabel* label22 = nullptr;
-    QTabWidget* Tab1 = nullptr;
-    QWidget* TabSheet1 = nullptr;
-    QWidget* TabSheet2 = nullptr;
-    QueueListView* lstqueue = nullptr;
-    QToolButton* image190 = nullptr;
-    QToolButton* image191 = nullptr;
-    QRadioButton* option70 = nullptr;
-    QRadioButton* option71 = nullptr;
-    QLineEdit* text2 = nullptr;
-    QCheckBox* ChangeAtStart = nullptr;
-    QCheckBox* CheckBox1 = nullptr;
-    QCheckBox* Check1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QCheckBox* CheckBox2 = nullptr;
-    QCheckBox* CheckBox3 = nullptr;
-    QCheckBox* CheckBox4 = nullptr;
-    QCheckBox* CheckBox5 = nullptr;
-    QLabel* Image1 = nullptr;
-    QLabel* Image2 = nullptr;
-    QLabel* Image5 = nullptr;
-    QLabel* Image6 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QToolButton* image4 = nullptr;
-    QLabel* label11 = nullptr;
-    QLabel* label5 = nullptr;
-    QTimer* Timer1 = nullptr;
-    QTimer* Timer2 = nullptr;
-
-    // Main menu
-    QMenu* mnuFile = nullptr;
-    QAction* menuadd = nullptr;
-    QAction* menuedit = nullptr;
-    QAction* mnuRelink = nullptr;
-    QAction* MenuDelt = nullptr;
-    QMenu* mnuSort = nullptr;
-    QAction* mnuSortName = nullptr;
-    QAction* mnuUnSort = nullptr;
-    QMenu* mnuListType = nullptr;
-    QAction* mnuFileName = nullptr;
-    QAction* mnuFullPath = nullptr;
-    QAction* mnuQueStart = nullptr;
-    QAction* mnuUseFolder = nullptr;
-    QAction* mnuChangeFolder = nullptr;
-    QAction* mnuChangeQueue = nullptr;
-    QAction* mnuClearQueue = nullptr;
-    QAction* mnuQueSaveAs = nullptr;
-    QAction* mnuDeleteQueue = nullptr;
-    QAction* mnuExit = nullptr;
-    QMenu* mnuImageDisplay = nullptr;
-    QAction* mnuChangeNow = nullptr;
-    QAction* mnuClearScreen = nullptr;
-    QAction* mnuDefaultResize = nullptr;
-    QAction* mnuResiz = nullptr;
-    QAction* mnuDefSound = nullptr;
-    QAction* mnuSound = nullptr;
-    QMenu* mnuOrder = nullptr;
-    QAction* menuseq = nullptr;
-    QAction* menurand = nullptr;
-    QAction* mnustartfirst = nullptr;
-    QAction* mnuShowErrors = nullptr;
-    QMenu* mnuTiling = nullptr;
-    QAction* mnuTileOn = nullptr;
-    QAction* MnuTileOff = nullptr;
-    QAction* mnuGamma = nullptr;
-    QAction* mnuWallFolder = nullptr;
-    QMenu* mnuHelp = nullptr;
-    QAction* mnuHelpTopics = nullptr;
-    QAction* About1 = nullptr;
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -214,39 +111,68 @@ protected:
     void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildToolbar(QWidget* client);
+    void fillMissingDeps();
+    ChangeTimer::Hooks countdownHooks();
+    void buildTimers();
     void buildMonitor(QWidget* client);
-    void buildPanel(QWidget* client);
     void buildPages(QWidget* client);
-    void buildOptionsPage();
-    void buildStatusLines(QWidget* client);
-    void buildMenus();
+    void buildImagesPage();
+    void connectControls();
+    void connectQueueList();
     void wireEngine();
 
     void loadSettings();
+    void applyScreenSize();
+    void loadListAndErrorSettings();
+    void loadQueue();
+    void loadCountdown();
+    void restorePage();
+    void placeWindow();
+    void changeAtStartUp();
+    void showAfterStartUp();
+
     void showOrderMode();
     void showDefaultsView();
     void makeDesktopThumbnail();
     void refreshQueueLine();
-    void readTraySettings();
     void readScreenSaverState();
-    void showTimerMode(bool on);
     void setFileNameOnly(bool on);
+    void sortByName();
+    void unsort();
+    void toggleStartWithFirst();
+    void toggleShowFileErrors();
     void selectionReset();
     void openHelp(const QString& topic);
+    void showHelp();
+    void onPageChanged();
+    void onChangeTick();
+    void onExitTimeout();
+    void filesDropped(const QStringList& paths);
     void minimiseToTray();
     bool isNormalState() const;
+    bool imagesPageShown() const;
     QRect screenRect() const;
 
     MainWindowDeps m_deps;
-    std::unique_ptr<ChangeTimer> m_changeTimer;
+    std::unique_ptr<ChangeTimer> m_countdown;
+    QTimer* m_changeTimer = nullptr;
+    QTimer* m_exitTimer = nullptr;
+    MainToolBar* m_toolBar = nullptr;
+    MonitorPicture* m_monitor = nullptr;
+    QLabel* m_desktopPicture = nullptr;
+    PropertiesPanel* m_properties = nullptr;
+    QTabWidget* m_pages = nullptr;
+    QueueListView* m_queueList = nullptr;
+    QToolButton* m_moveUpButton = nullptr;
+    QToolButton* m_moveDownButton = nullptr;
+    OptionsPage* m_options = nullptr;
+    StatusLines* m_statusLines = nullptr;
+    MainMenus* m_menus = nullptr;
     int m_rememberedLeft = kDesignLeft;
     int m_rememberedTop = kDesignTop;
     int m_colorDepth = 24;
-    bool m_anyTrayIcon = false;
     bool m_helpOpened = false;
     bool m_screenSaverActive = false;
     bool m_startingUp = false;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "MonitorPicture.h"
+#include "gui/MonitorPicture.h"
 
 #include <QPainter>
 
@@ -24,6 +24,7 @@ void checkerLine(QPainter& p, int x0, int y0, int x1, int y1, const QColor& colo
 } // namespace
 
 MonitorPicture::MonitorPicture(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("PaintBox1"));
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 

@@ -4,7 +4,7 @@
 #include <QColor>
 #include <QWidget>
 
-// PaintBox1: a drawn monitor whose screen area (12,7)-(164,121) is where the desktop
+// A drawn monitor whose screen area (12,7)-(164,121) is where the desktop
 // thumbnail lies.
 class MonitorPicture : public QWidget {
     Q_OBJECT

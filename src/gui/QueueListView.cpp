@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "gui/QueueListView.h"
 
+#include "gui/MoveRepeater.h"
+#include "gui/UpdatingScope.h"
+#include "gui/WidgetScopes.h"
 #include "queue/PathSplit.h"
 #include "queue/Queue.h"
 #include "queue/QueueFile.h"
-#include "queue/QueueRowMoves.h"
 #include "settings/AppContext.h"
 #include "wallpaper/RenderMath.h"
 
@@ -25,44 +27,6 @@ namespace {
 
 constexpr int kEntryColumn = 1;
 constexpr int kStateRole = Qt::UserRole + 1;
-
-// Handlers that look at the updating flag leave programmatic changes alone; the previous
-// value comes back so a caller's own updating section is not cut short.
-class Updating {
-public:
-    explicit Updating(AppContext& app) : m_app(app), m_was(app.updating) { m_app.updating = true; }
-    ~Updating() { m_app.updating = m_was; }
-    Updating(const Updating&) = delete;
-    Updating& operator=(const Updating&) = delete;
-
-private:
-    AppContext& m_app;
-    bool m_was;
-};
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-// Hides the list while many rows change and shows it again on every way out, unless it
-// was hidden before.
-class HiddenWhileBuilding {
-public:
-    explicit HiddenWhileBuilding(QWidget& w) : m_w(w), m_wasHidden(w.isHidden()) { m_w.setVisible(false); }
-    ~HiddenWhileBuilding() {
-        if (!m_wasHidden) m_w.setVisible(true);
-    }
-    HiddenWhileBuilding(const HiddenWhileBuilding&) = delete;
-    HiddenWhileBuilding& operator=(const HiddenWhileBuilding&) = delete;
-
-private:
-    QWidget& m_w;
-    bool m_wasHidden;
-};
 
 } // namespace
 
@@ -92,12 +56,12 @@ QueueListView::QueueListView(Queue& queue, AppContext& app, QWidget* parent)
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection&) { onSelectionChanged(selected); });
 
-    m_timer3.setObjectName(QStringLiteral("Timer3"));
-    m_timer3.setSingleShot(false);
-    m_timer3.setTimerType(Qt::PreciseTimer);
-    m_timer3.setInterval(1);
-    connect(&m_timer3, &QTimer::timeout, this, [this] { onTimer3(); });
+    m_moveRepeater = new MoveRepeater(this);
+    connect(m_moveRepeater, &MoveRepeater::step, this, &QueueListView::moveSelected);
+    buildPopupMenu();
+}
 
+void QueueListView::buildPopupMenu() {
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("QuePopUp"));
     QAction* now = m_popup->addAction(QStringLiteral("Wallpaper Now"));
@@ -168,16 +132,9 @@ bool QueueListView::addRowsFromFile(bool widen) {
 
 void QueueListView::fill() {
     if (m_filling || m_filled) return;
-    m_filling = true;
     stopMoveRepeat();
-    Q_EMIT fillStarted();
-    {
-        HiddenWhileBuilding hidden(*this);
-        WaitCursor cursor;
-        clear();
-        setSortingEnabled(false);
+    rebuildRows([this] {
         m_widestCaption = 0;
-        m_queue.currentRow = -1;
         // A record that cannot be read ends the fill with the rows read so far; the list
         // and the window's items still come back, so the queue can be repaired or replaced.
         m_fillComplete = addRowsFromFile(true);
@@ -186,26 +143,41 @@ void QueueListView::fill() {
         if (folder) m_queue.workingSorted = false;
         if (m_queue.workingSorted) sortRows();
         refreshStatusLine();
-
-        if (folder) {
-            clear();
-            const QFontMetrics metrics = fontMetrics();
-            for (const QString& text :
-                 {QStringLiteral("Queue is derived from folder"), m_queue.header().imageFolder()}) {
-                auto* item = new QTreeWidgetItem(this);
-                item->setText(0, text);
-                item->setIcon(0, stateIcon(0));
-                m_widestCaption = std::max(m_widestCaption, metrics.horizontalAdvance(text));
-            }
-            setSelectionMode(QAbstractItemView::NoSelection);
-        } else {
+        if (folder)
+            showFolderRows();
+        else
             setSelectionMode(QAbstractItemView::ExtendedSelection);
-        }
         applyColumnWidth();
+    });
+}
+
+void QueueListView::rebuildRows(const std::function<void()>& build) {
+    m_filling = true;
+    Q_EMIT fillStarted();
+    {
+        HiddenWhileBuilding hidden(*this);
+        WaitCursor cursor;
+        clear();
+        setSortingEnabled(false);
+        m_queue.currentRow = -1;
+        build();
     }
     m_filled = true;
     m_filling = false;
     Q_EMIT fillFinished();
+}
+
+// A folder queue's entries come from the folder: the list only says which folder it is.
+void QueueListView::showFolderRows() {
+    clear();
+    const QFontMetrics metrics = fontMetrics();
+    for (const QString& text : {QStringLiteral("Queue is derived from folder"), m_queue.header().imageFolder()}) {
+        auto* item = new QTreeWidgetItem(this);
+        item->setText(0, text);
+        item->setIcon(0, stateIcon(0));
+        m_widestCaption = std::max(m_widestCaption, metrics.horizontalAdvance(text));
+    }
+    setSelectionMode(QAbstractItemView::NoSelection);
 }
 
 void QueueListView::addEntryRow(int entryNumber) {
@@ -218,7 +190,7 @@ void QueueListView::addEntryRow(int entryNumber) {
 
 void QueueListView::removeEntryRow(int row) {
     if (row < 0 || row >= topLevelItemCount() || m_queue.isFolderQueue()) return;
-    Updating updating(m_app);
+    UpdatingScope updating(m_app);
     const int removed = entryOfRow(row);
     delete takeTopLevelItem(row);
     for (int r = 0; r < topLevelItemCount(); ++r) {
@@ -260,7 +232,7 @@ void QueueListView::setFolderFileCount(int count) {
 
 void QueueListView::sortRows() {
     if (m_queue.isFolderQueue()) return;
-    Updating updating(m_app);
+    UpdatingScope updating(m_app);
     QTreeWidgetItem* current = m_queue.currentRow >= 0 && m_queue.currentRow < topLevelItemCount()
                                    ? topLevelItem(m_queue.currentRow)
                                    : nullptr;
@@ -289,25 +261,15 @@ void QueueListView::unsorted() {
     m_queue.header().setSorted(0);
     m_queue.writeHeader();
 
-    m_filling = true;
-    Q_EMIT fillStarted();
-    {
-        HiddenWhileBuilding hidden(*this);
-        WaitCursor cursor;
-        Updating updating(m_app);
-        clear();
-        setSortingEnabled(false);
-        m_queue.currentRow = -1;
+    rebuildRows([this] {
+        UpdatingScope updating(m_app);
         m_fillComplete = addRowsFromFile(false);
-    }
-    m_filled = true;
-    m_filling = false;
-    Q_EMIT fillFinished();
+    });
     deselectAll();
 }
 
 void QueueListView::deselectAll() {
-    Updating updating(m_app);
+    UpdatingScope updating(m_app);
     clearSelection();
     Q_EMIT selectionStateChanged(0, m_queue.workingSorted);
 }
@@ -366,7 +328,7 @@ int QueueListView::firstSelectedRow() const {
 void QueueListView::onSelectionChanged(const QItemSelection& selected) {
     if (m_app.updating || m_filling) return;
     if (m_queue.isFolderQueue() || m_queue.entryCount() < 1) return;
-    Updating updating(m_app);
+    UpdatingScope updating(m_app);
 
     // The row the user just chose: the current row when it is selected, else the last
     // newly selected row, else the first row still selected.
@@ -388,11 +350,11 @@ void QueueListView::onSelectionChanged(const QItemSelection& selected) {
     Q_EMIT selectionStateChanged(selectedCount(), m_queue.workingSorted);
 }
 
-void QueueListView::moveSelected(int direction) {
+void QueueListView::moveSelected(QueueRowMoves::Direction direction) {
     // Moving rows of a sorted view would change the queue's order behind rows the next
     // sort puts back; the window only offers the move while unsorted.
     if (m_filling || m_queue.isFolderQueue() || m_queue.workingSorted) return;
-    Updating updating(m_app);
+    UpdatingScope updating(m_app);
 
     const int n = topLevelItemCount();
     std::vector<QueueRowMoves::Row> rows(static_cast<std::size_t>(n));
@@ -405,18 +367,7 @@ void QueueListView::moveSelected(int direction) {
     QueueRowMoves::move(
         rows, direction,
         [&](int upper, int lower) {
-            QTreeWidgetItem* a = topLevelItem(upper);
-            QTreeWidgetItem* b = topLevelItem(lower);
-            // Captions and icons trade places; the entry numbers stay with their rows.
-            const QString text = a->text(0);
-            const QVariant state = a->data(0, kStateRole);
-            const QIcon icon = a->icon(0);
-            a->setText(0, b->text(0));
-            a->setData(0, kStateRole, b->data(0, kStateRole));
-            a->setIcon(0, b->icon(0));
-            b->setText(0, text);
-            b->setData(0, kStateRole, state);
-            b->setIcon(0, icon);
+            exchangeRowContents(upper, lower);
             QueueRowMoves::swapRecords(m_queue.header(), rows[static_cast<std::size_t>(upper)].entry,
                                        rows[static_cast<std::size_t>(lower)].entry);
             if (m_queue.currentRow == upper)
@@ -426,6 +377,29 @@ void QueueListView::moveSelected(int direction) {
         },
         [&](int row) { scrollToItem(topLevelItem(row), QAbstractItemView::EnsureVisible); });
 
+    selectRows(rows);
+    m_queue.writeHeader();
+    m_moveRepeater->resume();
+}
+
+void QueueListView::exchangeRowContents(int upper, int lower) {
+    QTreeWidgetItem* a = topLevelItem(upper);
+    QTreeWidgetItem* b = topLevelItem(lower);
+    // Captions and icons trade places; the entry numbers stay with their rows.
+    const QString text = a->text(0);
+    const QVariant state = a->data(0, kStateRole);
+    const QIcon icon = a->icon(0);
+    a->setText(0, b->text(0));
+    a->setData(0, kStateRole, b->data(0, kStateRole));
+    a->setIcon(0, b->icon(0));
+    b->setText(0, text);
+    b->setData(0, kStateRole, state);
+    b->setIcon(0, icon);
+}
+
+// Selects the rows the selection flags name, in runs, with the first of them current.
+void QueueListView::selectRows(const std::vector<QueueRowMoves::Row>& rows) {
+    const int n = static_cast<int>(rows.size());
     QItemSelection selection;
     int firstSelected = -1;
     for (int r = 0; r < n; ++r) {
@@ -440,30 +414,14 @@ void QueueListView::moveSelected(int direction) {
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (firstSelected >= 0)
         selectionModel()->setCurrentIndex(model()->index(firstSelected, 0), QItemSelectionModel::NoUpdate);
-
-    m_queue.writeHeader();
-    if (m_moveDirection != -1) m_timer3.start();
 }
 
-void QueueListView::startMoveRepeat(int direction) {
-    m_moveDirection = direction;
-    m_timer3.setInterval(1);
-    m_timer3.start();
+void QueueListView::startMoveRepeat(QueueRowMoves::Direction direction) {
+    m_moveRepeater->start(direction);
 }
 
 void QueueListView::stopMoveRepeat() {
-    m_moveDirection = -1;
-    m_timer3.stop();
-}
-
-void QueueListView::onTimer3() {
-    // Once at once, again after half a second, then twenty times a second.
-    m_timer3.stop();
-    moveSelected(m_moveDirection);
-    if (m_timer3.interval() == 1)
-        m_timer3.setInterval(500);
-    else if (m_timer3.interval() == 500)
-        m_timer3.setInterval(50);
+    m_moveRepeater->stop();
 }
 
 void QueueListView::requestPanelFollowUp() {

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "queue/QueueRowMoves.h"
 #include "queue/QueueRows.h"
 
-#include <QTimer>
 #include <QTreeWidget>
 
 #include <functional>
 
+class MoveRepeater;
 class Queue;
 struct AppContext;
 class QAction;
@@ -16,9 +17,9 @@ class QItemSelection;
 class QMenu;
 class QueueEntry;
 
-// lstqueue: one row per entry of the open queue, in the order the change cycle walks.
-// Row caption: the entry's path (or file name), icon: its display state, first
-// sub-item (hidden column 1): its entry number.
+// The queue list: one row per entry of the open queue, in the order the change cycle walks.
+// Row caption: the entry's path (or file name), icon: its display state, hidden second
+// column: its entry number. Its object name is the form's "lstqueue".
 class QueueListView : public QTreeWidget, public QueueRows {
     Q_OBJECT
 public:
@@ -30,23 +31,24 @@ public:
     void setFileNameOnly(bool on) { m_fileNameOnly = on; }
     bool fileNameOnly() const { return m_fileNameOnly; }
 
-    // Fill queue list: one open of the queue file for all records; nothing while
-    // filling or filled. Rows for a folder queue: its two text rows.
+    // Builds the rows with one open of the queue file for all records; does nothing while
+    // filling or filled. A folder queue gets its two text rows.
     void fill();
     bool filling() const { return m_filling; }
     bool filled() const { return m_filled; }
     void clearFilled() { m_filled = false; }
     void cancelFill() { m_filling = false; }
-    // Adds the row of a newly added entry (Add one file step 6).
+    // Adds the row of an entry just added to the queue, so the list need not be rebuilt.
     void addEntryRow(int entryNumber);
     void sortByName(); // rows only; writes the header's sorted flag
     void unsorted();   // back to entry order; writes the header's sorted flag
     void deselectAll();
     void selectAllRows();
-    // Move selected rows one step: 0 up, 1 down (press-and-hold repeats through Timer3).
-    void moveSelected(int direction);
-    void startMoveRepeat(int direction); // mouse press on image190 (0) / image191 (1)
-    void stopMoveRepeat();               // mouse release
+    // Moves the selected rows one step.
+    void moveSelected(QueueRowMoves::Direction direction);
+    // Press and hold on a move button repeats the move until the release.
+    void startMoveRepeat(QueueRowMoves::Direction direction);
+    void stopMoveRepeat();
     int selectedCount() const;
     // 0-based rows, ascending.
     QList<int> selectedRows() const;
@@ -54,7 +56,8 @@ public:
     // The display state the row shows (-1 for a row that is not an entry's).
     int rowState(int row) const;
 
-    // Sorts the rows by caption only (Add with a sorted view); no header write, no deselect.
+    // Sorts the rows by caption only, as an addition to a sorted view needs; no header write,
+    // no deselect.
     void sortRows();
     // Removes the row of a deleted entry; every later entry number moves down by one.
     void removeEntryRow(int row);
@@ -66,7 +69,7 @@ public:
     // False when the last fill stopped at a record it could not read (the file is shorter
     // than its entry count needs, or cannot be opened): the rows read so far are shown.
     bool lastFillComplete() const { return m_fillComplete; }
-    // The pop-up's "Edit" item (mnupopedit), enabled only with one row selected.
+    // The pop-up's "Edit" item, which the window enables only with one row selected.
     QAction* popupEditAction() const { return m_popupEdit; }
 
     // QueueRows. A folder queue's two text rows are not entries: 0 rows, nothing selected.
@@ -74,21 +77,21 @@ public:
     int entryOfRow(int row) const override;
     int firstSelectedRow() const override;
 
-    // QuePopUp ("Wallpaper Now", "Edit", "Select None", "Select All", "Delete"), shown on
+    // The pop-up ("Wallpaper Now", "Edit", "Select None", "Select All", "Delete"), shown on
     // a right click for ordinary queues; the window enables or disables its items.
-    QMenu* quePopUp() const { return m_popup; }
+    QMenu* popupMenu() const { return m_popup; }
 
     // The width the column needs (the larger of the view and the widest caption).
     int columnWidthNeeded() const;
 
 Q_SIGNALS:
-    // Fill step 1 / step 7: the window hides or shows its queue-file menu items.
+    // Around every rebuild of the rows: the window hides its queue-file commands meanwhile.
     void fillStarted();
     void fillFinished();
-    // Selection changed (Row selected / Selection changed / Deselect all): the window
-    // enables or disables its selection commands and the move buttons.
+    // The user changed the selection, or it was cleared: the window enables or disables its
+    // selection commands and the move buttons.
     void selectionStateChanged(int selectedCount, bool sorted);
-    // Panel follow-up after a mouse release, a key release or the space bar.
+    // After a mouse release, a key release or the space bar: the panel may show the selection.
     void panelFollowUp();
     // Double click or Enter with a selection; pop-up "Wallpaper Now".
     void wallpaperNowRequested();
@@ -115,9 +118,14 @@ private:
     QIcon stateIcon(int state) const;
     QTreeWidgetItem* makeRow(int entryNumber, const QueueEntry& entry);
     bool addRowsFromFile(bool widen);
+    // Clears the rows and runs build with the list hidden, the window told before and after.
+    void rebuildRows(const std::function<void()>& build);
+    void showFolderRows();
     void applyColumnWidth();
     void onSelectionChanged(const QItemSelection& selected);
-    void onTimer3();
+    void buildPopupMenu();
+    void exchangeRowContents(int upper, int lower);
+    void selectRows(const std::vector<QueueRowMoves::Row>& rows);
     void requestPanelFollowUp();
     void requestWallpaperNow();
 
@@ -127,8 +135,7 @@ private:
     bool m_fileNameOnly = false;
     bool m_filling = false;
     bool m_filled = false;
-    int m_moveDirection = -1;
-    QTimer m_timer3;
+    MoveRepeater* m_moveRepeater = nullptr;
     QMenu* m_popup = nullptr;
     QAction* m_popupEdit = nullptr;
     int m_widestCaption = 0;

@@ -1,0 +1,177 @@
+// SPDX-License-Identifier: MIT
+#include "gui/MainMenus.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+enum class Check { No, Yes };
+enum class State { Enabled, Disabled };
+
+QMenu* addMenu(QMenuBar* bar, const char* formName, const QString& text) {
+    QMenu* menu = bar->addMenu(text);
+    menu->setObjectName(QString::fromLatin1(formName));
+    return menu;
+}
+
+QMenu* addSubmenu(QMenu* parent, const char* formName, const QString& text) {
+    QMenu* menu = parent->addMenu(text);
+    menu->setObjectName(QString::fromLatin1(formName));
+    return menu;
+}
+
+QAction* addItem(QMenu* menu, const char* formName, const QString& text, const QKeySequence& key = {},
+                 State state = State::Enabled, Check check = Check::No) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QString::fromLatin1(formName));
+    if (!key.isEmpty()) action->setShortcut(key);
+    action->setEnabled(state == State::Enabled);
+    action->setCheckable(check == Check::Yes);
+    return action;
+}
+
+// Items whose commands this window does not have: they keep the menu's shape, greyed out.
+QAction* addDisabledItem(QMenu* menu, const char* formName, const QString& text, const QKeySequence& key = {},
+                         Check check = Check::No) {
+    return addItem(menu, formName, text, key, State::Disabled, check);
+}
+
+} // namespace
+
+MainMenus::MainMenus(QMenuBar* bar) : QObject(bar) {
+    buildFileMenu(bar);
+    buildImageDisplayMenu(bar);
+    buildHelpMenu(bar);
+}
+
+void MainMenus::buildFileMenu(QMenuBar* bar) {
+    QMenu* file = addMenu(bar, "mnuFile", QStringLiteral("&File"));
+    m_addImageAction =
+        addDisabledItem(file, "menuadd", QStringLiteral("&Add Image File"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    addDisabledItem(file, "menuedit", QStringLiteral("&Edit Image"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    addDisabledItem(file, "mnuRelink", QStringLiteral("ReLink Image File"));
+    addDisabledItem(file, "MenuDelt", QStringLiteral("&Delete Image File"), QKeySequence(Qt::CTRL | Qt::Key_D));
+    buildListMenus(file);
+    file->addSeparator();
+    m_newQueueAction = addDisabledItem(file, "mnuQueStart", QStringLiteral("Start New Queue File"));
+    addDisabledItem(file, "mnuUseFolder", QStringLiteral("Use Folder as Queue"), {}, Check::Yes);
+    addDisabledItem(file, "mnuChangeFolder", QStringLiteral("Change Folder"))->setVisible(false);
+    m_changeQueueAction = addDisabledItem(file, "mnuChangeQueue", QStringLiteral("Change Queue File"),
+                                          QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_clearQueueAction = addDisabledItem(file, "mnuClearQueue", QStringLiteral("Clear Queue File"));
+    m_saveQueueAsAction = addDisabledItem(file, "mnuQueSaveAs", QStringLiteral("Save Queue File As"));
+    addDisabledItem(file, "mnuDeleteQueue", QStringLiteral("Delete Queue File"));
+    file->addSeparator();
+    QAction* exit = addItem(file, "mnuExit", QStringLiteral("E&xit"));
+    connect(exit, &QAction::triggered, this, &MainMenus::exitTriggered);
+}
+
+void MainMenus::buildListMenus(QMenu* file) {
+    QMenu* sort = addSubmenu(file, "mnuSort", QStringLiteral("Sort Image Files"));
+    m_sortByNameAction = addItem(sort, "mnuSortName", QStringLiteral("Sort by Name"), {}, State::Enabled, Check::Yes);
+    m_unsortedAction = addItem(sort, "mnuUnSort", QStringLiteral("Unsorted"), {}, State::Enabled, Check::Yes);
+    connect(m_sortByNameAction, &QAction::triggered, this, &MainMenus::sortByNameTriggered);
+    connect(m_unsortedAction, &QAction::triggered, this, &MainMenus::unsortedTriggered);
+
+    m_listDetailsMenu = addSubmenu(file, "mnuListType", QStringLiteral("List Details"));
+    m_fileNameOnlyAction =
+        addItem(m_listDetailsMenu, "mnuFileName", QStringLiteral("File Name Only"), {}, State::Enabled, Check::Yes);
+    m_fullPathAction = addItem(m_listDetailsMenu, "mnuFullPath", QStringLiteral("Full Path and File Name"), {},
+                               State::Enabled, Check::Yes);
+    connect(m_fileNameOnlyAction, &QAction::triggered, this, [this] { Q_EMIT fileNameOnlyTriggered(true); });
+    connect(m_fullPathAction, &QAction::triggered, this, [this] { Q_EMIT fileNameOnlyTriggered(false); });
+}
+
+void MainMenus::buildImageDisplayMenu(QMenuBar* bar) {
+    QMenu* display = addMenu(bar, "mnuImageDisplay", QStringLiteral("&Image Display"));
+    QAction* change =
+        addItem(display, "mnuChangeNow", QStringLiteral("Change Wallpaper Now"), QKeySequence(Qt::CTRL | Qt::Key_W));
+    connect(change, &QAction::triggered, this, &MainMenus::changeWallpaperTriggered);
+    QAction* clear =
+        addItem(display, "mnuClearScreen", QStringLiteral("Clear Screen"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    connect(clear, &QAction::triggered, this, &MainMenus::clearScreenTriggered);
+    display->addSeparator();
+    addDisabledItem(display, "mnuDefaultResize", QStringLiteral("Default Resize Options"));
+    addDisabledItem(display, "mnuResiz", QStringLiteral("&Resize Selected Images"));
+    addDisabledItem(display, "mnuDefSound", QStringLiteral("Default Sound"));
+    addDisabledItem(display, "mnuSound", QStringLiteral("Sound for Selected Images"));
+    display->addSeparator();
+    buildOrderAndTilingMenus(display);
+    m_gammaAction = addDisabledItem(display, "mnuGamma", QStringLiteral("Correct Screen Gamma"), {}, Check::Yes);
+    addDisabledItem(display, "mnuWallFolder", QStringLiteral("Temporary Wallpaper Folder"));
+}
+
+void MainMenus::buildOrderAndTilingMenus(QMenu* display) {
+    QMenu* order = addSubmenu(display, "mnuOrder", QStringLiteral("&Display Order"));
+    m_sequentialAction = addItem(order, "menuseq", QStringLiteral("&Sequential"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                                 State::Enabled, Check::Yes);
+    m_randomAction = addItem(order, "menurand", QStringLiteral("&Random"), QKeySequence(Qt::CTRL | Qt::Key_R),
+                             State::Enabled, Check::Yes);
+    connect(m_sequentialAction, &QAction::triggered, this,
+            [this] { Q_EMIT orderModeTriggered(OrderMode::Sequential); });
+    connect(m_randomAction, &QAction::triggered, this, [this] { Q_EMIT orderModeTriggered(OrderMode::Random); });
+    m_startWithFirstAction =
+        addItem(display, "mnustartfirst", QStringLiteral("Start With First Image"), {}, State::Enabled, Check::Yes);
+    connect(m_startWithFirstAction, &QAction::triggered, this, &MainMenus::startWithFirstTriggered);
+    m_showFileErrorsAction =
+        addItem(display, "mnuShowErrors", QStringLiteral("Show File Errors"), {}, State::Enabled, Check::Yes);
+    connect(m_showFileErrorsAction, &QAction::triggered, this, &MainMenus::showFileErrorsTriggered);
+    display->addSeparator();
+    QMenu* tiling = addSubmenu(display, "mnuTiling", QStringLiteral("Tiling"));
+    m_tiledAction = addDisabledItem(tiling, "mnuTileOn", QStringLiteral("Tiled"), {}, Check::Yes);
+    m_singleImageAction = addDisabledItem(tiling, "MnuTileOff", QStringLiteral("Single Image"), {}, Check::Yes);
+}
+
+void MainMenus::buildHelpMenu(QMenuBar* bar) {
+    QMenu* help = addMenu(bar, "mnuHelp", QStringLiteral("&Help"));
+    QAction* topics = addItem(help, "mnuHelpTopics", QStringLiteral("&Muralo32 Help Topics"), QKeySequence(Qt::Key_F1));
+    connect(topics, &QAction::triggered, this, &MainMenus::helpTriggered);
+    help->addSeparator();
+    addDisabledItem(help, "About1", QStringLiteral("&About Muralo32"), QKeySequence(Qt::SHIFT | Qt::Key_F1));
+}
+
+void MainMenus::showSorted(bool sorted) {
+    m_sortByNameAction->setChecked(sorted);
+    m_unsortedAction->setChecked(!sorted);
+}
+
+void MainMenus::showFileNameOnly(bool on) {
+    m_fileNameOnlyAction->setChecked(on);
+    m_fullPathAction->setChecked(!on);
+}
+
+void MainMenus::showOrderMode(OrderMode mode, bool startWithFirst) {
+    const bool sequential = mode == OrderMode::Sequential;
+    m_sequentialAction->setChecked(sequential);
+    m_randomAction->setChecked(!sequential);
+    // Only a walk in order has a first image to start with.
+    m_startWithFirstAction->setEnabled(sequential);
+    m_startWithFirstAction->setChecked(sequential && startWithFirst);
+}
+
+void MainMenus::showStartWithFirst(bool on) {
+    m_startWithFirstAction->setChecked(on);
+}
+
+void MainMenus::showFileErrors(bool on) {
+    m_showFileErrorsAction->setChecked(on);
+}
+
+void MainMenus::showTiled(bool tiled) {
+    m_tiledAction->setChecked(tiled);
+    m_singleImageAction->setChecked(!tiled);
+}
+
+void MainMenus::showGamma(bool on) {
+    m_gammaAction->setChecked(on);
+}
+
+void MainMenus::setQueueCommandsShown(bool shown) {
+    for (QAction* action :
+         {m_addImageAction, m_newQueueAction, m_changeQueueAction, m_clearQueueAction, m_saveQueueAsAction})
+        action->setVisible(shown);
+    m_listDetailsMenu->menuAction()->setVisible(shown);
+}

@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "queue/OrderMode.h"
+
+#include <QObject>
+
+class QAction;
+class QKeySequence;
+class QMenu;
+class QMenuBar;
+
+// The main menu: File, Image Display and Help. The window shows its state through the show
+// functions and acts on the signals; items without a command in this window stay visible
+// but disabled.
+class MainMenus : public QObject {
+    Q_OBJECT
+public:
+    explicit MainMenus(QMenuBar* bar);
+
+    void showSorted(bool sorted);
+    void showFileNameOnly(bool on);
+    void showOrderMode(OrderMode mode, bool startWithFirst);
+    void showStartWithFirst(bool on);
+    void showFileErrors(bool on);
+    void showTiled(bool tiled);
+    void showGamma(bool on);
+    // While the list is rebuilt, the commands that would change the queue underneath it are
+    // out of reach.
+    void setQueueCommandsShown(bool shown);
+
+Q_SIGNALS:
+    void sortByNameTriggered();
+    void unsortedTriggered();
+    void fileNameOnlyTriggered(bool on);
+    void exitTriggered();
+    void changeWallpaperTriggered();
+    void clearScreenTriggered();
+    void orderModeTriggered(OrderMode mode);
+    void startWithFirstTriggered();
+    void showFileErrorsTriggered();
+    void helpTriggered();
+
+private:
+    void buildFileMenu(QMenuBar* bar);
+    void buildListMenus(QMenu* file);
+    void buildImageDisplayMenu(QMenuBar* bar);
+    void buildOrderAndTilingMenus(QMenu* display);
+    void buildHelpMenu(QMenuBar* bar);
+
+    QAction* m_addImageAction = nullptr;
+    QAction* m_sortByNameAction = nullptr;
+    QAction* m_unsortedAction = nullptr;
+    QMenu* m_listDetailsMenu = nullptr;
+    QAction* m_fileNameOnlyAction = nullptr;
+    QAction* m_fullPathAction = nullptr;
+    QAction* m_newQueueAction = nullptr;
+    QAction* m_changeQueueAction = nullptr;
+    QAction* m_clearQueueAction = nullptr;
+    QAction* m_saveQueueAsAction = nullptr;
+    QAction* m_sequentialAction = nullptr;
+    QAction* m_randomAction = nullptr;
+    QAction* m_startWithFirstAction = nullptr;
+    QAction* m_showFileErrorsAction = nullptr;
+    QAction* m_tiledAction = nullptr;
+    QAction* m_singleImageAction = nullptr;
+    QAction* m_gammaAction = nullptr;
+};

@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: MIT
+// The main window's commands: what its menu items, buttons and timers do.
+#include "gui/MainWindow.h"
+
+#include "gui/MainMenus.h"
+#include "gui/OptionsPage.h"
+#include "gui/QueueListView.h"
+#include "queue/Queue.h"
+#include "settings/AppContext.h"
+#include "settings/SettingsStore.h"
+#include "settings/SettingsValues.h"
+#include "wallpaper/Prompter.h"
+#include "wallpaper/WallpaperEngine.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+namespace sv = settingsvalues;
+
+void MainWindow::changeWallpaperNow() {
+    m_deps.engine->changeWallpaper();
+    refreshCurrentImage();
+    update();
+}
+
+void MainWindow::clearScreenNow() {
+    m_deps.engine->clearScreen();
+    refreshCurrentImage();
+    update();
+}
+
+void MainWindow::setOrderMode(OrderMode mode) {
+    if (m_deps.app->updating) return;
+    m_deps.queue->header().setOrderMode(ordermode::toStored(mode));
+    showOrderMode();
+    if (!m_deps.queue->writeHeader() && m_deps.prompter)
+        m_deps.prompter->message(QStringLiteral("The queue file could not be written."), Prompter::Icon::Warning);
+}
+
+void MainWindow::toggleStartWithFirst() {
+    QueueHeader& header = m_deps.queue->header();
+    const bool on = header.startWithFirst() != 1;
+    header.setStartWithFirst(on ? 1 : 0);
+    m_menus->showStartWithFirst(on);
+    if (on) {
+        header.setCurrentPosition(0);
+        m_deps.queue->setPosition(0);
+    }
+    m_deps.queue->writeHeader();
+}
+
+void MainWindow::toggleShowFileErrors() {
+    WallpaperEngine& engine = *m_deps.engine;
+    engine.setShowFileErrors(!engine.showFileErrors());
+    m_menus->showFileErrors(engine.showFileErrors());
+    m_deps.settings->write(QStringLiteral("ShowFileErrors"), sv::fromBool(engine.showFileErrors()));
+}
+
+// The change timer rests while the rows are rebuilt, so a change does not walk rows that are
+// being replaced.
+void MainWindow::sortByName() {
+    if (m_deps.app->updating) return;
+    m_changeTimer->stop();
+    m_queueList->sortByName();
+    m_menus->showSorted(m_deps.queue->workingSorted);
+    m_changeTimer->start();
+}
+
+void MainWindow::unsort() {
+    if (m_deps.app->updating) return;
+    m_changeTimer->stop();
+    m_queueList->unsorted();
+    m_menus->showSorted(m_deps.queue->workingSorted);
+    m_changeTimer->start();
+}
+
+void MainWindow::setFileNameOnly(bool on) {
+    m_menus->showFileNameOnly(m_queueList->fileNameOnly());
+    if (m_deps.app->updating || m_queueList->fileNameOnly() == on) return;
+    m_changeTimer->stop();
+    while (m_deps.engine->isChanging())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    m_queueList->setFileNameOnly(on);
+    m_deps.settings->write(QStringLiteral("TruncateFileName"), sv::fromBool(on));
+    m_queueList->clearFilled();
+    m_queueList->fill();
+    while (m_queueList->filling())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    m_menus->showFileNameOnly(on);
+    m_changeTimer->start();
+}
+
+void MainWindow::openHelp(const QString& topic) {
+    const QString file = m_deps.app->helpFile;
+    m_helpOpened = true;
+    if (file.isEmpty()) return;
+    QUrl url = QUrl::fromLocalFile(file);
+    if (!topic.isEmpty()) url.setFragment(topic);
+    m_deps.openUrl(url);
+}
+
+void MainWindow::showHelp() {
+    // The first request opens the help at its contents, later ones the same page (the browser
+    // keeps its own history, so there is no separate finder to show).
+    openHelp(QString());
+}
+
+// Leaving the Images page drops the list's selection, so the panel shows the queue defaults.
+void MainWindow::onPageChanged() {
+    if (imagesPageShown()) return;
+    selectionReset();
+}
+
+void MainWindow::onChangeTick() {
+    // The desktop announces no change of the screen-saver setting, so it is looked at on every tick.
+    if (!m_deps.engine->isShuttingDown()) readScreenSaverState();
+    m_countdown->tick();
+}
+
+void MainWindow::onExitTimeout() {
+    m_exitTimer->stop();
+    if (m_options->exitAfterChanging()) close();
+}
+
+void MainWindow::filesDropped(const QStringList& paths) {
+    if (m_deps.queue->isFolderQueue() || paths.isEmpty()) return;
+    if (m_deps.addFiles) m_deps.addFiles(paths);
+}

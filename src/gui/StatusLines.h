@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QToolButton;
+
+// The two sunken lines at the bottom of the window, the queue in use and the image on the
+// desktop, with the small button beside the queue line.
+class StatusLines : public QWidget {
+    Q_OBJECT
+public:
+    explicit StatusLines(QWidget* parent = nullptr);
+
+    void setQueueLine(const QString& text);
+    // "Current Image: " and the image's path in lower case, shortened to fit the line.
+    void showCurrentImage(const QString& imageText);
+    void setQueueButtonShown(bool shown);
+
+private:
+    QToolButton* m_queueButton = nullptr;
+    QLabel* m_queueLine = nullptr;
+    QLabel* m_currentImageLine = nullptr;
+};
