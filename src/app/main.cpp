@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: MIT
+// The composition root: builds the settings, runs the start-up, makes the queue, the desktop
+// services, the engine and the window, and answers later starts on the single-instance channel.
 #include "gui/GuiPrompter.h"
+#include "gui/InstanceCommands.h"
 #include "gui/MainWindow.h"
 #include "imaging/Picbuf.h"
 #include "platform/DesktopBackends.h"
@@ -14,7 +17,6 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QFileInfo>
 #include <QJsonObject>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -73,27 +75,13 @@ void closeOnTerminationSignals(QWidget& window) {
         sigaction(sig, &action, nullptr);
 }
 
-QJsonObject failed(const QString& error) {
-    return QJsonObject{{QStringLiteral("ok"), false}, {QStringLiteral("error"), error}};
-}
-
-} // namespace
-
-int main(int argc, char** argv) {
-    Picbuf::initialize(argv[0]);
-    QApplication app(argc, argv);
-    app.setApplicationName(AppContext::applicationTitle());
-    // The window may live hidden while only tray icons show; closing it is what ends the program.
-    app.setQuitOnLastWindowClosed(false);
-
+// Runs the start-up; false when this process should end at once (another instance took the
+// request, or the start-up said so).
+bool startUp(AppContext& context, SettingsStore& settings, InstanceServer& server) {
     const QStringList arguments = QCoreApplication::arguments();
     std::optional<QString> queueArg;
     if (arguments.size() > 1) queueArg = arguments.at(1);
-
-    SettingsStore settings(settingsPath());
-    InstanceServer server;
-    AppContext context;
-    const bool run = StartUp::run(context, settings, QCoreApplication::applicationFilePath(), queueArg, [&server] {
+    return StartUp::run(context, settings, QCoreApplication::applicationFilePath(), queueArg, [&server] {
         switch (claimInstance(server, QJsonObject{{QStringLiteral("cmd"), QStringLiteral("activate")}})) {
         case InstanceClaim::First:
             return false;
@@ -105,7 +93,68 @@ int main(int argc, char** argv) {
         std::fputs("muralo32: cannot claim the single-instance channel; running without it\n", stderr);
         return false;
     });
-    if (!run) return 0;
+}
+
+// The desktop, its screen state and the sound player, as the settings choose them.
+struct DesktopServices {
+    explicit DesktopServices(SettingsStore& settings) {
+        QString error;
+        const QString backendName = settings.read(QStringLiteral("DesktopBackend"), QString());
+        desktop = platform::makeDesktopBackend(backendName, &error);
+        if (!desktop) std::fprintf(stderr, "muralo32: %s\n", qPrintable(error));
+        screenState = platform::makeScreenState(backendName, &error);
+    }
+
+    std::unique_ptr<DesktopBackend> desktop;
+    std::unique_ptr<ScreenState> screenState;
+    SdlSoundPlayer sound{[](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }};
+};
+
+EngineServices engineServices(SettingsStore& settings, GuiPrompter& prompter, DesktopServices& desktop) {
+    EngineServices services;
+    services.settings = &settings;
+    services.prompter = &prompter;
+    services.desktop = desktop.desktop.get();
+    services.sound = &desktop.sound;
+    services.screenSize = [] { return primaryScreenSize(); };
+    services.background = WallpaperEngine::backgroundColour(settings);
+    return services;
+}
+
+struct CoreObjects {
+    AppContext& context;
+    SettingsStore& settings;
+    Queue& queue;
+    FolderQueue& folder;
+    WallpaperEngine& engine;
+    GuiPrompter& prompter;
+};
+
+MainWindowDeps windowDeps(const CoreObjects& core, DesktopServices& desktop) {
+    MainWindowDeps deps;
+    deps.app = &core.context;
+    deps.settings = &core.settings;
+    deps.queue = &core.queue;
+    deps.folder = &core.folder;
+    deps.engine = &core.engine;
+    deps.prompter = &core.prompter;
+    deps.screenState = desktop.screenState.get();
+    return deps;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Picbuf::initialize(argv[0]);
+    QApplication app(argc, argv);
+    app.setApplicationName(AppContext::applicationTitle());
+    // The window may live hidden while only tray icons show; closing it is what ends the program.
+    app.setQuitOnLastWindowClosed(false);
+
+    SettingsStore settings(settingsPath());
+    InstanceServer server;
+    AppContext context;
+    if (!startUp(context, settings, server)) return 0;
 
     const QSize screen = primaryScreenSize();
     context.screenWidth = to16(screen.width());
@@ -113,85 +162,14 @@ int main(int argc, char** argv) {
     Queue queue(Queue::Environment{context.programFolder, context.screenWidth, context.screenHeight});
     FolderQueue folder;
     GuiPrompter prompter;
+    DesktopServices desktop(settings);
+    WallpaperEngine engine(context, queue, folder, engineServices(settings, prompter, desktop));
 
-    QString error;
-    const QString backendName = settings.read(QStringLiteral("DesktopBackend"), QString());
-    std::unique_ptr<DesktopBackend> desktop = platform::makeDesktopBackend(backendName, &error);
-    if (!desktop) std::fprintf(stderr, "muralo32: %s\n", qPrintable(error));
-    std::unique_ptr<ScreenState> screenState = platform::makeScreenState(backendName, &error);
-    SdlSoundPlayer sound([](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
-
-    EngineServices services;
-    services.settings = &settings;
-    services.prompter = &prompter;
-    services.desktop = desktop.get();
-    services.sound = &sound;
-    services.screenSize = [] { return primaryScreenSize(); };
-    services.background = WallpaperEngine::backgroundColour(settings);
-    WallpaperEngine engine(context, queue, folder, services);
-
-    MainWindowDeps deps;
-    deps.app = &context;
-    deps.settings = &settings;
-    deps.queue = &queue;
-    deps.folder = &folder;
-    deps.engine = &engine;
-    deps.prompter = &prompter;
-    deps.screenState = screenState.get();
-    MainWindow config(deps);
-    prompter.setOwner(&config);
-
-    int activations = 0;
-    server.setHandler([&config, &engine, &queue, &activations](const QJsonObject& request) {
-        const QString cmd = request.value(QStringLiteral("cmd")).toString();
-        auto outcome = [&engine, &config] {
-            switch (engine.lastOutcome()) {
-            case WallpaperEngine::Outcome::Failed:
-            case WallpaperEngine::Outcome::RenderFailed:
-                return failed(engine.lastError().isEmpty() ? QStringLiteral("the image could not be displayed")
-                                                           : engine.lastError());
-            case WallpaperEngine::Outcome::NothingToShow:
-                return failed(QStringLiteral("nothing to show: the queue is empty or none of its image files exist"));
-            case WallpaperEngine::Outcome::None:
-                return failed(QStringLiteral("busy: a change is already running"));
-            case WallpaperEngine::Outcome::Applied:
-                break;
-            }
-            return QJsonObject{{QStringLiteral("ok"), true}, {QStringLiteral("current"), config.currentImageText()}};
-        };
-        if (cmd == u"activate") {
-            config.showNormal();
-            config.raise();
-            config.activateWindow();
-            ++activations;
-            return QJsonObject{{QStringLiteral("ok"), true}};
-        }
-        if (cmd == u"ping") {
-            return QJsonObject{{QStringLiteral("ok"), true},
-                               {QStringLiteral("pid"), QCoreApplication::applicationPid()},
-                               {QStringLiteral("activations"), activations}};
-        }
-        if (cmd == u"change") {
-            // The program changes from its own queue; another one would have to be opened first.
-            const QString wanted = request.value(QStringLiteral("queue")).toString();
-            if (!wanted.isEmpty() &&
-                QFileInfo(wanted).absoluteFilePath() != QFileInfo(queue.currentFile()).absoluteFilePath())
-                return failed(QStringLiteral("Muralo32 is running with the queue %1; open %2 there first")
-                                  .arg(queue.currentFile(), wanted));
-            engine.resetOutcome();
-            config.changeWallpaperNow();
-            return outcome();
-        }
-        if (cmd == u"clear") {
-            engine.resetOutcome();
-            config.clearScreenNow();
-            return outcome();
-        }
-        if (cmd == u"current")
-            return QJsonObject{{QStringLiteral("ok"), true}, {QStringLiteral("current"), engine.currentSourceImage()}};
-        return failed(QStringLiteral("unknown command"));
-    });
-    closeOnTerminationSignals(config);
-    config.startUp();
+    MainWindow window(windowDeps(CoreObjects{context, settings, queue, folder, engine, prompter}, desktop));
+    prompter.setOwner(&window);
+    InstanceCommandContext commands{window, engine, queue};
+    server.setHandler([&commands](const QJsonObject& request) { return handleInstanceCommand(request, commands); });
+    closeOnTerminationSignals(window);
+    window.startUp();
     return app.exec();
 }
