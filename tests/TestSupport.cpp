@@ -5,13 +5,10 @@
 #include <QFile>
 #include <QUuid>
 
-#include <cstdlib>
-
 namespace mtest {
 
 QString home() {
-    const char* h = std::getenv("MURALO_TEST_HOME");
-    return h ? QString::fromLocal8Bit(h) : QDir::tempPath();
+    return qEnvironmentVariable("MURALO_TEST_HOME", QDir::tempPath());
 }
 
 QString freshDir(const QString& tag) {
@@ -33,11 +30,7 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
 }
 
 QString builtProgram(const QString& name) {
-#ifdef MURALO_BIN_DIR
     return QStringLiteral(MURALO_BIN_DIR) + "/" + name;
-#else
-    return name;
-#endif
 }
 
 } // namespace mtest
