@@ -11,6 +11,7 @@ QString home();
 // A fresh, empty folder below home() for one test.
 QString freshDir(const QString& tag);
 QByteArray readFile(const QString& path);
+// Writes the whole file, making its folder first.
 bool writeFile(const QString& path, const QByteArray& bytes);
 // Path of a program built next to the tests (muralo32, murctl).
 QString builtProgram(const QString& name);
