@@ -81,17 +81,13 @@ const QueueCase kQueueCases[] = {
     {"folder.qu3", nullptr, nullptr},    {"b.qu3", "given.qu3", "given.qu3"}};
 INSTANTIATE_TEST_SUITE_P(Names, QueueChoice, testing::ValuesIn(kQueueCases));
 
-TEST_F(StartUpFolders, TempFolderIsTheSettingElseTheSystemOneElseTheProgramFolder) {
-    EXPECT_EQ(resolveTempFolder(m_store, m_program, m_root + "/does-not-exist"), m_program);
-    EXPECT_EQ(resolveTempFolder(m_store, m_program, QString()), m_program);
-    EXPECT_EQ(resolveTempFolder(m_store, m_program, m_plainFile), m_program);
+// The setting, else the system temp folder when it is a folder, else the program folder; the
+// system one is a private folder of this user's, and one someone else prepared is refused.
+TEST_F(StartUpFolders, TempFolderIsTheSettingElseAPrivateSystemOneElseTheProgramFolder) {
+    for (const QString& system : {m_root + "/does-not-exist", QString(), m_plainFile})
+        EXPECT_EQ(resolveTempFolder(m_store, m_program, system), m_program) << system.toStdString();
     EXPECT_EQ(resolveTempFolder(m_store, m_program, m_root), m_root);
-    m_store.write("TempDirectory", "/chosen/by/user");
-    EXPECT_EQ(resolveTempFolder(m_store, m_program, m_root), u"/chosen/by/user");
-    EXPECT_EQ(resolveTempFolder(m_store, m_program, QString()), u"/chosen/by/user");
-}
 
-TEST_F(StartUpFolders, PerUserTempFolderIsPrivateAndTrapsAreRefused) {
     const QString ours = perUserTemp(m_root);
     const auto mode = [&ours] {
         struct stat st {};
@@ -104,7 +100,6 @@ TEST_F(StartUpFolders, PerUserTempFolderIsPrivateAndTrapsAreRefused) {
     ASSERT_EQ(::chmod(QFile::encodeName(ours).constData(), 0777), 0);
     EXPECT_EQ(systemTempFolder(), ours);
     EXPECT_EQ(mode(), 0700u);
-
     // Prepared by someone else: a link to elsewhere, a file in its place, or no folder to make it in.
     const QString linkBase = mtest::freshDir("systmp-link");
     ASSERT_TRUE(QFile::link(mtest::freshDir("elsewhere"), perUserTemp(linkBase)));
@@ -114,11 +109,17 @@ TEST_F(StartUpFolders, PerUserTempFolderIsPrivateAndTrapsAreRefused) {
         setSystemTemp(base);
         EXPECT_EQ(systemTempFolder(), QString()) << base.toStdString();
     }
+
+    m_store.write("TempDirectory", "/chosen/by/user");
+    EXPECT_EQ(resolveTempFolder(m_store, m_program, m_root), u"/chosen/by/user");
+    EXPECT_EQ(resolveTempFolder(m_store, m_program, QString()), u"/chosen/by/user");
 }
 
+// First with a usable system temp folder and only the installed help; then with no temp folder
+// (the program folder holds the bitmap) and help next to the program, which comes first. A second
+// instance writes nothing and leaves its queue argument alone.
 TEST_F(StartUpFolders, FirstInstanceFillsTheContextAndWritesItsSettings) {
-    // First with a usable system temp folder and only the installed help; then with no temp folder
-    // (the program folder holds the bitmap) and help next to the program, which comes first.
+    ASSERT_TRUE(mtest::writeFile(m_root + "/other.qu3", "x"));
     for (const bool first : {true, false}) {
         SettingsStore store(mtest::freshDir("run-cfg") + "/Muralo32.ini");
         setSystemTemp(first ? m_root : m_plainFile + "/nowhere");
@@ -145,19 +146,14 @@ TEST_F(StartUpFolders, FirstInstanceFillsTheContextAndWritesItsSettings) {
         EXPECT_EQ(store.read("MuraloPath", "?"), m_program);
         EXPECT_EQ(store.read("QueueName", "?"), untitled());
         EXPECT_EQ(store.read("TempDirectory", "unset"), u"unset"); // written only by its dialog
-        QDir().mkpath(m_program + "help");
+
+        const QByteArray written = mtest::readFile(store.path());
+        AppContext second;
+        EXPECT_FALSE(StartUp::run(second, store, m_program + "muralo32", m_root + "/other.qu3", [] { return true; }));
+        EXPECT_EQ(mtest::readFile(store.path()), written);
+        EXPECT_TRUE(second.queueFile.isEmpty());
         ASSERT_TRUE(mtest::writeFile(m_program + "help/index.html", "<html></html>"));
     }
-}
-
-TEST_F(StartUpFolders, SecondInstanceWritesNothingAndIgnoresItsQueue) {
-    m_store.write("QueueName", "/old/queue.qu3");
-    const QByteArray before = mtest::readFile(m_store.path());
-    ASSERT_TRUE(mtest::writeFile(m_root + "/other.qu3", "x"));
-    AppContext context;
-    EXPECT_FALSE(StartUp::run(context, m_store, m_program + "muralo32", m_root + "/other.qu3", [] { return true; }));
-    EXPECT_EQ(mtest::readFile(m_store.path()), before);
-    EXPECT_TRUE(context.queueFile.isEmpty());
 }
 
 } // namespace
