@@ -47,7 +47,6 @@ TEST(ForeignValues, SystemInformationProgramIsLookedUpAtEachRead) {
     for (const QString name : {"inxi", "lshw"})
         ASSERT_TRUE(QFile::setPermissions(bin + "/" + name, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     // inxi is preferred to lshw; a file that cannot be run does not count.
-    EXPECT_EQ(ForeignValues::findSystemInformationProgram({bin}), bin + "/inxi");
     EXPECT_EQ(path(), bin + "/inxi");
 }
 
