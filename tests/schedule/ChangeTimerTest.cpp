@@ -139,19 +139,17 @@ TEST_F(ChangeTimerTest, TicksThatNeitherChangeNorShow) {
 // An edit is read as the TimerTime setting is (clamped, not a number is 20), stored, and restarts
 // the countdown from the new interval; while the timer is off the label is left alone.
 TEST_F(ChangeTimerTest, IntervalEditsAreStoredAndRestartTheCountdown) {
-    m_timer.load("On", "20");
-    m_timer.tick();
-    m_log.clear();
+    m_timer.load("Off", "20");
+    m_timer.intervalEdited("2.5");
+    EXPECT_EQ(m_timer.countdown(), 2.5f);
+    EXPECT_EQ(takeLog(), "TimerTime=2.5");
+    m_timer.toggle();
+    EXPECT_EQ(takeLog(), "timer on|2.5|EnterTimer=On|mode on");
     m_timer.intervalEdited("0");
     EXPECT_EQ(m_timer.countdown(), 0.1f);
     EXPECT_EQ(takeLog(), "TimerTime=0.100000001490116|0.1");
     m_timer.intervalEdited("abc");
     EXPECT_EQ(takeLog(), "TimerTime=20|20.0");
-    m_timer.toggle();
-    m_log.clear();
-    m_timer.intervalEdited("2.5");
-    EXPECT_EQ(m_timer.countdown(), 2.5f);
-    EXPECT_EQ(takeLog(), "TimerTime=2.5");
 }
 
 } // namespace

@@ -139,11 +139,10 @@ TEST(SettingsStore, DefaultPathFollowsAnAbsoluteXdgConfigHome) {
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", "/some/where");
     EXPECT_EQ(SettingsStore::defaultPath(), u"/some/where/Muralo32/Muralo32.ini");
-    const QString fallback = QDir::homePath() + "/.config/Muralo32/Muralo32.ini";
-    qputenv("XDG_CONFIG_HOME", "relative/where");
-    EXPECT_EQ(SettingsStore::defaultPath(), fallback);
-    qunsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(SettingsStore::defaultPath(), fallback);
+    for (const char* ignored : {"relative/where", ""}) {
+        qputenv("XDG_CONFIG_HOME", ignored);
+        EXPECT_EQ(SettingsStore::defaultPath(), QDir::homePath() + "/.config/Muralo32/Muralo32.ini") << ignored;
+    }
     qputenv("XDG_CONFIG_HOME", saved);
 }
 

@@ -123,7 +123,6 @@ TEST_F(StartUpFolders, FirstInstanceFillsTheContextAndWritesItsSettings) {
     for (const bool first : {true, false}) {
         SettingsStore store(mtest::freshDir("run-cfg") + "/Muralo32.ini");
         setSystemTemp(first ? m_root : m_plainFile + "/nowhere");
-        const QString temp = first ? perUserTemp(m_root) : m_program;
         AppContext context;
         const std::uint32_t seedBefore = RandomGenerator::clockSeed();
         ASSERT_TRUE(StartUp::run(context, store, m_program + "muralo32", std::nullopt, [&] {
@@ -132,10 +131,9 @@ TEST_F(StartUpFolders, FirstInstanceFillsTheContextAndWritesItsSettings) {
         }));
         const std::uint32_t seedAfter = RandomGenerator::clockSeed();
         EXPECT_EQ(context.title, u"Muralo32 Wallpaper Manager");
-        EXPECT_EQ(context.programFolder, m_program);
         EXPECT_EQ(context.helpFile, first ? m_root + "/share/muralo32/help/index.html" : m_program + "help/index.html");
         EXPECT_FALSE(context.updating);
-        EXPECT_EQ(context.wallpaperBitmap, temp + "/muralo32.bmp");
+        EXPECT_EQ(context.wallpaperBitmap, (first ? perUserTemp(m_root) : m_program) + "/muralo32.bmp");
         EXPECT_EQ(context.queueFile, untitled());
         // Seeded from the clock at start-up (unless midnight passed in between).
         EXPECT_TRUE((seedBefore <= context.randomSeed && context.randomSeed <= seedAfter) || seedAfter < seedBefore);
