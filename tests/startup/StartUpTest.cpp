@@ -89,17 +89,15 @@ TEST_F(StartUpFolders, TempFolderIsTheSettingElseAPrivateSystemOneElseTheProgram
     EXPECT_EQ(resolveTempFolder(m_store, m_program, m_root), m_root);
 
     const QString ours = perUserTemp(m_root);
-    const auto mode = [&ours] {
-        struct stat st {};
-        return ::lstat(QFile::encodeName(ours).constData(), &st) == 0 && S_ISDIR(st.st_mode) ? st.st_mode & 0777 : 0;
-    };
+    const auto onlyUs =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
     setSystemTemp(m_root);
     EXPECT_EQ(systemTempFolder(), ours);
-    EXPECT_EQ(mode(), 0700u);
+    EXPECT_EQ(QFile::permissions(ours), onlyUs);
     // An existing folder of ours that others could write into is made private again.
     ASSERT_EQ(::chmod(QFile::encodeName(ours).constData(), 0777), 0);
     EXPECT_EQ(systemTempFolder(), ours);
-    EXPECT_EQ(mode(), 0700u);
+    EXPECT_EQ(QFile::permissions(ours), onlyUs);
     // Prepared by someone else: a link to elsewhere, a file in its place, or no folder to make it in.
     const QString linkBase = mtest::freshDir("systmp-link");
     ASSERT_TRUE(QFile::link(mtest::freshDir("elsewhere"), perUserTemp(linkBase)));
