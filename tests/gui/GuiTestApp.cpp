@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "GuiTestApp.h"
+// The QApplication of the test binary: made before the first test and destroyed after the
+// last, while Qt's own globals still exist.
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -7,25 +9,19 @@
 
 namespace {
 
-int g_argc = 1;
-char g_name[] = "test_gui";
-char* g_argv[] = {g_name, nullptr};
-std::unique_ptr<QApplication> g_app;
+struct GuiEnvironment : ::testing::Environment {
+    void SetUp() override {
+        app = std::make_unique<QApplication>(argc, argv);
+        app->setQuitOnLastWindowClosed(false);
+    }
+    void TearDown() override { app.reset(); }
 
-class GuiEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { guiTestApp(); }
-    void TearDown() override { g_app.reset(); }
+    int argc = 1;
+    char name[9] = "test_gui";
+    char* argv[2] = {name, nullptr};
+    std::unique_ptr<QApplication> app;
 };
 
 [[maybe_unused]] ::testing::Environment* const g_environment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
 } // namespace
-
-QApplication* guiTestApp() {
-    if (!g_app) {
-        g_app = std::make_unique<QApplication>(g_argc, g_argv);
-        g_app->setQuitOnLastWindowClosed(false);
-    }
-    return g_app.get();
-}

@@ -2,7 +2,9 @@
 #pragma once
 
 #include "ScriptedPrompter.h"
+#include "TestSupport.h"
 #include "gui/MainWindow.h"
+#include "imaging/Picbuf.h"
 #include "platform/fake/FakeDesktopBackend.h"
 #include "platform/fake/FakeScreenState.h"
 #include "queue/FolderQueue.h"
@@ -14,6 +16,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFile>
+#include <QTimer>
+
+#include <Magick++.h>
 
 #include <memory>
 #include <stdexcept>
@@ -23,11 +29,33 @@
 // live in the folder too. Controls are found by their form names.
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        Picbuf::initialize(nullptr);
+        dir = mtest::freshDir(QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        settings = std::make_unique<SettingsStore>(dir + "/Muralo32.ini");
+        app.programFolder = dir + "/";
+        app.tempFolder = dir;
+        app.wallpaperBitmap = dir + "/muralo32.bmp";
+        app.queueFile = dir + "/test.qu3";
+        app.helpFile = dir + "/index.html";
+        queue = std::make_unique<Queue>(Queue::Environment{app.programFolder, 1024, 768});
+    }
+    void TearDown() override {
+        window.reset();
+        engine.reset();
+    }
 
     // Writes a queue file holding n small images before the window loads it.
-    void makeQueue(int n);
+    void makeQueue(int n) {
+        Queue q(queue->environment());
+        ASSERT_TRUE(q.load(app.queueFile).ok());
+        for (int i = 1; i <= n; ++i) {
+            const QString path = dir + QString("/img%1.png").arg(i);
+            Magick::Image img(Magick::Geometry(64, 48), Magick::ColorRGB(0.5, 0.25, 0.1 * i));
+            img.write("PNG24:" + QFile::encodeName(path).toStdString());
+            ASSERT_EQ(q.addOneFile(path), Queue::AddResult::Added);
+        }
+    }
     void set(const char* name, const char* value) {
         settings->write(QString::fromLatin1(name), QString::fromLatin1(value));
     }
@@ -39,8 +67,41 @@ protected:
         for (const char* name : {"WPTimerIcon", "NewPaperIcon", "CLSIcon"})
             set(name, "False");
     }
+
     // Builds the window and runs its start-up.
-    MainWindow& make();
+    MainWindow& make() {
+        EngineServices services;
+        services.settings = settings.get();
+        services.prompter = &prompter;
+        services.desktop = &desktop;
+        services.screenSize = [] { return QSize(1024, 768); };
+        engine = std::make_unique<WallpaperEngine>(app, *queue, folder, services);
+        MainWindowDeps deps;
+        deps.app = &app;
+        deps.settings = settings.get();
+        deps.queue = queue.get();
+        deps.folder = &folder;
+        deps.engine = engine.get();
+        deps.prompter = &prompter;
+        deps.screenState = &screen;
+        deps.openUrl = [this](const QUrl& url) {
+            opened << url;
+            return true;
+        };
+        deps.grabDesktop = [] {
+            QPixmap green(1024, 768);
+            green.fill(QColor(0, 200, 0));
+            return green;
+        };
+        deps.bitsPerPixel = [this] { return bits; };
+        deps.screenRect = [] { return QRect(0, 0, 1024, 768); };
+        deps.addFiles = [this](const QStringList& files) { dropped << files; };
+        deps.quit = [this] { ++quits; };
+        deps.trayIconsShown = [this] { return trayIconsShown; };
+        window = std::make_unique<MainWindow>(deps);
+        window->startUp();
+        return *window;
+    }
 
     template <typename Control> Control& child(const char* formName) const {
         auto* found = window->findChild<Control*>(QString::fromLatin1(formName));
@@ -49,12 +110,15 @@ protected:
     }
     QAction& action(const char* formName) const { return child<QAction>(formName); }
     // Lets a window timer go off now.
-    void fire(const char* timerName) const;
-    QueueHeader headerOnDisk() const;
+    void fire(const char* timerName) const { QMetaObject::invokeMethod(&child<QTimer>(timerName), "timeout"); }
+    QueueHeader headerOnDisk() const {
+        QueueHeader h;
+        EXPECT_TRUE(Queue::peekHeader(app.queueFile, h).ok());
+        return h;
+    }
 
     QString dir;
     AppContext app;
-    Queue::Environment env;
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<Queue> queue;
     FolderQueue folder;

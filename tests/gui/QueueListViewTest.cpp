@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include "gui/QueueListView.h"
-#include "GuiTestApp.h"
 #include "TestSupport.h"
 #include "queue/Queue.h"
 #include "queue/QueueFile.h"
@@ -26,7 +25,6 @@ using Direction = QueueRowMoves::Direction;
 class QueueListViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        guiTestApp();
         m_dir = mtest::freshDir("queuelist");
         m_queue = std::make_unique<Queue>(Queue::Environment{m_dir + "/", 1024, 768});
         ASSERT_TRUE(m_queue->load(m_dir + "/Summer.QU3").ok());
@@ -79,25 +77,26 @@ protected:
         EXPECT_TRUE(Queue::peekHeader(m_queue->currentFile(), h).ok());
         return h;
     }
-    // The record behind each row, read back from the file, must show the row's caption.
-    void expectRowsLeadToTheirRecords() const {
+    // The file names of the records the rows lead to, read back from the file.
+    QStringList recordsInRowOrder() const {
         const QueueHeader h = headerOnDisk();
-        for (int r = 0; r < m_list->rowCount(); ++r) {
-            QueueEntry e;
-            ASSERT_TRUE(queuefile::readRecord(m_queue->currentFile(), h.recordIndex(m_list->entryOfRow(r)), e));
-            EXPECT_EQ(QFileInfo(e.trimmedPath()).fileName(), m_list->topLevelItem(r)->text(0)) << "row " << r;
-        }
+        queuefile::RecordReader reader(m_queue->currentFile());
+        QStringList out;
+        QueueEntry e;
+        for (int entry : entries())
+            out << (reader.read(h.recordIndex(entry), e) ? QFileInfo(e.trimmedPath()).fileName() : "<unreadable>");
+        return out;
     }
     void select(const QList<int>& rows) {
         m_list->deselectAll();
         for (int r : rows)
             m_list->topLevelItem(r)->setSelected(true);
     }
+    QPoint rowCentre(int row) const { return m_list->visualItemRect(m_list->topLevelItem(row)).center(); }
     void click(int row, Qt::KeyboardModifiers modifiers = {}) {
         QTest::mouseClick(m_list->viewport(), Qt::LeftButton, modifiers, rowCentre(row));
     }
-    QPoint rowCentre(int row) const { return m_list->visualItemRect(m_list->topLevelItem(row)).center(); }
-    QString entryPath() const { return QFileInfo(m_queue->entry().trimmedPath()).fileName(); }
+    QString entryName() const { return QFileInfo(m_queue->entry().trimmedPath()).fileName(); }
 
     QString m_dir;
     AppContext m_app;
@@ -107,61 +106,52 @@ protected:
 
 class DisplayModeTest : public QueueListViewTest, public ::testing::WithParamInterface<bool> {};
 
+// Each row shows its entry's caption, entry number and display state (the icons may come
+// after the fill).
 TEST_P(DisplayModeTest, FillShowsEntriesInEntryOrder) {
-    const bool fileNameOnly = GetParam();
     add({"pear.jpg", "apple.png", "fig.gif"});
     // Stored paths may carry trailing blanks; captions never do.
     rewriteEntry(2, [&](QueueEntry& e) { e.setFilePath(m_dir + "/apple.png   "); });
-    QSignalSpy status(m_list.get(), &QueueListView::statusLineChanged);
-    QSignalSpy started(m_list.get(), &QueueListView::fillStarted);
-    QSignalSpy finished(m_list.get(), &QueueListView::fillFinished);
-    m_list->setFileNameOnly(fileNameOnly);
-    m_list->fill();
-
-    const QString prefix = fileNameOnly ? QString() : m_dir + "/";
-    EXPECT_EQ(captions(), (QStringList{prefix + "pear.jpg", prefix + "apple.png", prefix + "fig.gif"}));
-    EXPECT_EQ(entries(), (QList<int>{1, 2, 3}));
-    EXPECT_TRUE(m_list->filled() && !m_list->filling() && m_list->lastFillComplete());
-    EXPECT_EQ(finished.count(), 1);
-    ASSERT_EQ(status.count(), 1);
-    EXPECT_EQ(status.at(0).at(0).toString(), "Q: Summer (3 Files)");
-    // One visible column captioned "Image"; the entry numbers live in the hidden one.
-    EXPECT_EQ(m_list->headerItem()->text(0), "Image");
-    EXPECT_TRUE(m_list->isColumnHidden(1));
-    EXPECT_GE(m_list->header()->sectionSize(0), m_list->fontMetrics().horizontalAdvance(captions().at(0)));
-    // A second fill without clearing the filled flag does nothing.
-    m_list->fill();
-    EXPECT_EQ(started.count(), 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(Modes, DisplayModeTest, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "FileNameOnly" : "FullPath"; });
-
-// Each row shows its entry's display state; the icons can come before or after the fill.
-TEST_F(QueueListViewTest, RowsShowTheirDisplayStateIcons) {
-    QList<QIcon> icons;
-    for (int state = 0; state < 6; ++state) {
-        QPixmap pm(16, 16);
-        pm.fill(QColor::fromHsv(state * 50, 255, 255));
-        icons << QIcon(pm);
-    }
-    add({"1.jpg", "2.jpg"});
     rewriteEntry(1, [](QueueEntry& e) {
         e.setResizeMode(2);
         e.setTiled(1);
         e.setWidth(800);
         e.setHeight(600);
     });
+    QSignalSpy status(m_list.get(), &QueueListView::statusLineChanged);
+    QSignalSpy started(m_list.get(), &QueueListView::fillStarted);
+    QSignalSpy finished(m_list.get(), &QueueListView::fillFinished);
+    m_list->setFileNameOnly(GetParam());
     m_list->fill();
+    const QString prefix = GetParam() ? QString() : m_dir + "/";
+    EXPECT_EQ(captions(), (QStringList{prefix + "pear.jpg", prefix + "apple.png", prefix + "fig.gif"}));
+    EXPECT_EQ(entries(), (QList<int>{1, 2, 3}));
+    EXPECT_TRUE(m_list->filled() && !m_list->filling() && m_list->lastFillComplete());
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(status, (QList<QList<QVariant>>{{"Q: Summer (3 Files)"}}));
+    // The entry numbers live in a hidden column; the visible one is wide enough for the captions.
+    EXPECT_TRUE(m_list->isColumnHidden(1));
+    EXPECT_GE(m_list->header()->sectionSize(0), m_list->fontMetrics().horizontalAdvance(captions().at(0)));
+    // A second fill without clearing the filled flag does nothing.
+    m_list->fill();
+    EXPECT_EQ(started.count(), 1);
+
+    QList<QIcon> icons;
+    for (int state = 0; state < 6; ++state) {
+        QPixmap pm(16, 16);
+        pm.fill(QColor::fromHsv(state * 50, 255, 255));
+        icons << QIcon(pm);
+    }
     m_list->setStateIcons(icons);
-    const auto iconOf = [this](int row) { return m_list->topLevelItem(row)->icon(0).cacheKey(); };
     EXPECT_EQ(QList<int>({m_list->rowState(0), m_list->rowState(1)}), QList<int>({1, 4}));
-    EXPECT_EQ(iconOf(0), icons[1].cacheKey());
-    EXPECT_EQ(iconOf(1), icons[4].cacheKey());
+    EXPECT_EQ(m_list->topLevelItem(0)->icon(0).cacheKey(), icons[1].cacheKey());
     m_list->setRowState(0, 2);
     EXPECT_EQ(m_list->rowState(0), 2);
-    EXPECT_EQ(iconOf(0), icons[2].cacheKey());
+    EXPECT_EQ(m_list->topLevelItem(0)->icon(0).cacheKey(), icons[2].cacheKey());
 }
+
+INSTANTIATE_TEST_SUITE_P(Modes, DisplayModeTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "FileNameOnly" : "FullPath"; });
 
 TEST_F(QueueListViewTest, FolderQueueShowsTwoTextRowsAndIgnoresTheUser) {
     m_queue->header().setFolderQueue(1);
@@ -172,14 +162,12 @@ TEST_F(QueueListViewTest, FolderQueueShowsTwoTextRowsAndIgnoresTheUser) {
     QSignalSpy now(m_list.get(), &QueueListView::wallpaperNowRequested);
     QSignalSpy del(m_list.get(), &QueueListView::deleteRequested);
     fillWith({}, true);
-
     EXPECT_EQ(captions(), (QStringList{"Queue is derived from folder", "/srv/pictures/"}));
     EXPECT_FALSE(m_queue->workingSorted);
     EXPECT_EQ(m_list->rowCount(), 0);
     EXPECT_EQ(status.last().at(0).toString(), "Q: Summer (0 Files)");
     m_list->setFolderFileCount(7);
     EXPECT_EQ(status.last().at(0).toString(), "Q: Summer (7 Files)");
-
     click(0);
     m_list->selectAllRows();
     EXPECT_EQ(m_list->firstSelectedRow(), -1);
@@ -192,22 +180,21 @@ TEST_F(QueueListViewTest, FolderQueueShowsTwoTextRowsAndIgnoresTheUser) {
     EXPECT_EQ(captions().size(), 2);
 }
 
+// Sorting moves rows only: the change cycle walks them in the order the queue gives without
+// a window, and the record table still leads entry n to the n-th added file.
 TEST_F(QueueListViewTest, SortByNameThenUnsortedRestoresAddingOrder) {
     fillWith({"pear.jpg", "apple.jpg", "fig.jpg", "cherry.jpg"});
     select({1});
     QSignalSpy state(m_list.get(), &QueueListView::selectionStateChanged);
     m_list->sortByName();
     EXPECT_EQ(captions(), (QStringList{"apple.jpg", "cherry.jpg", "fig.jpg", "pear.jpg"}));
-    // The change cycle walks the sorted rows: their entry numbers in row order, the same
-    // order the queue gives without a window.
     EXPECT_EQ(entries(), (QList<int>{2, 4, 3, 1}));
     const EntryOrderRows plain = EntryOrderRows::fromQueue(*m_queue, true);
     for (int r = 0; r < 4; ++r)
         EXPECT_EQ(plain.entryOfRow(r), m_list->entryOfRow(r));
     EXPECT_TRUE(m_queue->workingSorted);
     EXPECT_EQ(headerOnDisk().sorted(), 1);
-    // Only the rows moved: the table still leads entry n to the n-th added file.
-    expectRowsLeadToTheirRecords();
+    EXPECT_EQ(recordsInRowOrder(), captions());
     EXPECT_EQ(m_list->selectedCount(), 0);
     EXPECT_EQ(state.last(), (QList<QVariant>{0, true}));
     // Moves are not offered on a sorted view.
@@ -220,7 +207,6 @@ TEST_F(QueueListViewTest, SortByNameThenUnsortedRestoresAddingOrder) {
     EXPECT_EQ(entries(), (QList<int>{1, 2, 3, 4}));
     EXPECT_FALSE(m_queue->workingSorted);
     EXPECT_EQ(headerOnDisk().sorted(), 0);
-    EXPECT_TRUE(m_list->filled() && !m_list->filling());
     EXPECT_EQ(m_list->selectedCount(), 0);
     // The sorted flag sorts the next fill.
     m_queue->workingSorted = true;
@@ -232,33 +218,23 @@ struct WidgetMove {
     QList<int> before;
     Direction direction;
     QList<int> after;
-    QString captions;
+    const char* captions;
 };
 
 class MoveThroughWidget : public QueueListViewTest, public ::testing::WithParamInterface<WidgetMove> {};
 
+// Captions and icons trade places, the entry numbers stay with their rows, and the record
+// table follows the captions on disk. A programmatic move is not a user's selection.
 TEST_P(MoveThroughWidget, RowsTradeContentAndRecords) {
     const WidgetMove& c = GetParam();
     fillWith({"A", "B", "C", "D", "E", "F"});
-    const QueueHeader before = headerOnDisk();
     select(c.before);
     QSignalSpy state(m_list.get(), &QueueListView::selectionStateChanged);
     m_list->moveSelected(c.direction);
-
     EXPECT_EQ(m_list->selectedRows(), c.after);
     EXPECT_EQ(captions().join(""), c.captions);
-    // The entry numbers stay with the rows, and the record index table followed the captions, on disk.
     EXPECT_EQ(entries(), (QList<int>{1, 2, 3, 4, 5, 6}));
-    expectRowsLeadToTheirRecords();
-    QList<int> was, now;
-    for (int n = 1; n <= 6; ++n) {
-        was << before.recordIndex(n);
-        now << headerOnDisk().recordIndex(n);
-    }
-    std::sort(was.begin(), was.end());
-    std::sort(now.begin(), now.end());
-    EXPECT_EQ(was, now);
-    // A programmatic move is not a user's selection.
+    EXPECT_EQ(recordsInRowOrder(), captions());
     EXPECT_EQ(state.count(), 0);
 }
 
@@ -269,7 +245,7 @@ INSTANTIATE_TEST_SUITE_P(EdgeCases, MoveThroughWidget,
                                            WidgetMove{{3, 5}, Direction::Down, {4, 5}, "ABCEDF"},
                                            WidgetMove{{0, 2, 4}, Direction::Down, {1, 3, 5}, "BADCFE"}));
 
-// Pressing and holding moves at once, again after half a second, then twenty times a second;
+// Press and hold moves at once, again after half a second, then twenty times a second;
 // moves keep the moved row in view and stop with the release.
 TEST_F(QueueListViewTest, PressAndHoldRepeatsTheMoveAndFollowsTheRow) {
     QStringList names;
@@ -290,57 +266,50 @@ TEST_F(QueueListViewTest, PressAndHoldRepeatsTheMoveAndFollowsTheRow) {
     m_list->stopMoveRepeat();
     EXPECT_FALSE(repeat.isActive());
     EXPECT_EQ(m_list->selectedRows(), QList<int>{19});
-    auto inView = [this](int row) {
-        const QRect rect = m_list->visualItemRect(m_list->topLevelItem(row));
-        return rect.top() >= 0 && rect.bottom() <= m_list->viewport()->height();
-    };
+    auto inView = [this](int row) { return m_list->viewport()->rect().contains(rowCentre(row)); };
     EXPECT_TRUE(inView(19));
     for (int i = 0; i < 40; ++i)
         m_list->moveSelected(Direction::Down);
     EXPECT_TRUE(inView(59));
 }
 
-TEST_F(QueueListViewTest, ClickSelectsAndReadsTheEntry) {
+// A click selects and reads the entry; Enter and a double click ask for the wallpaper, Delete
+// for deletion, releases for the panel (not while the queue is busy or controls are being
+// set); Down leaves one row selected.
+TEST_F(QueueListViewTest, MouseAndKeysSelectAndAskTheWindow) {
     fillWith({"one.jpg", "two.jpg", "three.jpg"}, true);
     QSignalSpy pressed(m_list.get(), &QueueListView::pressed);
     QSignalSpy panel(m_list.get(), &QueueListView::panelFollowUp);
     QSignalSpy state(m_list.get(), &QueueListView::selectionStateChanged);
+    QSignalSpy now(m_list.get(), &QueueListView::wallpaperNowRequested);
+    QSignalSpy del(m_list.get(), &QueueListView::deleteRequested);
+    QTest::keyClick(m_list.get(), Qt::Key_Return);
+    EXPECT_EQ(now.count(), 0) << "Enter without a selection";
+    panel.clear();
     click(2);
     EXPECT_EQ(pressed.count(), 1);
     EXPECT_EQ(panel.count(), 1);
     EXPECT_EQ(state.last(), (QList<QVariant>{1, false}));
     EXPECT_EQ(m_queue->currentRow, 2);
     EXPECT_EQ(m_queue->currentRecord, m_queue->recordOfEntry(3));
-    EXPECT_EQ(entryPath(), "three.jpg");
+    EXPECT_EQ(entryName(), "three.jpg");
     EXPECT_FALSE(m_app.updating);
     click(0, Qt::ControlModifier);
     EXPECT_EQ(m_list->selectedRows(), (QList<int>{0, 2}));
     EXPECT_EQ(m_list->firstSelectedRow(), 0);
     EXPECT_EQ(state.last().at(0).toInt(), 2);
-    EXPECT_EQ(entryPath(), "one.jpg");
-}
+    EXPECT_EQ(entryName(), "one.jpg");
 
-TEST_F(QueueListViewTest, KeysAndDoubleClickAskTheWindow) {
-    fillWith({"one.jpg", "two.jpg", "three.jpg"}, true);
-    QSignalSpy now(m_list.get(), &QueueListView::wallpaperNowRequested);
-    QSignalSpy del(m_list.get(), &QueueListView::deleteRequested);
-    QSignalSpy panel(m_list.get(), &QueueListView::panelFollowUp);
-    // Nothing selected: Enter changes nothing.
-    QTest::keyClick(m_list.get(), Qt::Key_Return);
-    EXPECT_EQ(now.count(), 0);
-    click(1);
-    QTest::mouseDClick(m_list->viewport(), Qt::LeftButton, {}, rowCentre(1));
+    QTest::mouseDClick(m_list->viewport(), Qt::LeftButton, {}, rowCentre(0));
     QTest::keyClick(m_list.get(), Qt::Key_Return);
     QTest::keyClick(m_list.get(), Qt::Key_Enter);
     EXPECT_EQ(now.count(), 3);
     panel.clear();
     QTest::keyPress(m_list.get(), Qt::Key_Space);
-    EXPECT_EQ(panel.count(), 1);
     QTest::keyRelease(m_list.get(), Qt::Key_Space);
     EXPECT_EQ(panel.count(), 2);
     QTest::keyClick(m_list.get(), Qt::Key_Delete);
     EXPECT_EQ(del.count(), 1);
-    // The panel waits while the queue file is busy or the program is updating controls.
     panel.clear();
     m_queue->setBusy(true);
     QTest::keyClick(m_list.get(), Qt::Key_A);
@@ -349,12 +318,10 @@ TEST_F(QueueListViewTest, KeysAndDoubleClickAskTheWindow) {
     QTest::keyClick(m_list.get(), Qt::Key_A);
     m_app.updating = false;
     EXPECT_EQ(panel.count(), 0);
-    // With two rows selected, Down leaves one: the row below the current one.
-    click(0, Qt::ShiftModifier);
-    ASSERT_EQ(m_list->selectedCount(), 2);
+    click(1, Qt::ShiftModifier);
     QTest::keyClick(m_list.get(), Qt::Key_Down);
-    EXPECT_EQ(m_list->selectedRows(), QList<int>{1});
-    EXPECT_EQ(entryPath(), "two.jpg");
+    EXPECT_EQ(m_list->selectedRows(), QList<int>{2});
+    EXPECT_EQ(entryName(), "three.jpg");
 }
 
 TEST_F(QueueListViewTest, PopUpItemsActOnTheList) {
@@ -369,19 +336,18 @@ TEST_F(QueueListViewTest, PopUpItemsActOnTheList) {
     EXPECT_EQ(m_list->selectedCount(), 2);
     for (int i : {0, 1, 4}) // Wallpaper Now, Edit, Delete
         items[i]->trigger();
-    EXPECT_EQ(now.count() + edit.count() + del.count(), 3);
+    EXPECT_EQ(QList<int>({int(now.count()), int(edit.count()), int(del.count())}), QList<int>({1, 1, 1}));
     items[2]->trigger(); // Select None
     EXPECT_EQ(m_list->selectedCount(), 0);
     items[0]->trigger();
     EXPECT_EQ(now.count(), 1) << "Wallpaper Now without a selection";
 }
 
-// A fill that stops at a record it cannot read shows the rows read so far, and like every
-// fill leaves a shown list shown and a hidden one hidden.
+// A fill that stops at a record it cannot read shows the rows read so far; like every fill,
+// it leaves a shown list shown and a hidden one hidden.
 TEST_F(QueueListViewTest, UnreadableRecordEndsTheFillWithTheRowsReadSoFar) {
     add({"one.jpg", "two.jpg", "three.jpg", "four.jpg"});
-    QFile file(m_queue->currentFile());
-    ASSERT_TRUE(file.resize(qu3::recordOffset(3) + 100));
+    ASSERT_TRUE(QFile::resize(m_queue->currentFile(), qu3::recordOffset(3) + 100));
     QSignalSpy finished(m_list.get(), &QueueListView::fillFinished);
     fillWith({}, true);
     EXPECT_EQ(m_list->rowCount(), 2);
@@ -408,30 +374,6 @@ TEST_F(QueueListViewTest, AddedAndRemovedRowsKeepEntryNumbersDense) {
     m_list->removeEntryRow(0);
     EXPECT_EQ(captions(), (QStringList{"two.jpg", "three.jpg"}));
     EXPECT_EQ(entries(), (QList<int>{1, 2}));
-}
-
-TEST_F(QueueListViewTest, AFullQueueFillsInOneGo) {
-    // Written in one go rather than by 6,000 additions (each rewrites the header).
-    QueueHeader& h = m_queue->header();
-    QFile file(m_queue->currentFile());
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    QueueEntry e;
-    for (int n = 1; n <= qu3::kMaxEntries; ++n) {
-        h.setEntryCount(static_cast<std::int16_t>(n));
-        ASSERT_EQ(m_queue->allocateRecord(), n);
-        e.setFilePath(QString("/pictures/holiday/%1.jpg").arg(n, 4, 10, QChar('0')));
-        ASSERT_TRUE(file.seek(qu3::recordOffset(n)));
-        ASSERT_EQ(file.write(e.toByteArray()), static_cast<qint64>(qu3::kRecordSize));
-    }
-    ASSERT_TRUE(file.seek(0));
-    ASSERT_EQ(file.write(h.toByteArray()), static_cast<qint64>(qu3::kHeaderSize));
-    file.close();
-    ASSERT_TRUE(m_queue->load(m_queue->currentFile()).ok());
-    m_list->fill();
-    ASSERT_EQ(m_list->rowCount(), qu3::kMaxEntries);
-    EXPECT_TRUE(m_list->lastFillComplete());
-    EXPECT_EQ(m_list->entryOfRow(qu3::kMaxEntries - 1), qu3::kMaxEntries);
-    EXPECT_EQ(m_list->topLevelItem(qu3::kMaxEntries - 1)->text(0), "/pictures/holiday/6000.jpg");
 }
 
 } // namespace
