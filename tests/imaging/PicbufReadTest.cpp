@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Reading: every format, file names, frames, size hints, and the codes of broken files.
+#include "FileBytes.h"
 #include "PicbufFixture.h"
 
 #include <zlib.h>
@@ -9,38 +10,16 @@ namespace {
 using namespace picbuftest;
 using namespace MagickLib;
 
-void put(QByteArray& b, std::uint32_t v, int bytes = 4, bool bigEndian = false) {
-    for (int i = 0; i < bytes; ++i)
-        b.append(char(v >> 8 * (bigEndian ? bytes - 1 - i : i)));
-}
-
-// A Windows BMP written byte by byte: 40-byte info header, palette, then `data`.
-QByteArray bmpFile(std::int32_t w, std::int32_t h, int bits, int compression, const std::vector<std::uint32_t>& palette,
-                   const QByteArray& data) {
-    QByteArray info;
-    for (std::uint32_t v :
-         {40u, std::uint32_t(w), std::uint32_t(h), 1u | std::uint32_t(bits) << 16, std::uint32_t(compression),
-          std::uint32_t(data.size()), 2835u, 2835u, std::uint32_t(palette.size()), 0u})
-        put(info, v);
-    for (std::uint32_t c : palette)
-        put(info, c);
-    QByteArray file("BM");
-    for (std::uint32_t v : {std::uint32_t(14 + info.size() + data.size()), 0u, std::uint32_t(14 + info.size())})
-        put(file, v);
-    return file + info + data;
-}
+using filebytes::bigEndian;
+using filebytes::bmpFile;
 
 // A valid PNG whose header claims w x h.
-QByteArray pngClaiming(std::uint32_t w, std::uint32_t h) {
-    QByteArray ihdr("IHDR");
-    put(ihdr, w, 4, true);
-    put(ihdr, h, 4, true);
+QByteArray pngClaiming(quint32 w, quint32 h) {
     QByteArray png = QByteArray::fromHex("89504E470D0A1A0A");
-    for (const QByteArray& chunk :
-         {ihdr + QByteArray::fromHex("0802000000"), "IDAT" + QByteArray::fromHex("789c636000000002000100")}) {
-        put(png, std::uint32_t(chunk.size() - 4), 4, true);
-        png += chunk;
-        put(png, std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(chunk.data()), uInt(chunk.size()))), 4, true);
+    for (const QByteArray& chunk : {"IHDR" + bigEndian(w, h) + QByteArray::fromHex("0802000000"),
+                                    "IDAT" + QByteArray::fromHex("789c636000000002000100")}) {
+        const auto crc = quint32(crc32(0, reinterpret_cast<const Bytef*>(chunk.data()), uInt(chunk.size())));
+        png += bigEndian(quint32(chunk.size() - 4)) + chunk + bigEndian(crc);
     }
     return png;
 }
@@ -108,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PicbufTest, Rle4BmpKeepsItsFourBitPalette) {
-    std::vector<std::uint32_t> palette;
+    std::vector<quint32> palette;
     for (unsigned k = 0; k < 16; ++k)
         palette.push_back(paletteEntry(k));
     // 4 x 2 in 4-bit runs, rows bottom-up: entries 1 and 2 alternating, then all 3.

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "platform/sound/SdlSoundPlayer.h"
 
+#include "../../imaging/FileBytes.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <QDataStream>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
@@ -16,27 +16,19 @@
 
 namespace {
 
+using filebytes::bigEndian;
+using filebytes::littleEndian;
+
 constexpr int kRate = 44100;
-
-constexpr auto kLittle = QDataStream::LittleEndian;
-constexpr auto kBig = QDataStream::BigEndian;
-
-template <typename... T> QByteArray packed(QDataStream::ByteOrder order, T... values) {
-    QByteArray b;
-    QDataStream s(&b, QIODevice::WriteOnly);
-    s.setByteOrder(order);
-    (s << ... << values);
-    return b;
-}
 
 // A stereo 16-bit PCM WAVE file of `frames` frames of one sample value, so that its samples
 // can be told apart from another file's in the mixed output.
 QByteArray makeWave(int frames, qint16 value) {
-    const QByteArray data = packed(kLittle, value, value).repeated(frames);
-    return "RIFF" + packed(kLittle, quint32(36 + data.size())) + "WAVEfmt " +
-           packed(kLittle, quint32(16), quint16(1), quint16(2), quint32(kRate), quint32(kRate * 4), quint16(4),
-                  quint16(16)) +
-           "data" + packed(kLittle, quint32(data.size())) + data;
+    const QByteArray data = littleEndian(value, value).repeated(frames);
+    return "RIFF" + littleEndian(quint32(36 + data.size())) + "WAVEfmt " +
+           littleEndian(quint32(16), quint16(1), quint16(2), quint32(kRate), quint32(kRate * 4), quint16(4),
+                        quint16(16)) +
+           "data" + littleEndian(quint32(data.size())) + data;
 }
 
 // One track of three loud notes of 96 ticks each: 0.125 s at 384 ticks a beat and 120 bpm.
@@ -45,14 +37,14 @@ QByteArray makeMidi() {
     for (const char note : {60, 64, 67})
         track += QByteArray("\x00\x90", 2) + note + "\x70\x60\x80" + note + "\x40";
     track += QByteArray("\x00\xFF\x2F\x00", 4); // end of track
-    return "MThd" + packed(kBig, quint32(6), quint16(0), quint16(1), quint16(384)) + "MTrk" +
-           packed(kBig, quint32(track.size())) + track;
+    return "MThd" + bigEndian(quint32(6), quint16(0), quint16(1), quint16(384)) + "MTrk" +
+           bigEndian(quint32(track.size())) + track;
 }
 
 QByteArray wrapRmid(const QByteArray& midi, const QByteArray& chunkBefore = {}) {
-    const QByteArray body = "RMID" + chunkBefore + "data" + packed(kLittle, quint32(midi.size())) + midi +
-                            QByteArray(midi.size() & 1, '\0');
-    return "RIFF" + packed(kLittle, quint32(body.size())) + body;
+    const QByteArray body =
+        "RMID" + chunkBefore + "data" + littleEndian(quint32(midi.size())) + midi + QByteArray(midi.size() & 1, '\0');
+    return "RIFF" + littleEndian(quint32(body.size())) + body;
 }
 
 // Runs of one non-zero left-channel sample value in the output (value, frames), silence skipped.
@@ -82,7 +74,6 @@ long audibleFrames(const QByteArray& raw) {
 class SoundPlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir = mtest::freshDir(QStringLiteral("sound"));
         qputenv("SDL_AUDIODRIVER", "disk");
         qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_dir + QStringLiteral("/out.raw")));
     }
@@ -106,7 +97,7 @@ protected:
     // Complete only once the last player is gone.
     QByteArray output() const { return mtest::readFile(m_dir + QStringLiteral("/out.raw")); }
 
-    QString m_dir;
+    QString m_dir = mtest::freshDir("sound");
 };
 
 // A new sound cuts the one before short, and an empty path stops it. Only the last three
@@ -170,8 +161,8 @@ TEST_P(MidiPlayTest, PlaysAudibleMusic) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, MidiPlayTest,
-                         ::testing::Values(std::pair{"tune.mid", false}, std::pair{"tune.midi", false},
-                                           std::pair{"tune.RMI", true}, std::pair{"wrapped.mid", true}));
+                         ::testing::Values(std::pair{"tune.mid", false}, std::pair{"tune.RMI", true},
+                                           std::pair{"wrapped.mid", true}));
 
 // MIDI stops a wave; an MP3 stops both and goes to the outside player, which would only
 // complain about a file that is not there.
@@ -229,7 +220,7 @@ TEST_P(RiffMidiTest, Unwraps) {
 
 const QByteArray kMidi = makeMidi();
 // A chunk of odd length, with its pad byte.
-const QByteArray kOddChunk = "JUNK" + packed(kLittle, quint32(3)) + QByteArray("abc\0", 4);
+const QByteArray kOddChunk = "JUNK" + littleEndian(quint32(3)) + QByteArray("abc\0", 4);
 INSTANTIATE_TEST_SUITE_P(
     Files, RiffMidiTest,
     ::testing::Values(std::tuple{"plain", kMidi, kMidi}, std::tuple{"wrapped", wrapRmid(kMidi), kMidi},

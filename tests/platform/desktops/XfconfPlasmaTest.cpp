@@ -23,26 +23,20 @@ namespace {
 class PrivateBus : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_oldAddress = qgetenv("DBUS_SESSION_BUS_ADDRESS");
         s_daemon = std::make_unique<QProcess>();
-        s_daemon->start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+        s_daemon->start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
         if (s_daemon->waitForReadyRead(10000)) s_address = s_daemon->readLine().trimmed();
-        if (!s_address.isEmpty()) qputenv("DBUS_SESSION_BUS_ADDRESS", s_address);
+        qputenv("DBUS_SESSION_BUS_ADDRESS", s_address);
     }
     static void TearDownTestSuite() {
         s_daemon.reset(); // QProcess kills and waits for its program
-        if (s_oldAddress.isEmpty())
-            qunsetenv("DBUS_SESSION_BUS_ADDRESS");
-        else
-            qputenv("DBUS_SESSION_BUS_ADDRESS", s_oldAddress);
-        s_address.clear();
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     }
     void SetUp() override {
         if (s_address.isEmpty()) GTEST_SKIP() << "no dbus-daemon";
     }
 
     static inline std::unique_ptr<QProcess> s_daemon;
-    static inline QByteArray s_oldAddress;
     static inline QByteArray s_address;
 };
 
@@ -50,9 +44,7 @@ QString xfconfQuery(const QStringList& args) {
     QProcess p;
     p.start(QStringLiteral("xfconf-query"), QStringList{"-c", "xfce4-desktop"} + args);
     p.waitForFinished(10000);
-    QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    if (out.endsWith(QLatin1Char('\n'))) out.chop(1);
-    return out;
+    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
 }
 
 // Without a backdrop (xfdesktop not running) there is nothing to set; with them, every one
@@ -100,12 +92,12 @@ TEST(Xfconf, MissingProgramIsAnError) {
 
 TEST_F(PrivateBus, NoPlasmaShellIsAnError) {
     PlasmaBackend backend;
-    QString setError;
-    QString clearError;
-    EXPECT_FALSE(backend.setWallpaper(QStringLiteral("/tmp/a.bmp"), true, 0, &setError));
-    EXPECT_FALSE(backend.clearWallpaper(0, &clearError));
-    EXPECT_FALSE(setError.isEmpty());
-    EXPECT_FALSE(clearError.isEmpty());
+    QString error;
+    EXPECT_FALSE(backend.setWallpaper(QStringLiteral("/tmp/a.bmp"), true, 0, &error));
+    EXPECT_FALSE(error.isEmpty());
+    error.clear();
+    EXPECT_FALSE(backend.clearWallpaper(0, &error));
+    EXPECT_FALSE(error.isEmpty());
 }
 
 // A file name can hold quotes and backslashes; they must stay inside the script's string.

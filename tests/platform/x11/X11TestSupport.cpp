@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <map>
 #include <thread>
 
 namespace x11test {
@@ -30,14 +31,6 @@ bool succeeds(Display* d, const std::function<void()>& requests) {
 
 } // namespace
 
-Connection::Connection() : display(XOpenDisplay(nullptr)) {
-    if (display) root = DefaultRootWindow(display);
-}
-
-Connection::~Connection() {
-    if (display) XCloseDisplay(display);
-}
-
 Atom atom(Display* d, const char* name) {
     return XInternAtom(d, name, False);
 }
@@ -60,16 +53,31 @@ Pixmap rootPixmap(Display* d) {
     return rootLong(d, "_XROOTPMAP_ID", XA_PIXMAP);
 }
 
-std::optional<std::uint32_t> pixelAt(Display* d, Drawable drawable, int x, int y) {
+std::vector<std::uint32_t> colours(Display* d, Drawable drawable, int x, int y, int w, int h) {
     XImage* image = nullptr;
-    const bool ok = succeeds(d, [&] { image = XGetImage(d, drawable, x, y, 1, 1, AllPlanes, ZPixmap); });
-    if (!image) return std::nullopt;
-    XColor c{};
-    c.pixel = XGetPixel(image, 0, 0);
+    const bool ok = succeeds(d, [&] { image = XGetImage(d, drawable, x, y, w, h, AllPlanes, ZPixmap); });
+    std::vector<std::uint32_t> result;
+    if (!image) return result;
+    // One colormap look-up per pixel value.
+    std::map<unsigned long, std::uint32_t> known;
+    for (int row = 0; ok && row < h; ++row)
+        for (int column = 0; column < w; ++column) {
+            XColor c{};
+            c.pixel = XGetPixel(image, column, row);
+            const auto [it, fresh] = known.try_emplace(c.pixel);
+            if (fresh) {
+                XQueryColor(d, DefaultColormap(d, DefaultScreen(d)), &c);
+                it->second = std::uint32_t(c.red >> 8) << 16 | std::uint32_t(c.green >> 8) << 8 | (c.blue >> 8);
+            }
+            result.push_back(it->second);
+        }
     XDestroyImage(image);
-    if (!ok) return std::nullopt;
-    XQueryColor(d, DefaultColormap(d, DefaultScreen(d)), &c);
-    return (std::uint32_t(c.red >> 8) << 16) | (std::uint32_t(c.green >> 8) << 8) | std::uint32_t(c.blue >> 8);
+    return result;
+}
+
+std::optional<std::uint32_t> pixelAt(Display* d, Drawable drawable, int x, int y) {
+    const std::vector<std::uint32_t> one = colours(d, drawable, x, y, 1, 1);
+    return one.empty() ? std::nullopt : std::optional(one.front());
 }
 
 bool pixmapExists(Display* d, Pixmap pixmap) {

@@ -14,17 +14,20 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace x11test {
 
 // A connection of the test's own, closed on destruction.
 struct Connection {
-    Connection();
-    ~Connection();
+    Connection() = default;
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
-    Display* display = nullptr;
-    Window root = 0;
+    ~Connection() {
+        if (display) XCloseDisplay(display);
+    }
+    Display* display = XOpenDisplay(nullptr);
+    Window root = display ? DefaultRootWindow(display) : 0;
 };
 
 // One 1024 x 768 server for a whole test suite, bare or with openbox managing the windows,
@@ -51,7 +54,10 @@ Atom atom(Display* d, const char* name);
 unsigned long rootLong(Display* d, const char* property, Atom type);
 // The pixmap _XROOTPMAP_ID names; None when missing.
 Pixmap rootPixmap(Display* d);
-// Colour 0xRRGGBB of a pixel of a drawable, through the default colormap (any visual).
+// Colours 0xRRGGBB of a w x h area of a drawable, row by row, through the default colormap
+// (any visual); empty when the drawable cannot be read.
+std::vector<std::uint32_t> colours(Display* d, Drawable drawable, int x, int y, int w, int h);
+// The colour of one pixel.
 std::optional<std::uint32_t> pixelAt(Display* d, Drawable drawable, int x, int y);
 // True when the pixmap still exists in the server.
 bool pixmapExists(Display* d, Pixmap pixmap);
