@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <Magick++.h>
 #include <gtest/gtest.h>
@@ -90,10 +91,8 @@ public:
     // A little-endian field of the last wallpaper bitmap.
     int bitmapField(int offset, int bytes = 4) const {
         const QByteArray b = bitmapBytes();
-        int v = 0;
-        for (int i = bytes - 1; i >= 0; --i)
-            v = v << 8 | std::uint8_t(b[offset + i]);
-        return v;
+        return bytes == 2 ? qFromLittleEndian<quint16>(b.constData() + offset)
+                          : qFromLittleEndian<qint32>(b.constData() + offset);
     }
 
     QString dir = mtest::freshDir("engine");

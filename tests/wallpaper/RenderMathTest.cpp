@@ -82,14 +82,12 @@ TEST(ScaleToScreen, FixedTargetFollowsTheScreenSize) {
     EXPECT_EQ(std::pair(r.width, r.height), std::pair(819, 614));
 }
 
-class HalfEven : public ::testing::TestWithParam<std::pair<double, int>> {};
-TEST_P(HalfEven, Rounds) {
-    EXPECT_EQ(roundHalfEven(GetParam().first), GetParam().second);
+TEST(RoundHalfEven, RoundsHalvesToTheEvenNeighbour) {
+    for (const auto& [value, rounded] :
+         {std::pair{0.5, 0}, std::pair{1.5, 2}, std::pair{2.5, 2}, std::pair{3.5, 4}, std::pair{2.4999, 2},
+          std::pair{2.5001, 3}, std::pair{-0.5, 0}, std::pair{-1.5, -2}, std::pair{767.5, 768}})
+        EXPECT_EQ(roundHalfEven(value), rounded) << value;
 }
-INSTANTIATE_TEST_SUITE_P(Values, HalfEven,
-                         ::testing::Values(std::pair{0.5, 0}, std::pair{1.5, 2}, std::pair{2.5, 2}, std::pair{3.5, 4},
-                                           std::pair{2.4999, 2}, std::pair{2.5001, 3}, std::pair{-0.5, 0},
-                                           std::pair{-1.5, -2}, std::pair{767.5, 768}));
 
 TEST(ResizeDecision, HalvesRoundToEven) {
     const QueueEntry e = entryWithMode(0);
@@ -108,34 +106,24 @@ TEST(ResizedSize, KeepsProportionsUnlessStretched) {
     EXPECT_EQ(resizedSize(6000, 4000, {1920, 1080, 0}), (Size{1620, 1080}));
 }
 
-class GammaMapping : public ::testing::TestWithParam<std::pair<double, double>> {};
-TEST_P(GammaMapping, ControlValue) {
-    EXPECT_DOUBLE_EQ(gammaControlValue(GetParam().first), GetParam().second);
+TEST(GammaControlValue, FiveStandsForOne) {
+    for (const auto& [gamma, value] : {std::pair{1.0, 5.0}, std::pair{0.5, 7.5}, std::pair{1.5, 3.0},
+                                       std::pair{2.0, 1.0}, std::pair{0.01, 9.95}, std::pair{0.25, 8.75}})
+        EXPECT_DOUBLE_EQ(gammaControlValue(gamma), value) << gamma;
 }
-INSTANTIATE_TEST_SUITE_P(Values, GammaMapping,
-                         ::testing::Values(std::pair{1.0, 5.0}, std::pair{0.5, 7.5}, std::pair{1.5, 3.0},
-                                           std::pair{2.0, 1.0}, std::pair{0.01, 9.95}, std::pair{0.25, 8.75}));
 
-class Reduction : public ::testing::TestWithParam<std::pair<int, int>> {};
-TEST_P(Reduction, ColoursForDepth) {
-    EXPECT_EQ(reductionColours(GetParam().first), GetParam().second);
+TEST(ReductionColours, TwoToTheDepthWith236For256) {
+    for (const auto& [depth, colours] : {std::pair{8, 236}, std::pair{4, 16}, std::pair{2, 4}, std::pair{1, 2}})
+        EXPECT_EQ(reductionColours(depth), colours) << depth;
 }
-INSTANTIATE_TEST_SUITE_P(Depths, Reduction,
-                         ::testing::Values(std::pair{8, 236}, std::pair{4, 16}, std::pair{2, 4}, std::pair{1, 2}));
 
-struct ThumbCase {
-    int w, h, tw, th;
-};
-class Thumbnail : public ::testing::TestWithParam<ThumbCase> {};
-TEST_P(Thumbnail, Size) {
-    const auto& c = GetParam();
-    EXPECT_EQ(thumbnailSize(c.w, c.h), (Size{c.tw, c.th}));
+TEST(ThumbnailSize, FitsTheBoxKeepingProportions) {
+    for (const auto& [w, h, size] : {std::tuple{1600, 1200, Size{152, 114}}, std::tuple{1024, 768, Size{152, 114}},
+                                     std::tuple{800, 800, Size{114, 114}}, std::tuple{2000, 500, Size{152, 38}},
+                                     std::tuple{1000, 999, Size{114, 114}}, std::tuple{133, 100, Size{151, 114}},
+                                     std::tuple{1, 1000, Size{0, 114}}})
+        EXPECT_EQ(thumbnailSize(w, h), size) << w << " x " << h;
 }
-INSTANTIATE_TEST_SUITE_P(Sizes, Thumbnail,
-                         ::testing::Values(ThumbCase{1600, 1200, 152, 114}, ThumbCase{1024, 768, 152, 114},
-                                           ThumbCase{800, 800, 114, 114}, ThumbCase{2000, 500, 152, 38},
-                                           ThumbCase{1000, 999, 114, 114}, ThumbCase{133, 100, 151, 114},
-                                           ThumbCase{1, 1000, 0, 114}));
 
 struct StateCase {
     const char* name;
@@ -172,34 +160,27 @@ TEST(DisplayStates, FolderQueueIsZero) {
 const char* const kReadingMessage = "There was a problem reading holiday.jpg.  The file may be corrupted, or the file "
                                     "type is not a graphics type that this program can read.";
 
-struct MessageCase {
-    int code;
-    const char* expected;
-};
-class ErrorMessages : public ::testing::TestWithParam<MessageCase> {};
-TEST_P(ErrorMessages, Text) {
-    EXPECT_EQ(imagemessages::forCode(GetParam().code, "holiday.jpg"), GetParam().expected);
-}
-INSTANTIATE_TEST_SUITE_P(
-    Codes, ErrorMessages,
-    ::testing::Values(
-        MessageCase{20100, kReadingMessage}, MessageCase{20101, kReadingMessage}, MessageCase{20300, kReadingMessage},
-        MessageCase{20136, "The system is too low on memory for Vistrel/32 to perform this action."},
-        MessageCase{20185, "A file write error occurred.  There may be inadequate disk space available, or the file "
-                           "may be read-only."},
-        MessageCase{20133, "This appears to be a format that has an unsupported compression scheme.  Vistrel/32 "
-                           "cannot read it."},
-        MessageCase{20169, "This TIFF file was compressed with LZW.  Vistrel/32 is not licensed to read/write LZW "
-                           "TIFF.  Another application will have to be used to convert this file to uncompressed "
-                           "format before Vistrel/32 can read it."},
-        MessageCase{20174, "holiday.jpg is in a JPEG file type not supported by Vistrel/32.  Vistrel/32 supports only "
-                           "JFIF standard JPEG files.  If you have another utility that will read this file, try "
-                           "loading it and resaving it."},
-        MessageCase{20201, "holiday.jpg has a colorspace (perhaps CMYK?) that this program cannot read."},
-        MessageCase{20150,
-                    "Unexpected error number 20150 occurred.  Please contact the author to let him know this."}));
+using MessageCase = std::pair<int, const char*>;
 
-TEST(ErrorMessages, MissingFile) {
+TEST(ImageMessages, TextForEachCodeAndForAMissingFile) {
+    for (const auto& [code, expected] :
+         {MessageCase{20100, kReadingMessage}, MessageCase{20101, kReadingMessage}, MessageCase{20300, kReadingMessage},
+          MessageCase{20136, "The system is too low on memory for Vistrel/32 to perform this action."},
+          MessageCase{20185, "A file write error occurred.  There may be inadequate disk space available, or the file "
+                             "may be read-only."},
+          MessageCase{20133, "This appears to be a format that has an unsupported compression scheme.  Vistrel/32 "
+                             "cannot read it."},
+          MessageCase{20169, "This TIFF file was compressed with LZW.  Vistrel/32 is not licensed to read/write LZW "
+                             "TIFF.  Another application will have to be used to convert this file to uncompressed "
+                             "format before Vistrel/32 can read it."},
+          MessageCase{20174,
+                      "holiday.jpg is in a JPEG file type not supported by Vistrel/32.  Vistrel/32 supports only "
+                      "JFIF standard JPEG files.  If you have another utility that will read this file, try "
+                      "loading it and resaving it."},
+          MessageCase{20201, "holiday.jpg has a colorspace (perhaps CMYK?) that this program cannot read."},
+          MessageCase{20150,
+                      "Unexpected error number 20150 occurred.  Please contact the author to let him know this."}})
+        EXPECT_EQ(imagemessages::forCode(code, "holiday.jpg"), expected) << code;
     EXPECT_EQ(imagemessages::missingFile("/p/gone.jpg"), "/p/gone.jpg does not exist or has been moved");
 }
 
