@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtEndian>
 
 #include <cstdint>
 #include <functional>
@@ -67,11 +68,9 @@ inline QByteArray gradientAs(const char* magick, unsigned w = 30, unsigned h = 2
     return encoded(make(Picture::Gradient, w, h), magick);
 }
 
+// A little-endian field of a file.
 inline std::uint32_t le(const QByteArray& b, int at, int bytes = 4) {
-    std::uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        v = v << 8 | std::uint8_t(b[at + i]);
-    return v;
+    return bytes == 2 ? qFromLittleEndian<quint16>(b.constData() + at) : qFromLittleEndian<quint32>(b.constData() + at);
 }
 
 class PicbufTest : public ::testing::Test {

@@ -33,6 +33,9 @@ TEST_P(Misuse, FailsWithItsCodeAndLeavesTheControlAsItWas) {
     EXPECT_EQ(p.hasImage(), GetParam().withImage);
 }
 
+// Four pixels' worth of bytes, less one.
+const PicbufBitmap kShortBitmap{2, 2, PicbufBitmap::Layout::Rgba32, Bytes(15)};
+
 INSTANTIATE_TEST_SUITE_P(
     Operations, Misuse,
     ::testing::Values(
@@ -43,11 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
         MisuseCase{"PaletteIndexTooHigh", true, [](Picbuf& p) { p.paletteColor(2); }, PicbufCode::BadArgument},
         MisuseCase{"NegativePaletteIndex", true, [](Picbuf& p) { p.setPaletteColor(-1, 0); }, PicbufCode::BadArgument},
         MisuseCase{"ZeroWidth", false, [](Picbuf& p) { p.createImage(8, 0, 5); }, PicbufCode::BadArgument},
-        MisuseCase{"ShortBitmap", false,
-                   [](Picbuf& p) {
-                       p.loadBitmap({2, 2, {}, Bytes(15)});
-                   },
-                   PicbufCode::BadArgument},
+        MisuseCase{"ShortBitmap", false, [](Picbuf& p) { p.loadBitmap(kShortBitmap); }, PicbufCode::BadArgument},
         MisuseCase{"ReduceToOneColour", true, [](Picbuf& p) { p.reduceColors(1, false); }, PicbufCode::BadArgument},
         // A new control's format names no writer.
         MisuseCase{"StoreWithoutWriter", true, [](Picbuf& p) { p.store(); }, PicbufCode::UnknownWriteFormat}),
@@ -125,6 +124,7 @@ TEST_F(PicbufTest, FailedStoreGivesTheWriteCodeAndLeavesNoPartOfAFile) {
 
 // ---------------------------------------------------------------- pixel work
 
+// What the renderer does to resize: scale into a receiver of the new size, then copy that back.
 TEST_F(PicbufTest, ScaleModeGivesTheReceiversSizeAndCopyModeTheSourcesImage) {
     Picbuf source, work;
     source.loadBitmap({80, 60, {}, Bytes(80 * 60 * 4, 0xFF)});
@@ -135,15 +135,12 @@ TEST_F(PicbufTest, ScaleModeGivesTheReceiversSizeAndCopyModeTheSourcesImage) {
     EXPECT_EQ(pixelAt(work.image(), 16, 8), 0xFFFFFFu);
     source.assignFrom(work);
     EXPECT_EQ(std::vector({source.width(), source.height()}), std::vector({33, 17}));
-}
 
-TEST_F(PicbufTest, PaletteImageResizedKeepsItsPalette) {
+    // A palette image keeps its palette.
     const std::string file = save(Picture::Colours200, 40, 30, "GIF");
-    Picbuf source, original, work;
+    Picbuf original;
     ASSERT_EQ(load(source, file).colorDepth(), 8);
-    // What the renderer does to a palette image.
     work.createImage(source.colorDepth(), 100, 75);
-    work.setAssignMode(Picbuf::AssignMode::ScaleToSize);
     work.setResizeFilter(Picbuf::ResizeFilter::Lanczos);
     work.assignFrom(source);
     work.copyPalette(source);
@@ -239,7 +236,7 @@ TEST_F(PicbufTest, GammaBrighteningKeepsAPaletteImageAPaletteImage) {
 
 // ---------------------------------------------------------------- bitmaps, release, progress
 
-TEST_F(PicbufTest, BitmapsRoundTripAndReleaseEmpties) {
+TEST_F(PicbufTest, BitmapsRoundTripNewImagesAreBlackAndReleaseEmpties) {
     const Bytes rgba = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 10, 20, 30, 255};
     Picbuf p;
     p.loadBitmap({2, 2, PicbufBitmap::Layout::Rgb24, {255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 20, 30}});
@@ -247,16 +244,12 @@ TEST_F(PicbufTest, BitmapsRoundTripAndReleaseEmpties) {
     p.loadBitmap({2, 2, PicbufBitmap::Layout::Rgba32, rgba});
     EXPECT_EQ(p.colorDepth(), 24);
     EXPECT_EQ(p.makeBitmap().bytes, rgba);
-    p.release();
-    EXPECT_EQ(std::vector({int(p.hasImage()), p.width(), p.colorDepth()}), std::vector({0, 0, 0}));
-}
-
-TEST_F(PicbufTest, CreateImageGivesABlackImageOfItsDepth) {
-    Picbuf p;
     for (int depth : {1, 4, 8, 24}) {
         p.createImage(depth, 7, 5);
         EXPECT_EQ(std::vector({p.colorDepth(), p.width(), int(pixelAt(p.image(), 6, 4))}), std::vector({depth, 7, 0}));
     }
+    p.release();
+    EXPECT_EQ(std::vector({int(p.hasImage()), p.width(), p.colorDepth()}), std::vector({0, 0, 0}));
 }
 
 TEST_F(PicbufTest, ProgressCallbackSeesPercentagesAndCanAbort) {

@@ -90,17 +90,14 @@ TEST_F(PicbufTest, Rle4BmpKeepsItsFourBitPalette) {
     std::vector<quint32> palette;
     for (unsigned k = 0; k < 16; ++k)
         palette.push_back(paletteEntry(k));
-    // 4 x 2 in 4-bit runs, rows bottom-up: entries 1 and 2 alternating, then all 3.
+    // 4 x 2 in 4-bit runs, rows bottom-up: entries 1 and 2 alternating, then all 3. Each row
+    // ends with 00 00, the bitmap with 00 01.
+    const QByteArray runs = QByteArray::fromHex("04120000043300000001");
     Picbuf p;
-    load(p, save(bmpFile(4, 2, 4, 2, palette,
-                         QByteArray::fromHex("04120000"
-                                             "04330000"
-                                             "0001")),
-                 "r4.bmp"));
+    load(p, save(bmpFile(4, 2, 4, 2, palette, runs), "r4.bmp"));
     EXPECT_EQ(std::vector({p.width(), p.height(), p.colorDepth()}), std::vector({4, 2, 4}));
-    EXPECT_EQ(pixelAt(p.image(), 0, 0), paletteEntry(3));
-    EXPECT_EQ(pixelAt(p.image(), 0, 1), paletteEntry(1));
-    EXPECT_EQ(pixelAt(p.image(), 1, 1), paletteEntry(2));
+    EXPECT_EQ(std::vector({pixelAt(p.image(), 0, 0), pixelAt(p.image(), 0, 1), pixelAt(p.image(), 1, 1)}),
+              std::vector({paletteEntry(3), paletteEntry(1), paletteEntry(2)}));
     EXPECT_EQ(p.paletteColor(5), paletteEntry(5));
 }
 
@@ -124,6 +121,7 @@ TEST_F(PicbufTest, AnimatedGifCountsItsFrames) {
     EXPECT_EQ(p.width(), 20);
 }
 
+// The hint is a lower bound for JPEG's scaled decoding; other formats and no hint load whole.
 TEST_F(PicbufTest, SizeHintDecodesJpegSmallerButKnowsTheFileSize) {
     const std::string jpg = save(Picture::Gradient, 800, 600, "JPEG", "big.jpg");
     Picbuf p;
@@ -132,8 +130,7 @@ TEST_F(PicbufTest, SizeHintDecodesJpegSmallerButKnowsTheFileSize) {
     EXPECT_LT(p.width(), 800);
     EXPECT_GE(p.width(), 200);
     EXPECT_GE(p.height(), 150);
-    EXPECT_EQ(p.fileWidth(), 800);
-    EXPECT_EQ(p.fileHeight(), 600);
+    EXPECT_EQ(std::vector({p.fileWidth(), p.fileHeight()}), std::vector({800, 600}));
     EXPECT_EQ(load(p, save(Picture::Gradient, 800, 600, "PNG", "big.png")).width(), 800);
     p.setLoadSizeHint(0, 0);
     EXPECT_EQ(load(p, jpg).width(), 800);
