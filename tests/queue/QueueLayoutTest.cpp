@@ -3,226 +3,171 @@
 // written by hand read back through our code. Offsets are written out as numbers
 // here on purpose: they are what files of other versions contain.
 #include "QueueTestSupport.h"
-#include "queue/QueueFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 
-#include <gtest/gtest.h>
+#include <functional>
+#include <tuple>
+#include <vector>
 
 using namespace qtest;
 
 namespace {
 
+using H = QueueHeader;
+using E = QueueEntry;
 using R = QueueHeader::Rule;
 
-// Every header field set to a distinct value, and the same header built byte by byte.
-QueueHeader everyHeaderField() {
-    QueueHeader h;
-    h.setCurrentPosition(-2);
-    h.setRelinkFolder("/pics/old/");
-    h.setImageFolder("/pics/new/");
-    h.setOrderMode(2);
-    h.setGammaOn(1);
-    h.setSorted(1);
-    h.setEntryCount(5999);
-    h.setNoDefaultSound(1);
-    h.setStartWithFirst(1);
-    h.setTiled(1);
-    h.setLargeRule(R{1, 1, 800, 600});
-    h.setSmallRule(R{2, 1, 640, 480});
-    h.setThresholdWidth(512);
-    h.setThresholdHeight(384);
-    h.setFolderQueue(1);
-    h.setDefaultSound("/snd/ding.wav");
-    h.setRecordUse(1, 1);
-    h.setRecordUse(6000, 6000);
-    h.setRecordIndex(1, 77);
-    h.setRecordIndex(6000, 4321);
-    return h;
+// One field: where it lies, how many bytes an integer takes (a text takes its length byte and
+// its bytes), a value to store, and our code's way to write and read it.
+template <class Record, class Value> struct Field {
+    const char* name;
+    std::size_t offset;
+    int bytes;
+    Value value;
+    std::function<void(Record&, Value)> set;
+    std::function<Value(const Record&)> get;
+};
+
+void store(QByteArray& bytes, std::size_t offset, int value, int size) {
+    putInt(bytes, offset, value, size);
+}
+void store(QByteArray& bytes, std::size_t offset, const QString& value, int) {
+    putString(bytes, offset, value.toUtf8());
 }
 
-QByteArray everyHeaderFieldBytes() {
-    QByteArray b(25600, '\0');
-    putI16(b, 4, -2);
-    putString(b, 6, "/pics/old/");
-    putString(b, 135, "/pics/new/");
-    b[264] = 2;
-    b[265] = 1;
-    b[266] = 1;
-    putI16(b, 268, 5999);
-    b[270] = 1;
-    b[272] = 1;
-    b[273] = 1;
-    b[274] = 1;
-    putI16(b, 276, 600);
-    putI16(b, 278, 800);
-    b[280] = 1;
-    b[281] = 2;
-    putI16(b, 282, 480);
-    putI16(b, 284, 640);
-    b[286] = 1;
-    putI16(b, 288, 512);
-    putI16(b, 290, 384);
-    b[292] = 1;
-    putString(b, 293, "/snd/ding.wav");
-    putI16(b, 1600, 1);
-    putI16(b, 1600 + 2 * 5999, 6000);
-    putI16(b, 13600, 77);
-    putI16(b, 13600 + 2 * 5999, 4321);
-    return b;
+// Writes through our code into a zeroed record and checks that exactly the expected bytes changed;
+// the record then holds those bytes as if written by hand, for the getters to read.
+template <class Record> Record laidOut(const QByteArray& expected, const std::function<void(Record&)>& set) {
+    Record written;
+    set(written);
+    EXPECT_EQ(written.toByteArray(), expected);
+    return written;
 }
 
-TEST(QueueHeaderLayout, SettersWriteTheirOffsetsAndNothingElse) {
-    EXPECT_EQ(everyHeaderField().toByteArray(), everyHeaderFieldBytes());
+template <class Record, class Value> void checkFields(const std::vector<Field<Record, Value>>& fields) {
+    for (const Field<Record, Value>& f : fields) {
+        SCOPED_TRACE(f.name);
+        QByteArray bytes(Record::size(), '\0');
+        store(bytes, f.offset, f.value, f.bytes);
+        EXPECT_EQ(f.get(laidOut<Record>(bytes, [&](Record& r) { f.set(r, f.value); })), f.value);
+    }
 }
 
-TEST(QueueHeaderLayout, GettersReadHandWrittenBytes) {
-    QueueHeader h;
-    const QByteArray bytes = everyHeaderFieldBytes();
-    memcpy(h.data(), bytes.constData(), 25600);
-    EXPECT_EQ(h.currentPosition(), -2);
-    EXPECT_EQ(h.relinkFolder(), "/pics/old/");
-    EXPECT_EQ(h.imageFolder(), "/pics/new/");
-    EXPECT_EQ(h.defaultSound(), "/snd/ding.wav");
-    EXPECT_EQ(h.orderMode(), 2);
-    for (int flag : {h.gammaOn(), h.sorted(), h.noDefaultSound(), h.startWithFirst(), h.tiled(), h.folderQueue()})
-        EXPECT_EQ(flag, 1);
-    EXPECT_EQ(h.entryCount(), 5999);
-    EXPECT_EQ(h.largeRule(), (R{1, 1, 800, 600}));
-    EXPECT_EQ(h.smallRule(), (R{2, 1, 640, 480}));
-    EXPECT_EQ(h.thresholdWidth(), 512);
-    EXPECT_EQ(h.thresholdHeight(), 384);
-    EXPECT_EQ(h.recordUse(1), 1);
-    EXPECT_EQ(h.recordUse(6000), 6000);
-    EXPECT_EQ(h.recordIndex(1), 77);
-    EXPECT_EQ(h.recordIndex(6000), 4321);
-}
+TEST(QueueLayout, HeaderFieldsBothWays) {
+    checkFields(std::vector<Field<H, int>>{
+        {"currentPosition", 4, 2, -2, &H::setCurrentPosition, &H::currentPosition},
+        {"orderMode", 264, 1, 2, &H::setOrderMode, &H::orderMode},
+        {"gammaOn", 265, 1, 3, &H::setGammaOn, &H::gammaOn},
+        {"sorted", 266, 1, 4, &H::setSorted, &H::sorted},
+        {"entryCount", 268, 2, 5999, &H::setEntryCount, &H::entryCount},
+        {"noDefaultSound", 270, 1, 5, &H::setNoDefaultSound, &H::noDefaultSound},
+        {"startWithFirst", 272, 1, 6, &H::setStartWithFirst, &H::startWithFirst},
+        {"tiled", 273, 1, 7, &H::setTiled, &H::tiled},
+        {"thresholdWidth", 288, 2, 512, &H::setThresholdWidth, &H::thresholdWidth},
+        {"thresholdHeight", 290, 2, 384, &H::setThresholdHeight, &H::thresholdHeight},
+        {"folderQueue", 292, 1, 8, &H::setFolderQueue, &H::folderQueue},
+        // The first and last elements of the record use and record index tables.
+        {"use1", 1600, 2, 1, [](H& h, int v) { h.setRecordUse(1, v); }, [](const H& h) { return h.recordUse(1); }},
+        {"use6000", 13598, 2, 6000, [](H& h, int v) { h.setRecordUse(6000, v); },
+         [](const H& h) { return h.recordUse(6000); }},
+        {"index1", 13600, 2, 77, [](H& h, int v) { h.setRecordIndex(1, v); },
+         [](const H& h) { return h.recordIndex(1); }},
+        {"index6000", 25598, 2, 4321, [](H& h, int v) { h.setRecordIndex(6000, v); },
+         [](const H& h) { return h.recordIndex(6000); }}});
+    checkFields(std::vector<Field<H, QString>>{
+        {"relinkFolder", 6, 0, "/pics/old/", &H::setRelinkFolder, &H::relinkFolder},
+        {"imageFolder", 135, 0, "/pics/new/", &H::setImageFolder, &H::imageFolder},
+        {"defaultSound", 293, 0, "/snd/ding.wav", &H::setDefaultSound, &H::defaultSound}});
 
-TEST(QueueHeaderLayout, OutOfRangeTableNumbersAreIgnored) {
+    // Numbers outside the tables are neither stored nor read.
     QueueHeader h;
     h.setRecordUse(0, 5);
     h.setRecordUse(6001, 5);
     h.setRecordIndex(-3, 5);
     EXPECT_EQ(h.toByteArray(), QByteArray(25600, '\0'));
-    EXPECT_EQ(h.recordIndex(6001), 0);
+    h.data()[1598] = 9; // where element 0 of the use table would lie
     EXPECT_EQ(h.recordUse(0), 0);
+    EXPECT_EQ(h.recordIndex(6001), 0);
 }
 
-TEST(QueueEntryLayout, FieldsLandAtTheirOffsetsAndReadBack) {
-    QueueEntry e;
-    e.setFilePath("/a/b.jpg   ");
-    e.setFileDate(0x12345678);
-    e.setTiled(1);
-    e.setBitsPerPixel(-8);
-    e.setWidth(1600);
-    e.setHeight(1200);
-    e.setFactsKnown(1);
-    e.setResizeMode(3);
-    e.setFixedSize(1);
-    e.setFixedWidth(1024);
-    e.setFixedHeight(768);
-    e.setSoundOption(2);
-    e.setSoundPath("/s/x.mid");
-    e.setThumbnail(QByteArray(4000, 'T'));
-
-    QByteArray b(5120, '\0');
-    putString(b, 0, "/a/b.jpg   ");
-    b[256] = 0x78, b[257] = 0x56, b[258] = 0x34, b[259] = 0x12;
-    b[260] = 1;
-    b[261] = char(-8);
-    putI16(b, 264, 1600);
-    putI16(b, 266, 1200);
-    b[268] = 1;
-    b[269] = 3;
-    b[270] = 1;
-    putI16(b, 272, 1024);
-    putI16(b, 274, 768);
-    b[276] = 2;
-    putString(b, 277, "/s/x.mid");
-    b.replace(1119, 4000, QByteArray(4000, 'T'));
-    EXPECT_EQ(e.toByteArray(), b);
-
-    QueueEntry back;
-    memcpy(back.data(), b.constData(), 5120);
-    EXPECT_EQ(back.filePath(), "/a/b.jpg   ");
-    EXPECT_EQ(back.trimmedPath(), "/a/b.jpg");
-    EXPECT_EQ(back.fileDate(), 0x12345678);
-    EXPECT_EQ(back.bitsPerPixel(), -8);
-    EXPECT_EQ(back.width(), 1600);
-    EXPECT_EQ(back.height(), 1200);
-    EXPECT_EQ(back.resizeMode(), 3);
-    EXPECT_EQ(back.fixedWidth(), 1024);
-    EXPECT_EQ(back.fixedHeight(), 768);
-    EXPECT_EQ(back.soundOption(), 2);
-    EXPECT_EQ(back.soundPath(), "/s/x.mid");
-    EXPECT_EQ(back.thumbnail(), QByteArray(4000, 'T'));
+TEST(QueueLayout, ResizeRulesStoreHeightBeforeWidth) {
+    QByteArray bytes(25600, '\0');
+    for (auto [offset, value] : {std::pair{276, 600}, {278, 800}, {282, 480}, {284, 640}})
+        putInt(bytes, offset, value);
+    for (auto [offset, value] : {std::pair{274, 1}, {280, 1}, {281, 2}, {286, 1}})
+        bytes[offset] = char(value);
+    const H read = laidOut<H>(bytes, [](H& h) {
+        h.setLargeRule(R{1, 1, 800, 600});
+        h.setSmallRule(R{2, 1, 640, 480});
+    });
+    EXPECT_EQ(read.largeRule(), (R{1, 1, 800, 600}));
+    EXPECT_EQ(read.smallRule(), (R{2, 1, 640, 480}));
 }
 
-struct CutCase {
-    QString path;
-    int storedBytes;
-    QString readBack;
-};
+TEST(QueueLayout, EntryFieldsBothWays) {
+    checkFields(std::vector<Field<E, int>>{{"fileDate", 256, 4, 0x12345678, &E::setFileDate, &E::fileDate},
+                                           {"tiled", 260, 1, 1, &E::setTiled, &E::tiled},
+                                           {"bitsPerPixel", 261, 1, -8, &E::setBitsPerPixel, &E::bitsPerPixel},
+                                           {"width", 264, 2, 1600, &E::setWidth, &E::width},
+                                           {"height", 266, 2, 1200, &E::setHeight, &E::height},
+                                           {"factsKnown", 268, 1, 1, &E::setFactsKnown, &E::factsKnown},
+                                           {"resizeMode", 269, 1, 3, &E::setResizeMode, &E::resizeMode},
+                                           {"fixedSize", 270, 1, 1, &E::setFixedSize, &E::fixedSize},
+                                           {"fixedWidth", 272, 2, 1024, &E::setFixedWidth, &E::fixedWidth},
+                                           {"fixedHeight", 274, 2, 768, &E::setFixedHeight, &E::fixedHeight},
+                                           {"soundOption", 276, 1, 2, &E::setSoundOption, &E::soundOption}});
+    checkFields(std::vector<Field<E, QString>>{{"filePath", 0, 0, "/a/b.jpg   ", &E::setFilePath, &E::filePath},
+                                               {"soundPath", 277, 0, "/s/x.mid", &E::setSoundPath, &E::soundPath}});
 
-class ShortStringCut : public ::testing::TestWithParam<CutCase> {};
-
-TEST_P(ShortStringCut, IsCutToCapacityNeverInsideACharacter) {
-    QueueEntry e;
-    e.setFilePath(GetParam().path);
-    EXPECT_EQ(std::uint8_t(e.toByteArray()[0]), GetParam().storedBytes);
-    EXPECT_EQ(e.filePath(), GetParam().readBack);
+    QByteArray bytes(5120, '\0');
+    putString(bytes, 0, "/a/b.jpg   ");
+    bytes.replace(1119, 4000, QByteArray(4000, 'T'));
+    E read = laidOut<E>(bytes, [](E& e) {
+        e.setFilePath("/a/b.jpg   ");
+        e.setThumbnail(QByteArray(4000, 'T'));
+    });
+    EXPECT_EQ(read.trimmedPath(), "/a/b.jpg");
+    EXPECT_EQ(read.thumbnail(), QByteArray(4000, 'T'));
+    // A shorter thumbnail leaves nothing of the longer one behind.
+    read.setThumbnail("abc");
+    EXPECT_EQ(read.thumbnail(), "abc" + QByteArray(3997, '\0'));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, ShortStringCut,
-    ::testing::Values(CutCase{"/" + QString(299, 'p'), 255, "/" + QString(254, 'p')},
-                      // The 255-byte cut falls inside a two-byte and a three-byte character.
-                      CutCase{QString(254, 'a') + QString::fromUtf8("é") + "zz", 254, QString(254, 'a')},
-                      CutCase{QString(253, 'a') + QString::fromUtf8("€"), 253, QString(253, 'a')}));
-
-TEST(ShortStringCut, DamagedLengthByteIsCappedAtCapacity) {
+// A path is cut to its 255 bytes, never inside a character; a damaged length byte is taken as the capacity.
+TEST(QueueLayout, ShortStringsAreCutToCapacity) {
+    const QString twoByte = QString::fromUtf8("é"), threeByte = QString::fromUtf8("€");
+    for (auto [path, stored, readBack] : {std::tuple{"/" + QString(299, 'p'), 255, "/" + QString(254, 'p')},
+                                          // The 255-byte cut falls inside a two-byte and a three-byte character.
+                                          {QString(254, 'a') + twoByte + "zz", 254, QString(254, 'a')},
+                                          {QString(253, 'a') + threeByte, 253, QString(253, 'a')}}) {
+        QueueEntry e;
+        e.setFilePath(path);
+        EXPECT_EQ(std::uint8_t(e.toByteArray()[0]), stored);
+        EXPECT_EQ(e.filePath(), readBack);
+    }
     QueueHeader h;
     h.data()[6] = 200; // the relink folder claims more than its 128 bytes
     EXPECT_EQ(h.relinkFolder().size(), 128);
 }
 
-TEST(RecordPlacement, WritingRecordOneExtendsTheFileTo35840Bytes) {
+// Records are numbered 1..6000; the reader reads them through one open and refuses the others.
+TEST(RecordPlacement, RecordReaderRefusesRecordsOutsideTheFile) {
     const QString file = mtest::freshDir("layout") + "/q.qu3";
-    Queue q(env());
-    ASSERT_TRUE(q.load(file).ok());
-    EXPECT_EQ(QFileInfo(file).size(), 25600);
-    q.entry().setFilePath("/p/one.jpg");
-    ASSERT_TRUE(q.writeEntry(1));
-    const QByteArray bytes = mtest::readFile(file);
-    EXPECT_EQ(bytes.size(), 35840);
-    EXPECT_EQ(getString(bytes, 30720), "/p/one.jpg");
-    EXPECT_EQ(bytes.mid(25600, 5120), QByteArray(5120, '\0')); // the slot before record 1 is never written
-}
-
-TEST(RecordPlacement, RecordReaderWalksEveryRecordThroughOneOpen) {
-    const QString file = mtest::freshDir("layout") + "/q.qu3";
-    QByteArray bytes = handMadeHeader(3);
-    putI16(bytes, 13600, 3); // records 3, 1, 2 for entries 1, 2, 3
-    putI16(bytes, 13602, 1);
-    putI16(bytes, 13604, 2);
-    bytes += QByteArray(5120, '\0');
-    for (const char* p : {"/r1.jpg", "/r2.jpg", "/r3.jpg"})
-        bytes += handMadeRecord(p);
-    ASSERT_TRUE(mtest::writeFile(file, bytes));
-    QueueHeader h;
-    ASSERT_TRUE(queuefile::readHeader(file, h));
+    ASSERT_TRUE(mtest::writeFile(file, queueFileBytes(handMadeHeader(3), {"/r1.jpg", "/r2.jpg", "/r3.jpg"})));
     queuefile::RecordReader reader(file);
-    ASSERT_TRUE(reader.isOpen());
-    QStringList paths;
     QueueEntry e;
-    for (int n = 1; n <= h.entryCount(); ++n) {
-        ASSERT_TRUE(reader.read(h.recordIndex(n), e));
-        paths << e.trimmedPath();
-    }
-    EXPECT_EQ(paths, QStringList({"/r3.jpg", "/r1.jpg", "/r2.jpg"}));
+    ASSERT_TRUE(reader.read(2, e));
+    EXPECT_EQ(e.trimmedPath(), "/r2.jpg");
     for (int beyond : {4, 0, 6001})
         EXPECT_FALSE(reader.read(beyond, e)) << beyond;
+    // Even in a file long enough to hold it, there is no record 6001.
+    ASSERT_TRUE(QFile::resize(file, 30750720 + 5120));
+    EXPECT_TRUE(reader.read(6000, e));
+    EXPECT_FALSE(reader.read(6001, e));
+    // Single accesses refuse the same numbers.
+    for (int r : {0, 6001})
+        EXPECT_FALSE(queuefile::readRecord(file, r, e) || queuefile::writeRecord(file, r, e)) << r;
 }
 
 } // namespace

@@ -2,322 +2,222 @@
 // Loading queue files: creation, refusals that leave files untouched, normalisation
 // and the settings a new queue carries over.
 #include "QueueTestSupport.h"
-#include "queue/QueueFile.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
-#include <gtest/gtest.h>
-
-#include <functional>
+#include <tuple>
 
 using namespace qtest;
 
 namespace {
 
-class QueueCreate : public ::testing::TestWithParam<bool> {};
-
-// No file of that name, or an empty one: a new empty queue is written in its place.
-TEST_P(QueueCreate, MissingOrEmptyFileBecomesAnEmptyQueue) {
-    const QString file = mtest::freshDir("load") + "/new.qu3";
-    if (GetParam()) {
-        ASSERT_TRUE(mtest::writeFile(file, {}));
-    }
+// No file of that name, or an empty one: a new empty queue is written in its place. A file that
+// cannot be created leaves the queue as it was, and a busy queue does nothing at all.
+TEST(QueueLoad, CreatesMissingOrEmptyFilesUnlessImpossibleOrBusy) {
+    const QString dir = mtest::freshDir("load");
     Queue q(env());
-    EXPECT_EQ(q.load(file).status, Queue::LoadStatus::Created);
-    const QByteArray bytes = mtest::readFile(file);
-    ASSERT_EQ(bytes.size(), 25600);
-    EXPECT_EQ(bytes.left(3), "QU3");
-    EXPECT_EQ(getI16(bytes, 268), 0);
-    EXPECT_EQ(q.currentFile(), file);
-    EXPECT_EQ(q.entryCount(), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Files, QueueCreate, ::testing::Bool());
-
-struct RefusedFile {
-    const char* name;
-    std::function<QByteArray()> bytes;
-    const char* messagePart;
-};
-void PrintTo(const RefusedFile& f, std::ostream* os) {
-    *os << f.name;
-}
-
-class QueueRefusal : public ::testing::TestWithParam<RefusedFile> {};
-
-// Every refusal leaves the refused file byte for byte as it was, and the queue
-// that was open stays open and usable.
-TEST_P(QueueRefusal, LeavesFileUnchangedAndKeepsTheOpenQueue) {
-    const QString dir = mtest::freshDir("refuse");
-    const QString good = dir + "/good.qu3";
-    const QString bad = dir + "/bad.qu3";
-    const QByteArray badBytes = GetParam().bytes();
-    ASSERT_TRUE(mtest::writeFile(bad, badBytes));
-
-    Queue q(env());
-    ASSERT_TRUE(q.load(good).ok());
-    q.header().setOrderMode(2);
-    ASSERT_TRUE(q.writeHeader());
-
-    const auto r = q.load(bad);
-    EXPECT_EQ(r.status, Queue::LoadStatus::Refused);
-    EXPECT_TRUE(r.message.startsWith(bad)) << r.message.toStdString();
-    EXPECT_TRUE(r.message.contains(GetParam().messagePart)) << r.message.toStdString();
-    EXPECT_EQ(mtest::readFile(bad), badBytes);
-    EXPECT_EQ(q.currentFile(), good);
+    const QByteArray before = q.header().toByteArray();
+    const auto failed = q.load("/nonexistent-folder-xyz/q.qu3");
+    EXPECT_EQ(failed.status, Queue::LoadStatus::Failed);
+    EXPECT_EQ(failed.message, "/nonexistent-folder-xyz/q.qu3 cannot be created.");
+    EXPECT_EQ(q.header().toByteArray(), before);
+    EXPECT_TRUE(q.currentFile().isEmpty());
     EXPECT_FALSE(q.busy());
-    // Still usable: a header write reaches the good file and not the refused one.
-    q.header().setOrderMode(1);
-    EXPECT_TRUE(q.writeHeader());
-    EXPECT_EQ(mtest::readFile(good)[264], 1);
-    EXPECT_EQ(mtest::readFile(bad), badBytes);
-}
 
-QByteArray withSignature(const char* sig, qsizetype size) {
-    QByteArray b(size, 'x');
-    for (int i = 0; i < 3; ++i)
-        b[i] = sig[i];
-    return b;
-}
+    ASSERT_TRUE(mtest::writeFile(dir + "/empty.qu3", {}));
+    for (const QString& file : {dir + "/missing.qu3", dir + "/empty.qu3"}) {
+        EXPECT_EQ(q.load(file).status, Queue::LoadStatus::Created);
+        const QByteArray bytes = mtest::readFile(file);
+        ASSERT_EQ(bytes.size(), 25600);
+        EXPECT_EQ(bytes.left(3), "QU3");
+        EXPECT_EQ(q.currentFile(), file);
+        EXPECT_EQ(q.entryCount(), 0);
+    }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, QueueRefusal,
-    ::testing::Values(
-        RefusedFile{"OldQue", [] { return withSignature("QUE", 25600); },
-                    " is an old Queue from an earlier program version.  It cannot be used by this version of "
-                    "Muralo32.  Change to another queue (QU3) or start a new one."},
-        RefusedFile{"OldQu2", [] { return withSignature("QU2", 30000); }, " is an old Queue"},
-        RefusedFile{"OldShort", [] { return withSignature("QUE", 3); }, " is an old Queue"},
-        RefusedFile{"TextFile", [] { return QByteArray("hello, this is not a queue\n"); }, "not a Muralo32 queue"},
-        RefusedFile{"TwoBytes", [] { return QByteArray("QU"); }, "not a Muralo32 queue"},
-        RefusedFile{"LowerCase", [] { return withSignature("qu3", 25600); }, "not a Muralo32 queue"},
-        RefusedFile{"Truncated", [] { return handMadeHeader(0).left(25599); }, "shorter than a queue header"},
-        RefusedFile{"SignatureOnly", [] { return QByteArray("QU3"); }, "shorter than a queue header"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(QueueLoad, FolderOfTheQueuesNameIsRefused) {
-    const QString dir = mtest::freshDir("refuse");
-    QDir(dir).mkpath("folder.qu3");
-    Queue q(env());
-    EXPECT_EQ(q.load(dir + "/folder.qu3").status, Queue::LoadStatus::Refused);
-    EXPECT_TRUE(QFileInfo(dir + "/folder.qu3").isDir());
-}
-
-TEST(QueueLoad, BusyQueueDoesNothing) {
-    const QString file = mtest::freshDir("load") + "/q.qu3";
-    Queue q(env());
     q.setBusy(true);
-    EXPECT_EQ(q.load(file).status, Queue::LoadStatus::Busy);
-    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_EQ(q.load(dir + "/other.qu3").status, Queue::LoadStatus::Busy);
+    EXPECT_FALSE(QFileInfo::exists(dir + "/other.qu3"));
     EXPECT_FALSE(q.singleHeaderWrite());
     EXPECT_FALSE(q.readEntry(1));
     EXPECT_FALSE(q.writeEntry(1));
 }
 
-TEST(QueueLoad, UncreatableFileFailsAndKeepsState) {
+QByteArray withSignature(const char* sig, qsizetype size) {
+    return QByteArray(size, 'x').replace(0, 3, sig);
+}
+
+// Every refusal leaves the refused file byte for byte as it was, and the queue that was open
+// stays open and usable.
+TEST(QueueLoad, RefusalsLeaveTheFileAndTheOpenQueueAlone) {
+    const QString dir = mtest::freshDir("refuse");
     Queue q(env());
-    const auto r = q.load("/nonexistent-folder-xyz/q.qu3");
-    EXPECT_EQ(r.status, Queue::LoadStatus::Failed);
-    EXPECT_TRUE(q.currentFile().isEmpty());
-    EXPECT_FALSE(q.busy());
+    ASSERT_TRUE(q.load(dir + "/good.qu3").ok());
+    const QString old = " is an old Queue from an earlier program version.  It cannot be used by this version of "
+                        "Muralo32.  Change to another queue (QU3) or start a new one.";
+    const QString other = " is not a Muralo32 queue (QU3) file.";
+    // A null array stands for a folder of the queue's name.
+    for (const auto& [name, bytes, message] :
+         {std::tuple{"oldQue", withSignature("QUE", 25600), old},
+          {"oldQu2", withSignature("QU2", 30000), old},
+          {"oldShort", withSignature("QUE", 3), old},
+          {"text", "hello, this is not a queue\n", other},
+          {"twoBytes", "QU", other},
+          {"lowerCase", withSignature("qu3", 25600), other},
+          {"truncated", handMadeHeader(0).left(25599),
+           " is damaged: it is shorter than a queue header (25599 of 25600 bytes)."},
+          {"folder", QByteArray(), " is a folder, not a queue file."}}) {
+        SCOPED_TRACE(name);
+        const QString bad = dir + "/" + name + ".qu3";
+        ASSERT_TRUE(bytes.isNull() ? QDir().mkpath(bad) : mtest::writeFile(bad, bytes));
+        const auto r = q.load(bad);
+        EXPECT_EQ(r.status, Queue::LoadStatus::Refused);
+        EXPECT_EQ(r.message, bad + message);
+        EXPECT_EQ(q.currentFile(), dir + "/good.qu3");
+        EXPECT_FALSE(q.busy());
+        EXPECT_EQ(QFileInfo(bad).isDir(), bytes.isNull());
+        if (!bytes.isNull()) {
+            EXPECT_EQ(mtest::readFile(bad), bytes);
+        }
+    }
+    // Still usable: a header write reaches the good file.
+    q.header().setOrderMode(2);
+    EXPECT_TRUE(q.writeHeader());
+    EXPECT_EQ(mtest::readFile(dir + "/good.qu3")[264], 2);
 }
 
-// Normalisation against a 1024 x 768 screen.
-struct Normalisation {
-    const char* name;
-    std::function<void(QByteArray&)> damage;
-    std::function<bool(const Queue&)> check;
+// One damaged header field, and what it holds in memory after the load (screen 1024 x 768).
+struct Repair {
+    int offset;
+    int bytes;
+    int stored;
+    int repaired;
 };
-void PrintTo(const Normalisation& n, std::ostream* os) {
-    *os << n.name;
+void PrintTo(const Repair& r, std::ostream* os) {
+    *os << "offset " << r.offset << " holding " << r.stored;
 }
 
-class QueueNormalise : public ::testing::TestWithParam<Normalisation> {};
+class QueueNormalise : public ::testing::TestWithParam<Repair> {};
 
-TEST_P(QueueNormalise, LoadRepairsTheHeaderInMemory) {
+TEST_P(QueueNormalise, LoadRepairsOnlyTheDamagedFieldAndOnlyInMemory) {
+    const Repair& c = GetParam();
     const QString file = mtest::freshDir("norm") + "/q.qu3";
     QByteArray bytes = handMadeHeader(0);
-    // A sane header first, so only the damaged field differs.
-    putI16(bytes, 276, 600);
-    putI16(bytes, 278, 800);
-    putI16(bytes, 282, 600);
-    putI16(bytes, 284, 800);
-    putI16(bytes, 288, 400);
-    putI16(bytes, 290, 300);
-    GetParam().damage(bytes);
+    // A sane header first: rule sizes and thresholds within the screen.
+    for (auto [offset, value] : {std::pair{276, 600}, {278, 800}, {282, 600}, {284, 800}, {288, 400}, {290, 300}})
+        putInt(bytes, offset, value);
+    putInt(bytes, c.offset, c.stored, c.bytes);
     ASSERT_TRUE(mtest::writeFile(file, bytes));
     Queue q(env());
     ASSERT_TRUE(q.load(file).ok());
-    EXPECT_TRUE(GetParam().check(q));
-    // Loading never writes.
-    EXPECT_EQ(mtest::readFile(file), bytes);
+    QByteArray expected = bytes;
+    putInt(expected, c.offset, c.repaired, c.bytes);
+    EXPECT_EQ(q.header().toByteArray(), expected);
+    EXPECT_EQ(q.position(), q.header().currentPosition());
+    EXPECT_EQ(mtest::readFile(file), bytes); // loading never writes
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fields, QueueNormalise,
-    ::testing::Values(
-        Normalisation{"ThresholdWidth20", [](QByteArray& b) { putI16(b, 288, 20); },
-                      [](const Queue& q) { return q.header().thresholdWidth() == 512; }},
-        Normalisation{"ThresholdWidthAboveScreen", [](QByteArray& b) { putI16(b, 288, 1025); },
-                      [](const Queue& q) { return q.header().thresholdWidth() == 512; }},
-        Normalisation{"ThresholdWidthAtScreenKept", [](QByteArray& b) { putI16(b, 288, 1024); },
-                      [](const Queue& q) { return q.header().thresholdWidth() == 1024; }},
-        Normalisation{"ThresholdHeight31", [](QByteArray& b) { putI16(b, 290, 31); },
-                      [](const Queue& q) { return q.header().thresholdHeight() == 384; }},
-        Normalisation{"ThresholdHeight32Kept", [](QByteArray& b) { putI16(b, 290, 32); },
-                      [](const Queue& q) { return q.header().thresholdHeight() == 32; }},
-        Normalisation{"SmallWidth5000", [](QByteArray& b) { putI16(b, 284, 5000); },
-                      [](const Queue& q) { return q.header().smallRule().width == 1024; }},
-        Normalisation{"SmallWidthTwiceScreenKept", [](QByteArray& b) { putI16(b, 284, 2048); },
-                      [](const Queue& q) { return q.header().smallRule().width == 2048; }},
-        Normalisation{"LargeHeightNegative", [](QByteArray& b) { putI16(b, 276, -5); },
-                      [](const Queue& q) { return q.header().largeRule().height == 768; }},
-        Normalisation{"LargeMode7", [](QByteArray& b) { b[274] = 7; },
-                      [](const Queue& q) { return q.header().largeRule().mode == 2; }},
-        Normalisation{"SmallMode3", [](QByteArray& b) { b[281] = 3; },
-                      [](const Queue& q) { return q.header().smallRule().mode == 2; }},
-        Normalisation{"SmallMode1Kept", [](QByteArray& b) { b[281] = 1; },
-                      [](const Queue& q) { return q.header().smallRule().mode == 1; }},
-        Normalisation{"FixedFlag3", [](QByteArray& b) { b[280] = 3; },
-                      [](const Queue& q) { return q.header().largeRule().fixedSize == 0; }},
-        Normalisation{"NegativePosition", [](QByteArray& b) { putI16(b, 4, -7); },
-                      [](const Queue& q) { return q.header().currentPosition() == 0 && q.position() == 0; }},
-        Normalisation{"PositionCopied", [](QByteArray& b) { putI16(b, 4, 42); },
-                      [](const Queue& q) { return q.position() == 42; }},
-        Normalisation{"NegativeCount", [](QByteArray& b) { putI16(b, 268, -1); },
-                      [](const Queue& q) { return q.entryCount() == 0; }},
-        Normalisation{"HugeCount", [](QByteArray& b) { putI16(b, 268, 32000); },
-                      [](const Queue& q) { return q.entryCount() == 6000; }},
-        Normalisation{"StartWithFirst5", [](QByteArray& b) { b[272] = 5; },
-                      [](const Queue& q) { return q.header().startWithFirst() == 0; }},
-        Normalisation{"EmptyFoldersBecomeProgramFolder", [](QByteArray&) {},
-                      [](const Queue& q) {
-                          return q.workingImageFolder == "/opt/muralo/" && q.workingRelinkFolder == "/opt/muralo/";
-                      }},
-        Normalisation{"FoldersTrimmed", [](QByteArray& b) { putString(b, 135, "  /pics/ "); },
-                      [](const Queue& q) { return q.workingImageFolder == "/pics/"; }},
-        Normalisation{"NoDefaultSoundSilencesPath",
-                      [](QByteArray& b) {
-                          putString(b, 293, "/s/ding.wav");
-                          b[270] = 1;
-                      },
-                      [](const Queue& q) {
-                          return q.workingDefaultSound.isEmpty() && q.header().defaultSound() == "/s/ding.wav";
-                      }},
-        Normalisation{"DefaultSoundKeptWhenOn", [](QByteArray& b) { putString(b, 293, "/s/ding.wav"); },
-                      [](const Queue& q) { return q.workingDefaultSound == "/s/ding.wav"; }},
-        Normalisation{"WorkingFlags",
-                      [](QByteArray& b) {
-                          b[265] = 9;
-                          b[266] = 0;
-                      },
-                      [](const Queue& q) { return q.workingGamma && !q.workingSorted; }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Fields, QueueNormalise,
+                         ::testing::Values(
+                             // Thresholds: 32 up to the screen size, else half the screen.
+                             Repair{288, 2, 20, 512}, Repair{288, 2, 1025, 512}, Repair{288, 2, 1024, 1024},
+                             Repair{290, 2, 31, 384}, Repair{290, 2, 32, 32},
+                             // Rule sizes: 32 up to twice the screen size, else the screen size.
+                             Repair{284, 2, 2049, 1024}, Repair{284, 2, 2048, 2048}, Repair{282, 2, 1537, 768},
+                             Repair{278, 2, 31, 1024}, Repair{276, 2, -5, 768},
+                             // Rule modes above 2 become 2; fixed-size flags above 1 become 0.
+                             Repair{274, 1, 7, 2}, Repair{281, 1, 3, 2}, Repair{281, 1, 1, 1}, Repair{280, 1, 3, 0},
+                             Repair{286, 1, 2, 0},
+                             // Position and count: no negatives, at most 6,000 entries; the position is copied.
+                             Repair{4, 2, -1, 0}, Repair{4, 2, 42, 42}, Repair{268, 2, -1, 0},
+                             Repair{268, 2, 6001, 6000},
+                             // Start with the first entry: 1 or 0.
+                             Repair{272, 1, 5, 0}, Repair{272, 1, 1, 1}));
 
-TEST(QueueLoad, LoadClearsShownFlags) {
-    const QString file = mtest::freshDir("load") + "/q.qu3";
+// The working copies a load takes, the shown flags it clears and the sound dialog's folder.
+TEST(QueueLoad, WorkingCopiesShownFlagsAndSoundFolder) {
+    const QString dir = mtest::freshDir("working");
+    const QByteArray sound = (dir + "/ding.wav").toUtf8();
+    ASSERT_TRUE(mtest::writeFile(sound, "RIFF"));
     Queue q(env());
+    const auto load = [&](const QString& file, const QByteArray& relink, const QByteArray& image,
+                          std::initializer_list<std::pair<int, char>> flags) {
+        QByteArray bytes = handMadeHeader(0);
+        putString(bytes, 6, relink);
+        putString(bytes, 135, image);
+        putString(bytes, 293, sound);
+        for (auto [offset, value] : flags)
+            bytes[offset] = value;
+        return mtest::writeFile(file, bytes) && q.load(file).ok() && mtest::readFile(file) == bytes;
+    };
+
+    // Empty folders stand for the program folder; a switched-off default sound is kept but not used.
     q.setShown(3, true);
-    ASSERT_TRUE(q.load(file).ok());
+    ASSERT_TRUE(load(dir + "/a.qu3", "", "", {{270, 1}, {265, 9}}));
+    EXPECT_EQ(q.workingRelinkFolder, "/opt/muralo/");
+    EXPECT_EQ(q.workingImageFolder, "/opt/muralo/");
+    EXPECT_TRUE(q.workingDefaultSound.isEmpty());
+    EXPECT_EQ(q.header().defaultSound(), sound);
+    EXPECT_FALSE(q.soundFolder.has_value());
+    EXPECT_TRUE(q.workingGamma);
+    EXPECT_FALSE(q.workingSorted);
     EXPECT_FALSE(q.shown(3));
+
+    // Folders are trimmed; a default sound that is on and exists gives the sound folder.
+    ASSERT_TRUE(load(dir + "/b.qu3", " /old/ ", "  /pics/ ", {{266, 1}}));
+    EXPECT_EQ(q.workingRelinkFolder, "/old/");
+    EXPECT_EQ(q.workingImageFolder, "/pics/");
+    EXPECT_EQ(q.workingDefaultSound, sound);
+    EXPECT_EQ(q.soundFolder, dir + "/");
+    EXPECT_FALSE(q.workingGamma);
+    EXPECT_TRUE(q.workingSorted);
 }
 
-TEST(QueueLoad, ExistingDefaultSoundGivesTheSoundFolder) {
-    const QString dir = mtest::freshDir("snd");
-    ASSERT_TRUE(mtest::writeFile(dir + "/ding.wav", "RIFF"));
-    QByteArray bytes = handMadeHeader(0);
-    putString(bytes, 293, (dir + "/ding.wav").toUtf8());
-    ASSERT_TRUE(mtest::writeFile(dir + "/q.qu3", bytes));
-    Queue q(env());
-    ASSERT_TRUE(q.load(dir + "/q.qu3").ok());
-    ASSERT_TRUE(q.soundFolder.has_value());
-    EXPECT_EQ(*q.soundFolder, dir + "/");
-}
-
-// What a new queue takes over from the queue open before it.
-TEST(NewHeader, CarriesDisplaySettingsOver) {
+// A new queue file takes the display settings and reserved bytes of the queue open before
+// it; its entries, position and folder-queue flag start empty.
+TEST(NewHeader, NewQueueFileCarriesDisplaySettingsOver) {
     const QString dir = mtest::freshDir("carry");
     Queue q(env(dir + "/prog/"));
     ASSERT_TRUE(q.load(dir + "/a.qu3").ok());
     QueueHeader& h = q.header();
+    // Every byte from the start-with-first flag to the tables: rules, thresholds, sound, reserved bytes.
+    for (std::size_t i = 272; i < 1600; ++i)
+        h.data()[i] = std::uint8_t(i);
     h.setOrderMode(2);
-    h.setGammaOn(5);
     h.setSorted(1);
     h.setEntryCount(3);
     h.setCurrentPosition(2);
     h.setRecordUse(1, 1);
-    h.setRecordIndex(1, 1);
-    h.setFolderQueue(1);
-    h.setStartWithFirst(1);
-    h.setTiled(1);
-    h.setLargeRule({1, 1, 800, 600});
-    h.setThresholdWidth(300);
-    h.setDefaultSound("/s/x.wav");
-    h.setNoDefaultSound(7);
-    h.data()[271] = 2;
-    h.data()[549] = 0x5A; // reserved bytes travel along
-    h.setRelinkFolder(dir);
-    h.setImageFolder(dir + "/gone/");
+    h.setRecordIndex(6000, 1);
+    h.setRelinkFolder(dir);           // exists: kept
+    h.setImageFolder(dir + "/gone/"); // gone: the program folder
+    QueueHeader expected = h;
+    expected.setEntryCount(0);
+    expected.setCurrentPosition(0);
+    expected.setRecordUse(1, 0);
+    expected.setRecordIndex(6000, 0);
+    expected.setFolderQueue(0);
+    expected.setImageFolder(dir + "/prog/");
 
-    q.newHeader();
-    EXPECT_EQ(h.signature(), "QU3");
-    EXPECT_EQ(h.orderMode(), 2);
-    EXPECT_EQ(h.gammaOn(), 1);
-    EXPECT_EQ(h.sorted(), 1);
-    EXPECT_EQ(h.entryCount(), 0);
-    EXPECT_EQ(h.currentPosition(), 0);
-    EXPECT_EQ(h.folderQueue(), 0);
-    EXPECT_EQ(h.recordUse(1), 0);
-    EXPECT_EQ(h.recordIndex(1), 0);
-    EXPECT_EQ(h.startWithFirst(), 1);
-    EXPECT_EQ(h.tiled(), 1);
-    EXPECT_EQ(h.largeRule(), (QueueHeader::Rule{1, 1, 800, 600}));
-    EXPECT_EQ(h.thresholdWidth(), 300);
-    EXPECT_EQ(h.defaultSound(), "/s/x.wav");
-    EXPECT_EQ(h.noDefaultSound(), 1);
-    EXPECT_EQ(h.data()[271], 2);
-    EXPECT_EQ(h.data()[549], 0x5A);
-    EXPECT_EQ(h.relinkFolder(), dir);           // exists: kept
-    EXPECT_EQ(h.imageFolder(), dir + "/prog/"); // gone: the program folder
+    ASSERT_EQ(q.load(dir + "/b.qu3").status, Queue::LoadStatus::Created);
+    EXPECT_EQ(mtest::readFile(dir + "/b.qu3"), expected.toByteArray());
 }
 
-struct FlagCase {
-    int stored, order, noDefaultSound;
-};
-
-class NewHeaderFlags : public ::testing::TestWithParam<FlagCase> {};
-
-// Only random order survives as such; the no-default-sound flag keeps 0 and 2, the rest become 1.
-TEST_P(NewHeaderFlags, AreCarriedOverNormalised) {
-    Queue q(env());
-    q.header().setOrderMode(GetParam().stored);
-    q.header().setNoDefaultSound(GetParam().stored);
-    q.newHeader();
-    EXPECT_EQ(q.header().orderMode(), GetParam().order);
-    EXPECT_EQ(q.header().noDefaultSound(), GetParam().noDefaultSound);
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, NewHeaderFlags,
-                         ::testing::Values(FlagCase{0, 1, 0}, FlagCase{1, 1, 1}, FlagCase{2, 2, 2}, FlagCase{3, 1, 1},
-                                           FlagCase{200, 1, 1}, FlagCase{255, 1, 1}));
-
-TEST(NewHeader, NewQueueFileInheritsFromTheOpenQueue) {
-    const QString dir = mtest::freshDir("carry");
-    Queue q(env());
-    ASSERT_TRUE(q.load(dir + "/a.qu3").ok());
-    q.header().setOrderMode(2);
-    q.header().setGammaOn(1);
-    q.header().setSorted(1);
-    ASSERT_TRUE(q.writeHeader());
-    ASSERT_TRUE(q.load(dir + "/b.qu3").ok());
-    const QByteArray b = mtest::readFile(dir + "/b.qu3");
-    EXPECT_EQ(b[264], 2);
-    EXPECT_EQ(b[265], 1);
-    EXPECT_EQ(b[266], 1);
-    EXPECT_EQ(getI16(b, 268), 0);
-    EXPECT_EQ(b[292], 0);
+// Only random order survives as such; gamma and sorting become 0 or 1; the no-default-sound
+// flag and the reserved byte after it keep 0 and 2, the rest become 1.
+TEST(NewHeader, FlagsAreCarriedOverNormalised) {
+    // Order mode, gamma, sorted, no-default-sound flag, reserved byte 271.
+    using Flags = std::tuple<int, int, int, int, int>;
+    for (auto [stored, order, onOff, soundFlag] :
+         {std::tuple{0, 1, 0, 0}, {1, 1, 1, 1}, {2, 2, 1, 2}, {3, 1, 1, 1}, {200, 1, 1, 1}, {255, 1, 1, 1}}) {
+        Queue q(env());
+        QueueHeader& h = q.header();
+        for (std::size_t offset : {264, 265, 266, 270, 271})
+            h.data()[offset] = std::uint8_t(stored);
+        q.newHeader();
+        EXPECT_EQ(Flags(h.orderMode(), h.gammaOn(), h.sorted(), h.noDefaultSound(), h.data()[271]),
+                  Flags(order, onOff, onOff, soundFlag, soundFlag))
+            << "stored " << stored;
+    }
 }
 
 } // namespace

@@ -3,60 +3,77 @@
 
 #include "TestSupport.h"
 #include "queue/Queue.h"
+#include "queue/QueueFile.h"
 
 #include <QByteArray>
+#include <QFileInfo>
 #include <QString>
+#include <QStringList>
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
+
+// Readable names in failure messages (found by argument-dependent lookup, so not in a namespace).
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace qtest {
 
-// Byte-level helpers for writing queue files by hand.
-inline void putI16(QByteArray& b, qsizetype off, int v) {
-    b[off] = char(v & 0xFF);
-    b[off + 1] = char((v >> 8) & 0xFF);
-}
-inline int getI16(const QByteArray& b, qsizetype off) {
-    return std::int16_t(std::uint16_t(std::uint8_t(b[off]) | (std::uint8_t(b[off + 1]) << 8)));
-}
-inline std::int32_t getI32(const QByteArray& b, qsizetype off) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | std::uint8_t(b[off + i]);
-    return std::int32_t(v);
+// Byte-level helpers for writing queue files by hand: little-endian integers of 1, 2 or 4 bytes.
+inline void putInt(QByteArray& b, qsizetype off, int v, int bytes = 2) {
+    for (int i = 0; i < bytes; ++i)
+        b[off + i] = char((v >> (8 * i)) & 0xFF);
 }
 inline void putString(QByteArray& b, qsizetype off, const QByteArray& s) {
     b[off] = char(s.size());
-    for (qsizetype i = 0; i < s.size(); ++i)
-        b[off + 1 + i] = s[i];
-}
-inline QByteArray getString(const QByteArray& b, qsizetype off) {
-    return b.mid(off + 1, std::uint8_t(b[off]));
+    b.replace(off + 1, s.size(), s);
 }
 
 // A header of a queue with entries 1..n in records 1..n, as a file would hold it.
 inline QByteArray handMadeHeader(int entries) {
     QByteArray h(25600, '\0');
-    h[0] = 'Q';
-    h[1] = 'U';
-    h[2] = '3';
+    h.replace(0, 3, "QU3");
     h[264] = 1;
-    putI16(h, 268, entries);
+    putInt(h, 268, entries);
     for (int i = 1; i <= entries; ++i) {
-        putI16(h, 1600 + 2 * (i - 1), i);
-        putI16(h, 13600 + 2 * (i - 1), i);
+        putInt(h, 1600 + 2 * (i - 1), i);
+        putInt(h, 13600 + 2 * (i - 1), i);
     }
     return h;
 }
 
-inline QByteArray handMadeRecord(const QByteArray& path) {
-    QByteArray r(5120, '\0');
-    putString(r, 0, path);
-    return r;
+// A whole file: the header, the slot that belongs to no entry, then records 1, 2, ... holding the paths.
+inline QByteArray queueFileBytes(const QByteArray& header, const QList<QByteArray>& recordPaths = {}) {
+    QByteArray bytes = header + QByteArray(5120, '\0');
+    for (const QByteArray& path : recordPaths) {
+        QByteArray record(5120, '\0');
+        putString(record, 0, path);
+        bytes += record;
+    }
+    return bytes;
+}
+
+// The file names of a queue file's entries in entry order, read through one RecordReader.
+inline QStringList namesInOrder(const QString& file) {
+    QueueHeader h;
+    if (!queuefile::readHeader(file, h)) return {"<no header>"};
+    queuefile::RecordReader reader(file);
+    QStringList out;
+    QueueEntry e;
+    for (int n = 1; n <= h.entryCount(); ++n)
+        out << (reader.read(h.recordIndex(n), e) ? QFileInfo(e.trimmedPath()).fileName() : "<unreadable>");
+    return out;
 }
 
 inline Queue::Environment env(const QString& programFolder = QStringLiteral("/opt/muralo/")) {
     return Queue::Environment{programFolder, 1024, 768};
+}
+
+inline void touch(const QString& dir, const QString& name, const QByteArray& bytes = "x") {
+    ASSERT_TRUE(mtest::writeFile(dir + "/" + name, bytes)) << name.toStdString();
 }
 
 } // namespace qtest
