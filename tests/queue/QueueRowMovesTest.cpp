@@ -6,11 +6,17 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 using Row = QueueRowMoves::Row;
+
+// Records deliberately not equal to entry numbers: the record first shown by the row of content c.
+int recordOf(char c) {
+    return 100 + (c - 'A' + 1) * 7;
+}
 
 // Rows whose content is a letter per row; entry numbers 1..n stay in place, as in the
 // list, and the record table says which record each entry number leads to.
@@ -20,15 +26,12 @@ struct Board {
     std::vector<int> record; // record of entry number n at [n]
     int followed = -1;
 
-    explicit Board(const std::string& selection) {
+    explicit Board(const std::string& selection) : record(1) {
         for (std::size_t i = 0; i < selection.size(); ++i) {
-            rows.push_back(Row{static_cast<int>(i) + 1, selection[i] == 'x'});
-            content.push_back(static_cast<char>('A' + i));
+            rows.push_back(Row{int(i) + 1, selection[i] == 'x'});
+            content.push_back(char('A' + i));
+            record.push_back(recordOf(content.back()));
         }
-        record.resize(selection.size() + 1);
-        // Records deliberately not equal to entry numbers.
-        for (std::size_t n = 1; n < record.size(); ++n)
-            record[n] = static_cast<int>(100 + n * 7);
     }
 
     int move(int direction) {
@@ -36,9 +39,8 @@ struct Board {
             rows, direction,
             [this](int upper, int lower) {
                 ASSERT_EQ(lower, upper + 1);
-                std::swap(content[static_cast<std::size_t>(upper)], content[static_cast<std::size_t>(lower)]);
-                std::swap(record[static_cast<std::size_t>(rows[static_cast<std::size_t>(upper)].entry)],
-                          record[static_cast<std::size_t>(rows[static_cast<std::size_t>(lower)].entry)]);
+                std::swap(content[upper], content[lower]);
+                std::swap(record[rows[upper].entry], record[rows[lower].entry]);
             },
             [this](int row) { followed = row; });
     }
@@ -49,6 +51,14 @@ struct Board {
             s.push_back(r.selected ? 'x' : '.');
         return s;
     }
+
+    // Entry numbers never leave their place, and the record behind each row moved with its content.
+    void expectRecordsFollowContent() const {
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            ASSERT_EQ(rows[i].entry, int(i) + 1);
+            ASSERT_EQ(record[i + 1], recordOf(content[i])) << "row " << i;
+        }
+    }
 };
 
 struct MoveCase {
@@ -56,6 +66,8 @@ struct MoveCase {
     int direction;
     const char* after;
     const char* content; // row contents after the move, starting from "ABC..."
+    int exchanges;
+    int followed; // the last row that received a moved row, -1 when none moved
 };
 
 class MoveTable : public ::testing::TestWithParam<MoveCase> {};
@@ -63,90 +75,61 @@ class MoveTable : public ::testing::TestWithParam<MoveCase> {};
 TEST_P(MoveTable, SelectedRowsStepPastUnselectedOnes) {
     const MoveCase c = GetParam();
     Board board(c.before);
-    board.move(c.direction);
+    EXPECT_EQ(board.move(c.direction), c.exchanges);
+    EXPECT_EQ(board.followed, c.followed);
     EXPECT_EQ(board.selection(), c.after);
     EXPECT_EQ(board.content, c.content);
-    // Entry numbers never leave their place.
-    for (std::size_t i = 0; i < board.rows.size(); ++i)
-        EXPECT_EQ(board.rows[i].entry, static_cast<int>(i) + 1);
-    // The record behind each row moved with its content.
-    for (std::size_t i = 0; i < board.rows.size(); ++i) {
-        const int original = board.content[i] - 'A' + 1;
-        EXPECT_EQ(board.record[i + 1], 100 + original * 7) << "row " << i;
-    }
+    board.expectRecordsFollowContent();
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, MoveTable,
-                         ::testing::Values(
-                             // The edges of the list.
-                             MoveCase{"xx....", QueueRowMoves::Up, "xx....", "ABCDEF"},
-                             MoveCase{".xx...", QueueRowMoves::Up, "xx....", "BCADEF"},
-                             MoveCase{".....x", QueueRowMoves::Down, ".....x", "ABCDEF"},
-                             MoveCase{"...x.x", QueueRowMoves::Down, "....xx", "ABCEDF"},
-                             // Blocks and gaps.
-                             MoveCase{"x.x.x.", QueueRowMoves::Up, "xx.x..", "ACBEDF"},
-                             MoveCase{"x.x.x.", QueueRowMoves::Down, ".x.x.x", "BADCFE"},
-                             MoveCase{"xx..xx", QueueRowMoves::Up, "xx.xx.", "ABCEFD"},
-                             MoveCase{"xx..xx", QueueRowMoves::Down, ".xx.xx", "CABDEF"},
-                             MoveCase{"..x...", QueueRowMoves::Up, ".x....", "ACBDEF"},
-                             MoveCase{"..x...", QueueRowMoves::Down, "...x..", "ABDCEF"},
-                             MoveCase{"xxxxxx", QueueRowMoves::Up, "xxxxxx", "ABCDEF"},
-                             MoveCase{"xxxxxx", QueueRowMoves::Down, "xxxxxx", "ABCDEF"},
-                             MoveCase{"......", QueueRowMoves::Up, "......", "ABCDEF"},
-                             MoveCase{"......", QueueRowMoves::Down, "......", "ABCDEF"},
-                             MoveCase{"x", QueueRowMoves::Up, "x", "A"}, MoveCase{"x", QueueRowMoves::Down, "x", "A"},
-                             MoveCase{"", QueueRowMoves::Down, "", ""},
-                             // Any other direction (the "none" direction of a released button) moves nothing.
-                             MoveCase{".x.", -1, ".x.", "ABC"}));
+const int kUp = QueueRowMoves::Up;
+const int kDown = QueueRowMoves::Down;
 
-TEST(QueueRowMoves, ReturnsExchangesAndFollowsTheMovedRow) {
-    Board up(".xx...");
-    EXPECT_EQ(up.move(QueueRowMoves::Up), 2);
-    EXPECT_EQ(up.followed, 1);
-    Board down("...x.x");
-    EXPECT_EQ(down.move(QueueRowMoves::Down), 1);
-    EXPECT_EQ(down.followed, 4);
-    Board none("xx....");
-    EXPECT_EQ(none.move(QueueRowMoves::Up), 0);
-    EXPECT_EQ(none.followed, -1);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, MoveTable,
+    ::testing::Values(
+        // The edges of the list.
+        MoveCase{"xx....", kUp, "xx....", "ABCDEF", 0, -1}, MoveCase{".xx...", kUp, "xx....", "BCADEF", 2, 1},
+        MoveCase{".....x", kDown, ".....x", "ABCDEF", 0, -1}, MoveCase{"...x.x", kDown, "....xx", "ABCEDF", 1, 4},
+        // Blocks and gaps.
+        MoveCase{"x.x.x.", kUp, "xx.x..", "ACBEDF", 2, 3}, MoveCase{"x.x.x.", kDown, ".x.x.x", "BADCFE", 3, 1},
+        MoveCase{"xx..xx", kUp, "xx.xx.", "ABCEFD", 2, 4}, MoveCase{"xx..xx", kDown, ".xx.xx", "CABDEF", 2, 1},
+        MoveCase{"..x...", kUp, ".x....", "ACBDEF", 1, 1}, MoveCase{"..x...", kDown, "...x..", "ABDCEF", 1, 3},
+        MoveCase{"xxxxxx", kUp, "xxxxxx", "ABCDEF", 0, -1}, MoveCase{"xxxxxx", kDown, "xxxxxx", "ABCDEF", 0, -1},
+        MoveCase{"......", kUp, "......", "ABCDEF", 0, -1}, MoveCase{"......", kDown, "......", "ABCDEF", 0, -1},
+        MoveCase{"x", kUp, "x", "A", 0, -1}, MoveCase{"x", kDown, "x", "A", 0, -1}, MoveCase{"", kDown, "", "", 0, -1},
+        // Any other direction (the "none" direction of a released button) moves nothing.
+        MoveCase{".x.", -1, ".x.", "ABC", 0, -1}));
 
 // Every selection of up to 8 rows, both directions, repeated moves: each step moves every
-// selected row by at most one, keeps the number selected, and the record table stays a
-// permutation of the records.
-TEST(QueueRowMoves, EverySelectionKeepsRecordsAPermutation) {
+// selected row by at most one, keeps the number selected and the records with their rows,
+// and after n steps the selected rows sit at the edge as one block.
+TEST(QueueRowMoves, EverySelectionReachesTheEdgeOneStepAtATime) {
     for (int n = 1; n <= 8; ++n) {
         for (int mask = 0; mask < (1 << n); ++mask) {
-            for (int direction : {QueueRowMoves::Up, QueueRowMoves::Down}) {
-                std::string sel;
+            for (int direction : {kUp, kDown}) {
+                std::string selection;
                 for (int i = 0; i < n; ++i)
-                    sel.push_back((mask >> i) & 1 ? 'x' : '.');
-                Board board(sel);
-                const auto selectedCount = std::count(sel.begin(), sel.end(), 'x');
+                    selection.push_back((mask >> i) & 1 ? 'x' : '.');
+                SCOPED_TRACE(selection + (direction == kUp ? " up" : " down"));
+                Board board(selection);
+                const auto count = std::count(selection.begin(), selection.end(), 'x');
                 for (int step = 0; step < n + 1; ++step) {
-                    const std::string before = board.content;
-                    const std::string selBefore = board.selection();
+                    const std::string contentBefore = board.content;
+                    const std::string selectedBefore = board.selection();
                     board.move(direction);
-                    const std::string selAfter = board.selection();
-                    ASSERT_EQ(std::count(selAfter.begin(), selAfter.end(), 'x'), selectedCount);
-                    // Each selected content sits at most one row further in the direction.
+                    const std::string selected = board.selection();
+                    ASSERT_EQ(std::count(selected.begin(), selected.end(), 'x'), count);
                     for (int i = 0; i < n; ++i) {
-                        if (selBefore[static_cast<std::size_t>(i)] != 'x') continue;
-                        const auto to = static_cast<int>(board.content.find(before[static_cast<std::size_t>(i)]));
-                        const int expectedShift = direction == QueueRowMoves::Up ? -1 : 1;
-                        ASSERT_TRUE(to == i || to == i + expectedShift) << sel << " step " << step;
-                        ASSERT_EQ(board.selection()[static_cast<std::size_t>(to)], 'x');
+                        if (selectedBefore[i] != 'x') continue;
+                        const auto to = int(board.content.find(contentBefore[i]));
+                        ASSERT_TRUE(to == i || to == i + (direction == kUp ? -1 : 1)) << "step " << step;
+                        ASSERT_EQ(selected[to], 'x');
                     }
-                    std::vector<int> records(board.record.begin() + 1, board.record.end());
-                    std::sort(records.begin(), records.end());
-                    for (int e = 1; e <= n; ++e)
-                        ASSERT_EQ(records[static_cast<std::size_t>(e - 1)], 100 + e * 7);
+                    ASSERT_NO_FATAL_FAILURE(board.expectRecordsFollowContent());
                 }
-                // After n steps every selected row has reached the edge as one block.
-                const std::string finalSel = board.selection();
-                const std::string block(static_cast<std::size_t>(selectedCount), 'x');
-                const std::string rest(static_cast<std::size_t>(n - selectedCount), '.');
-                ASSERT_EQ(finalSel, direction == QueueRowMoves::Up ? block + rest : rest + block) << sel;
+                const std::string block(count, 'x'), rest(n - count, '.');
+                ASSERT_EQ(board.selection(), direction == kUp ? block + rest : rest + block);
             }
         }
     }
@@ -154,13 +137,11 @@ TEST(QueueRowMoves, EverySelectionKeepsRecordsAPermutation) {
 
 TEST(QueueRowMoves, SwapRecordsExchangesTwoTableElements) {
     QueueHeader header;
-    header.setRecordIndex(1, 5);
-    header.setRecordIndex(2, 9);
-    header.setRecordIndex(3, 1);
+    for (auto [entry, record] : {std::pair{1, 5}, {2, 9}, {3, 1}})
+        header.setRecordIndex(entry, record);
     QueueRowMoves::swapRecords(header, 1, 3);
-    EXPECT_EQ(header.recordIndex(1), 1);
-    EXPECT_EQ(header.recordIndex(2), 9);
-    EXPECT_EQ(header.recordIndex(3), 5);
+    EXPECT_EQ(std::vector<int>({header.recordIndex(1), header.recordIndex(2), header.recordIndex(3)}),
+              std::vector<int>({1, 9, 5}));
 }
 
 } // namespace
