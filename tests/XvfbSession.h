@@ -41,7 +41,6 @@ private:
 
     QProcess m_server;
     QProcess m_windowManager;
-    QString m_logPath;
     QString m_display;
     QString m_error;
     bool m_hadDisplay = false;

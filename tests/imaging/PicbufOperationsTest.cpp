@@ -24,63 +24,57 @@ struct MisuseCase {
     int code;
 };
 
-class Misuse : public PicbufTest, public ::testing::WithParamInterface<MisuseCase> {};
-
-TEST_P(Misuse, FailsWithItsCodeAndLeavesTheControlAsItWas) {
-    Picbuf p;
-    if (GetParam().withImage) p.createImage(1, 8, 8);
-    EXPECT_EQ(failureCode(p, GetParam().operation), GetParam().code);
-    EXPECT_EQ(p.hasImage(), GetParam().withImage);
-}
-
 // Four pixels' worth of bytes, less one.
 const PicbufBitmap kShortBitmap{2, 2, PicbufBitmap::Layout::Rgba32, Bytes(15)};
 
-INSTANTIATE_TEST_SUITE_P(
-    Operations, Misuse,
-    ::testing::Values(
-        MisuseCase{"StoreEmpty", false, [](Picbuf& p) { p.store(); }, PicbufCode::NoImage},
-        MisuseCase{"GammaEmpty", false, [](Picbuf& p) { p.gammaCorrect(3); }, PicbufCode::NoImage},
-        MisuseCase{"AssignFromEmpty", false, [](Picbuf& empty) { Picbuf().assignFrom(empty); }, PicbufCode::NoImage},
-        MisuseCase{"MakeBitmapEmpty", false, [](Picbuf& p) { p.makeBitmap(); }, PicbufCode::NoImage},
-        MisuseCase{"PaletteIndexTooHigh", true, [](Picbuf& p) { p.paletteColor(2); }, PicbufCode::BadArgument},
-        MisuseCase{"NegativePaletteIndex", true, [](Picbuf& p) { p.setPaletteColor(-1, 0); }, PicbufCode::BadArgument},
-        MisuseCase{"ZeroWidth", false, [](Picbuf& p) { p.createImage(8, 0, 5); }, PicbufCode::BadArgument},
-        MisuseCase{"ShortBitmap", false, [](Picbuf& p) { p.loadBitmap(kShortBitmap); }, PicbufCode::BadArgument},
-        MisuseCase{"ReduceToOneColour", true, [](Picbuf& p) { p.reduceColors(1, false); }, PicbufCode::BadArgument},
-        // A new control's format names no writer.
-        MisuseCase{"StoreWithoutWriter", true, [](Picbuf& p) { p.store(); }, PicbufCode::UnknownWriteFormat}),
-    [](const auto& info) { return std::string(info.param.name); });
+TEST_F(PicbufTest, MisuseFailsWithItsCodeAndLeavesTheControlAsItWas) {
+    for (const MisuseCase& c :
+         {MisuseCase{"StoreEmpty", false, [](Picbuf& p) { p.store(); }, PicbufCode::NoImage},
+          MisuseCase{"GammaEmpty", false, [](Picbuf& p) { p.gammaCorrect(3); }, PicbufCode::NoImage},
+          MisuseCase{"AssignFromEmpty", false, [](Picbuf& empty) { Picbuf().assignFrom(empty); }, PicbufCode::NoImage},
+          MisuseCase{"MakeBitmapEmpty", false, [](Picbuf& p) { p.makeBitmap(); }, PicbufCode::NoImage},
+          MisuseCase{"PaletteIndexTooHigh", true, [](Picbuf& p) { p.paletteColor(2); }, PicbufCode::BadArgument},
+          MisuseCase{"NegativePaletteIndex", true, [](Picbuf& p) { p.setPaletteColor(-1, 0); },
+                     PicbufCode::BadArgument},
+          MisuseCase{"ZeroWidth", false, [](Picbuf& p) { p.createImage(8, 0, 5); }, PicbufCode::BadArgument},
+          MisuseCase{"ShortBitmap", false, [](Picbuf& p) { p.loadBitmap(kShortBitmap); }, PicbufCode::BadArgument},
+          MisuseCase{"ReduceToOneColour", true, [](Picbuf& p) { p.reduceColors(1, false); }, PicbufCode::BadArgument},
+          // A new control's format names no writer.
+          MisuseCase{"StoreWithoutWriter", true, [](Picbuf& p) { p.store(); }, PicbufCode::UnknownWriteFormat}}) {
+        SCOPED_TRACE(c.name);
+        Picbuf p;
+        if (c.withImage) p.createImage(1, 8, 8);
+        EXPECT_EQ(failureCode(p, c.operation), c.code);
+        EXPECT_EQ(p.hasImage(), c.withImage);
+    }
+}
 
 // ---------------------------------------------------------------- writing
 
-class StoreBmp : public PicbufTest, public ::testing::WithParamInterface<std::pair<Picture, int>> {};
-
-TEST_P(StoreBmp, WritesUncompressedBmp3OfTheImagesDepth) {
-    const auto [picture, depth] = GetParam();
-    Picbuf p, back;
-    ASSERT_EQ(load(p, save(picture, 30, 20, depth == 24 ? "PNG24" : "PNG8")).colorDepth(), depth);
-    const std::string file = (dir + "/out.bmp").toStdString();
-    p.setFileName(file);
-    p.setImageFormat(Picbuf::Bmp);
-    p.store();
-    const QByteArray b = mtest::readFile(QString::fromStdString(file));
-    ASSERT_GE(b.size(), 54);
-    EXPECT_EQ(b.left(2), QByteArray("BM"));
-    EXPECT_EQ(le(b, 2), std::uint32_t(b.size()));
-    // Header size, width, height, bits per pixel, compression, size of the pixels.
-    EXPECT_EQ(
-        std::vector({le(b, 14), le(b, 18), le(b, 22), le(b, 28, 2), le(b, 30), std::uint32_t(b.size()) - le(b, 10)}),
-        std::vector<std::uint32_t>({40, 30, 20, std::uint32_t(depth), 0, (30u * depth + 31) / 32 * 4 * 20}));
-    EXPECT_EQ(load(back, file).colorDepth(), depth);
-    for (unsigned y : {0u, 7u, 19u})
-        for (unsigned x : {0u, 13u, 29u})
-            EXPECT_EQ(pixelAt(back.image(), x, y), pixelAt(p.image(), x, y));
+TEST_F(PicbufTest, StoreWritesUncompressedBmp3OfTheImagesDepth) {
+    for (const auto& [picture, depth] : {std::pair{Picture::Gradient, 24}, std::pair{Picture::Colours200, 8},
+                                         std::pair{Picture::Colours16, 4}, std::pair{Picture::Colours2, 1}}) {
+        SCOPED_TRACE(depth);
+        Picbuf p, back;
+        ASSERT_EQ(load(p, save(picture, 30, 20, depth == 24 ? "PNG24" : "PNG8")).colorDepth(), depth);
+        const std::string file = (dir + "/out.bmp").toStdString();
+        p.setFileName(file);
+        p.setImageFormat(Picbuf::Bmp);
+        p.store();
+        const QByteArray b = mtest::readFile(QString::fromStdString(file));
+        ASSERT_GE(b.size(), 54);
+        EXPECT_EQ(b.left(2), QByteArray("BM"));
+        EXPECT_EQ(le(b, 2), std::uint32_t(b.size()));
+        // Header size, width, height, bits per pixel, compression, size of the pixels.
+        EXPECT_EQ(std::vector(
+                      {le(b, 14), le(b, 18), le(b, 22), le(b, 28, 2), le(b, 30), std::uint32_t(b.size()) - le(b, 10)}),
+                  std::vector<std::uint32_t>({40, 30, 20, std::uint32_t(depth), 0, (30u * depth + 31) / 32 * 4 * 20}));
+        EXPECT_EQ(load(back, file).colorDepth(), depth);
+        for (unsigned y : {0u, 7u, 19u})
+            for (unsigned x : {0u, 13u, 29u})
+                EXPECT_EQ(pixelAt(back.image(), x, y), pixelAt(p.image(), x, y));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Depths, StoreBmp,
-                         ::testing::Values(std::pair{Picture::Gradient, 24}, std::pair{Picture::Colours200, 8},
-                                           std::pair{Picture::Colours16, 4}, std::pair{Picture::Colours2, 1}));
 
 TEST_F(PicbufTest, JpegGetsSmallerAsQualityFalls) {
     Picbuf p;
@@ -178,51 +172,43 @@ TEST_F(PicbufTest, PaletteIsCopiedRecolouredAndGrownWithoutMovingPixels) {
     EXPECT_EQ(Bytes(bitmap.begin(), bitmap.begin() + 3), Bytes({0x12, 0xAB, 0x34}));
 }
 
-class Reduce : public PicbufTest, public ::testing::WithParamInterface<std::pair<int, int>> {};
-
-TEST_P(Reduce, QuantisesIntoAPaletteOfThatManyColours) {
-    const auto [count, depth] = GetParam();
-    Picbuf p;
-    load(p, save(Picture::Gradient, 120, 90, "PNG"));
-    p.reduceColors(count, count >= 236);
-    EXPECT_EQ(p.colorDepth(), depth);
-    EXPECT_LE(p.image().constImage()->colors, unsigned(count));
-    std::set<unsigned> used;
-    for (unsigned y = 0; y < 90; y += 3)
-        for (unsigned x = 0; x < 120; x += 3)
-            used.insert(pixelAt(p.image(), x, y));
-    EXPECT_LE(used.size(), std::size_t(count));
-    EXPECT_GT(used.size(), 1u);
-    if (count != 236) return;
-    // The twenty reserved colours complete it to 256 entries, white last.
-    const std::uint32_t first = p.paletteColor(0);
-    const unsigned pixel = pixelAt(p.image(), 10, 10);
-    p.completePalette();
-    EXPECT_EQ(p.image().constImage()->colors, 256u);
-    EXPECT_EQ(std::vector({p.paletteColor(0), p.paletteColor(255)}), std::vector({first, 0xFFFFFFu}));
-    EXPECT_EQ(pixelAt(p.image(), 10, 10), pixel);
+// Into a palette of that many colours; the twenty reserved colours complete 236 to 256 entries, white last.
+TEST_F(PicbufTest, ReduceQuantisesIntoAPaletteOfThatManyColours) {
+    for (const auto& [count, depth] : {std::pair{236, 8}, std::pair{16, 4}, std::pair{2, 1}}) {
+        SCOPED_TRACE(count);
+        Picbuf p;
+        load(p, save(Picture::Gradient, 120, 90, "PNG"));
+        p.reduceColors(count, count >= 236);
+        EXPECT_EQ(p.colorDepth(), depth);
+        EXPECT_LE(p.image().constImage()->colors, unsigned(count));
+        std::set<unsigned> used;
+        for (unsigned y = 0; y < 90; y += 3)
+            for (unsigned x = 0; x < 120; x += 3)
+                used.insert(pixelAt(p.image(), x, y));
+        EXPECT_LE(used.size(), std::size_t(count));
+        EXPECT_GT(used.size(), 1u);
+        if (count != 236) continue;
+        const std::uint32_t first = p.paletteColor(0);
+        const unsigned pixel = pixelAt(p.image(), 10, 10);
+        p.completePalette();
+        EXPECT_EQ(p.image().constImage()->colors, 256u);
+        EXPECT_EQ(std::vector({p.paletteColor(0), p.paletteColor(255)}), std::vector({first, 0xFFFFFFu}));
+        EXPECT_EQ(pixelAt(p.image(), 10, 10), pixel);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Counts, Reduce, ::testing::Values(std::pair{236, 8}, std::pair{16, 4}, std::pair{2, 1}));
-
-// The control's value c and the user's gamma it stands for.
-class Gamma : public PicbufTest, public ::testing::WithParamInterface<std::pair<double, double>> {};
-
-TEST_P(Gamma, MovesMidGreyAndKeepsBlackAndWhite) {
-    const auto [c, gamma] = GetParam();
-    Picbuf p;
-    p.loadBitmap({3, 1, {}, {0, 0, 0, 255, 128, 128, 128, 255, 255, 255, 255, 255}});
-    p.gammaCorrect(c);
-    const Bytes out = p.makeBitmap().bytes;
-    EXPECT_NEAR(out[4], 255.0 * std::pow(128.0 / 255.0, 1.0 / gamma), gamma == 1.0 ? 1e-6 : 1.5);
-    EXPECT_EQ(std::vector({out[0], out[8]}), Bytes({0, 255}));
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, Gamma,
-                         ::testing::Values(std::pair{5.0, 1.0}, std::pair{3.0, 1.5}, std::pair{1.04, 1.99},
-                                           std::pair{7.5, 0.5}, std::pair{9.95, 0.01}));
-
-TEST_F(PicbufTest, GammaBrighteningKeepsAPaletteImageAPaletteImage) {
+// The control's value c and the user's gamma it stands for: mid grey moves, black and white stay,
+// and a palette image stays one.
+TEST_F(PicbufTest, GammaMovesMidGreyAndKeepsBlackAndWhite) {
+    for (const auto& [c, gamma] : {std::pair{5.0, 1.0}, std::pair{3.0, 1.5}, std::pair{1.04, 1.99}, std::pair{7.5, 0.5},
+                                   std::pair{9.95, 0.01}}) {
+        Picbuf p;
+        p.loadBitmap({3, 1, {}, {0, 0, 0, 255, 128, 128, 128, 255, 255, 255, 255, 255}});
+        p.gammaCorrect(c);
+        const Bytes out = p.makeBitmap().bytes;
+        EXPECT_NEAR(out[4], 255.0 * std::pow(128.0 / 255.0, 1.0 / gamma), gamma == 1.0 ? 1e-6 : 1.5) << c;
+        EXPECT_EQ(std::vector({out[0], out[8]}), Bytes({0, 255})) << c;
+    }
     Picbuf p;
     load(p, save(Picture::Colours200, 20, 20, "GIF"));
     const unsigned before = p.paletteColor(10);

@@ -11,13 +11,32 @@ namespace {
 using ChangeCycle = EngineFixture;
 using Outcome = WallpaperEngine::Outcome;
 
-TEST_F(ChangeCycle, SequentialCyclesThroughTheRowsAndSavesThePosition) {
-    addImages(3);
-    EXPECT_EQ(shownInChanges(4), (std::vector<int>{1, 2, 3, 1}));
-    EXPECT_EQ(mtest::readFile(queue->currentFile())[4], 1); // the position of the last change
-    EXPECT_EQ(countdownResets, 4);
-    queue->setPosition(7); // beyond the queue: starts again at row one
+// Round the rows, with the position saved after each change.
+TEST_F(ChangeCycle, SequentialOrderSkipsMissingFilesAndIgnoresASecondChangeWhileOneRuns) {
+    addImages(6);
+    EXPECT_EQ(shownInChanges(7), (std::vector<int>{1, 2, 3, 4, 5, 6, 1}));
+    EXPECT_EQ(mtest::readFile(queue->currentFile())[4], 1);
+    EXPECT_EQ(countdownResets, 7);
+    // From a position beyond the queue it starts again at row one.
+    queue->setPosition(9);
     EXPECT_EQ(shownInChanges(1), std::vector<int>{1});
+    // Missing files are skipped forward, silently even when file errors are shown.
+    QFile::remove(dir + "/img4.png");
+    QFile::remove(dir + "/img5.png");
+    queue->setPosition(3);
+    engine->setShowFileErrors(true);
+    EXPECT_EQ(shownInChanges(1), std::vector<int>{6});
+    EXPECT_EQ(queue->position(), 6);
+    EXPECT_TRUE(prompter.messages.isEmpty());
+    // The timer ticking during a long load.
+    int nested = 0;
+    engine->services().processEvents = [&] {
+        if (nested++ == 0) engine->changeWallpaper();
+    };
+    const std::size_t calls = desktop.calls.size();
+    engine->changeWallpaper();
+    EXPECT_EQ(desktop.calls.size(), calls + 1);
+    EXPECT_EQ(shownImage(), 1);
 }
 
 // With seed = seed * 134775813 + 1 (mod 2^32) before every draw, seed 12345 gives each
@@ -62,29 +81,6 @@ TEST_F(ChangeCycle, TheListsRowsDecide) {
     EXPECT_EQ(shownInChanges(1), std::vector<int>{2});
     queue->header().setOrderMode(2);
     EXPECT_EQ(shownInChanges(1), std::vector<int>{2});
-}
-
-TEST_F(ChangeCycle, MissingFilesAreSkippedForwardSilently) {
-    addImages(6);
-    QFile::remove(dir + "/img4.png");
-    QFile::remove(dir + "/img5.png");
-    queue->setPosition(3);
-    engine->setShowFileErrors(true);
-    EXPECT_EQ(shownInChanges(1), std::vector<int>{6});
-    EXPECT_EQ(queue->position(), 6);
-    EXPECT_TRUE(prompter.messages.isEmpty());
-}
-
-TEST_F(ChangeCycle, ASecondChangeWhileOneRunsIsIgnored) {
-    addImages(2);
-    int nested = 0;
-    engine->services().processEvents = [&] {
-        // The timer ticking during a long load.
-        if (nested++ == 0) engine->changeWallpaper();
-    };
-    engine->changeWallpaper();
-    EXPECT_EQ(desktop.calls.size(), 1u);
-    EXPECT_EQ(shownImage(), 1);
 }
 
 // A change that cannot be completed: what it tells (a message starting with the text given,

@@ -104,29 +104,25 @@ struct SoundCase {
     const char* expected; // empty: nothing played
 };
 
-class SoundChoice : public EngineFixture, public ::testing::WithParamInterface<SoundCase> {};
-
-TEST_P(SoundChoice, PlaysTheRightSound) {
-    const SoundCase& c = GetParam();
+TEST_F(RenderApply, EachChangePlaysTheEntrysOwnSoundOrTheQueuesDefault) {
     addImages(1);
     queue->header().setDefaultSound("/s/ding.wav");
-    queue->header().setNoDefaultSound(c.queueDefaultOn ? 0 : 1);
-    queue->workingDefaultSound = c.queueDefaultOn ? "/s/ding.wav" : "";
-    editEntry(1, [&](QueueEntry& e) {
-        e.setSoundOption(c.option);
-        e.setSoundPath(c.own);
-    });
-    engine->changeWallpaper();
-    EXPECT_EQ(sound.played, QString(c.expected).isEmpty() ? QStringList() : QStringList{c.expected});
+    for (const SoundCase& c : {SoundCase{"Default", qu3::DefaultSound, "", true, "/s/ding.wav"},
+                               SoundCase{"DefaultOff", qu3::DefaultSound, "", false, ""},
+                               SoundCase{"NoneEvenWithDefault", qu3::NoSound, "/s/own.wav", true, ""},
+                               SoundCase{"OwnTrimmed", qu3::OwnSound, "  /s/own.mid  ", true, "/s/own.mid"}}) {
+        SCOPED_TRACE(c.name);
+        queue->header().setNoDefaultSound(c.queueDefaultOn ? 0 : 1);
+        queue->workingDefaultSound = c.queueDefaultOn ? "/s/ding.wav" : "";
+        editEntry(1, [&](QueueEntry& e) {
+            e.setSoundOption(c.option);
+            e.setSoundPath(c.own);
+        });
+        sound.played.clear();
+        engine->changeWallpaper();
+        EXPECT_EQ(sound.played, QString(c.expected).isEmpty() ? QStringList() : QStringList{c.expected});
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Options, SoundChoice,
-                         ::testing::Values(SoundCase{"Default", qu3::DefaultSound, "", true, "/s/ding.wav"},
-                                           SoundCase{"DefaultOff", qu3::DefaultSound, "", false, ""},
-                                           SoundCase{"NoneEvenWithDefault", qu3::NoSound, "/s/own.wav", true, ""},
-                                           SoundCase{"OwnTrimmed", qu3::OwnSound, "  /s/own.mid  ", true,
-                                                     "/s/own.mid"}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // Desktops that reload only a changed path get two bitmap names in turn; the image behind either
 // is the current one. A clear removes both and stops the sound.

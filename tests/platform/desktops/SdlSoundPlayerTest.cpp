@@ -47,13 +47,14 @@ QByteArray wrapRmid(const QByteArray& midi, const QByteArray& chunkBefore = {}) 
     return "RIFF" + littleEndian(quint32(body.size())) + body;
 }
 
-// Runs of one non-zero left-channel sample value in the output (value, frames), silence skipped.
+// Runs of one loud left-channel sample value in the output (value, frames). Silence is skipped, and
+// so is the synthesiser's dither, which gives even its silence samples of one or two.
 using SampleRun = std::pair<qint16, long>;
-std::vector<SampleRun> runsOf(const QByteArray& raw) {
+std::vector<SampleRun> loudRuns(const QByteArray& raw) {
     std::vector<SampleRun> runs;
     for (qsizetype i = 0; i + 4 <= raw.size(); i += 4) {
         const auto v = qFromLittleEndian<qint16>(raw.constData() + i);
-        if (v == 0) continue;
+        if (std::abs(v) <= 64) continue;
         if (!runs.empty() && runs.back().first == v)
             ++runs.back().second;
         else
@@ -62,20 +63,12 @@ std::vector<SampleRun> runsOf(const QByteArray& raw) {
     return runs;
 }
 
-// Frames loud enough to hear. The synthesiser dithers, so even its silence has samples of one or two.
-long audibleFrames(const QByteArray& raw) {
-    long frames = 0;
-    for (const auto& [value, length] : runsOf(raw))
-        frames += std::abs(value) > 64 ? length : 0;
-    return frames;
-}
-
 // SDL's disk driver writes what plays, so order and length can be checked, not wall-clock time.
 class SoundPlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         qputenv("SDL_AUDIODRIVER", "disk");
-        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_dir + QStringLiteral("/out.raw")));
+        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_dir + "/out.raw"));
     }
     void TearDown() override {
         qunsetenv("SDL_AUDIODRIVER");
@@ -95,53 +88,53 @@ protected:
         return !player.isPlaying();
     }
     // Complete only once the last player is gone.
-    QByteArray output() const { return mtest::readFile(m_dir + QStringLiteral("/out.raw")); }
+    QByteArray output() const { return mtest::readFile(m_dir + "/out.raw"); }
 
     QString m_dir = mtest::freshDir("sound");
 };
 
-// A new sound cuts the one before short, and an empty path stops it. Only the last three
-// characters of a name make a wave, in any letter case ("Ding.XWAV").
-TEST_F(SoundPlayerTest, EachSoundReplacesTheOneBeforeAndAnEmptyPathStopsIt) {
-    const QString first = file(QStringLiteral("a.wav"), makeWave(kRate * 3, 3000));
-    const QString second = file(QStringLiteral("Ding.XWAV"), makeWave(kRate / 5, -7000));
-    const QString third = file(QStringLiteral("c.wav"), makeWave(kRate * 3, 2500));
+// One player through the sounds of many changes. A new sound cuts the one before short, and an
+// empty path stops it. Only the last three characters of a name make a wave, in any letter case
+// ("Ding.XWAV"). Missing or broken files play nothing. MIDI stops a wave; an MP3 stops both and
+// goes to the outside player, which would only complain about a file that is not there.
+TEST_F(SoundPlayerTest, EachSoundReplacesTheOneBefore) {
+    const QString song = file("My Song (live).MP3", "ID3 not really");
+    QStringList opened;
     {
-        SdlSoundPlayer player;
-        player.play(first);
+        SdlSoundPlayer player([&](const QString& path) {
+            opened << path;
+            return true;
+        });
+        player.play(file("a.wav", makeWave(kRate * 3, 3000)));
         EXPECT_TRUE(player.isPlaying());
         QThread::msleep(400);
-        player.play(second);
+        player.play(file("Ding.XWAV", makeWave(kRate / 5, -7000)));
         ASSERT_TRUE(waitUntilSilent(player));
-        player.play(third);
-        QThread::msleep(300);
-        player.play(QString());
-        EXPECT_FALSE(player.isPlaying());
-        QThread::msleep(300);
-    }
-    const std::vector<SampleRun> runs = runsOf(output());
-    ASSERT_EQ(runs.size(), 3u);
-    EXPECT_EQ(runs[0].first, 3000);
-    EXPECT_LT(runs[0].second, kRate * 3);
-    EXPECT_EQ(runs[1], SampleRun(-7000, kRate / 5));
-    EXPECT_EQ(runs[2].first, 2500);
-    EXPECT_LT(runs[2].second, kRate * 3);
-}
-
-TEST_F(SoundPlayerTest, MissingOrBrokenFilesPlayNothing) {
-    {
-        SdlSoundPlayer player;
         for (const QString& path :
-             {m_dir + QStringLiteral("/missing.wav"), m_dir + QStringLiteral("/missing.mid"),
-              file(QStringLiteral("text.wav"), "this is no sound"),
-              file(QStringLiteral("text.mid"), "MThd but no more"),
-              file(QStringLiteral("empty.rmi"), wrapRmid(QByteArray())), m_dir + QStringLiteral("/other.ogg")}) {
+             {m_dir + "/missing.wav", m_dir + "/missing.mid", file("text.wav", "no sound"),
+              file("text.mid", "MThd but no more"), file("empty.rmi", wrapRmid(QByteArray())), m_dir + "/other.ogg"}) {
             player.play(path);
             // A file the synthesiser takes may "play" for a moment, but must end by itself.
             EXPECT_TRUE(waitUntilSilent(player)) << path.toStdString();
         }
+        player.play(file("c.wav", makeWave(kRate * 3, 2500)));
+        QThread::msleep(300);
+        player.play(QString());
+        EXPECT_FALSE(player.isPlaying());
+        player.play(file("d.wav", makeWave(kRate * 3, 999)));
+        QThread::msleep(200);
+        player.play(file("tune.mid", makeMidi()));
+        EXPECT_TRUE(player.isPlaying());
+        player.play(song);
+        EXPECT_FALSE(player.isPlaying());
+        player.play(m_dir + "/gone.mp3");
     }
-    EXPECT_EQ(audibleFrames(output()), 0);
+    EXPECT_EQ(opened, QStringList{song});
+    const std::vector<SampleRun> runs = loudRuns(output());
+    ASSERT_GE(runs.size(), 4u);
+    EXPECT_EQ(std::vector({runs[0].first, runs[2].first, runs[3].first}), std::vector<qint16>({3000, 2500, 999}));
+    EXPECT_LT(std::max({runs[0].second, runs[2].second, runs[3].second}), kRate * 3);
+    EXPECT_EQ(runs[1], SampleRun(-7000, kRate / 5));
 }
 
 class MidiPlayTest : public SoundPlayerTest, public ::testing::WithParamInterface<std::pair<const char*, bool>> {};
@@ -157,35 +150,19 @@ TEST_P(MidiPlayTest, PlaysAudibleMusic) {
         ASSERT_TRUE(waitUntilSilent(player));
     }
     // A fifth of a second of sound at least: the notes were heard, not just a click.
-    EXPECT_GT(audibleFrames(output()), kRate / 5);
+    long frames = 0;
+    for (const auto& [value, length] : loudRuns(output()))
+        frames += length;
+    EXPECT_GT(frames, kRate / 5);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, MidiPlayTest,
                          ::testing::Values(std::pair{"tune.mid", false}, std::pair{"tune.RMI", true},
                                            std::pair{"wrapped.mid", true}));
 
-// MIDI stops a wave; an MP3 stops both and goes to the outside player, which would only
-// complain about a file that is not there.
-TEST_F(SoundPlayerTest, MidiReplacesAWaveAndAnMp3GoesToTheOpenerWithTheExactPath) {
-    const QString song = file(QStringLiteral("My Song (live).MP3"), "ID3 not really");
-    QStringList opened;
-    SdlSoundPlayer player([&](const QString& path) {
-        opened << path;
-        return true;
-    });
-    player.play(file(QStringLiteral("a.wav"), makeWave(kRate * 3, 999)));
-    QThread::msleep(200);
-    player.play(file(QStringLiteral("tune.mid"), makeMidi()));
-    EXPECT_TRUE(player.isPlaying());
-    player.play(song);
-    EXPECT_FALSE(player.isPlaying());
-    player.play(m_dir + QStringLiteral("/gone.mp3"));
-    EXPECT_EQ(opened, QStringList{song});
-}
-
 TEST_F(SoundPlayerTest, NoAudioDeviceIsQuiet) {
     qputenv("SDL_AUDIODRIVER", "no-such-driver");
-    const QString wave = file(QStringLiteral("a.wav"), makeWave(kRate, 100));
+    const QString wave = file("a.wav", makeWave(kRate, 100));
     SdlSoundPlayer player;
     EXPECT_TRUE(player.audioAvailable());
     for (const QString& path : {wave, wave, QString()}) {
@@ -195,41 +172,29 @@ TEST_F(SoundPlayerTest, NoAudioDeviceIsQuiet) {
     }
 }
 
-class SoundKindTest : public ::testing::TestWithParam<std::pair<const char*, SdlSoundPlayer::Kind>> {};
-
-TEST_P(SoundKindTest, JudgedByTheLastCharacters) {
-    EXPECT_EQ(SdlSoundPlayer::kindOf(QString::fromUtf8(GetParam().first)), GetParam().second) << GetParam().first;
+TEST(SoundKind, JudgedByTheLastCharacters) {
+    using K = SdlSoundPlayer::Kind;
+    for (const auto& [path, kind] :
+         {std::pair{"/s/Ding.WAV", K::Wave}, std::pair{"/s/sound.xwav", K::Wave}, std::pair{"/s/wav", K::Wave},
+          std::pair{"/s/tune.mid", K::Midi}, std::pair{"/s/tune.midi", K::Midi}, std::pair{"/s/tune.RMI", K::Midi},
+          std::pair{"/s/tune.MiDi", K::Midi}, std::pair{"/s/song.mp3", K::Mp3}, std::pair{"/s/song.Mp3", K::Mp3},
+          std::pair{"/s/clip.ogg", K::Other}, std::pair{"/s/a.wav.txt", K::Other}, std::pair{"/s/noext", K::Other},
+          std::pair{"", K::Other}})
+        EXPECT_EQ(SdlSoundPlayer::kindOf(QString::fromUtf8(path)), kind) << path;
 }
 
-using K = SdlSoundPlayer::Kind;
-INSTANTIATE_TEST_SUITE_P(Table, SoundKindTest,
-                         ::testing::Values(std::pair{"/s/Ding.WAV", K::Wave}, std::pair{"/s/sound.xwav", K::Wave},
-                                           std::pair{"/s/wav", K::Wave}, std::pair{"/s/tune.mid", K::Midi},
-                                           std::pair{"/s/tune.midi", K::Midi}, std::pair{"/s/tune.RMI", K::Midi},
-                                           std::pair{"/s/tune.MiDi", K::Midi}, std::pair{"/s/song.mp3", K::Mp3},
-                                           std::pair{"/s/song.Mp3", K::Mp3}, std::pair{"/s/clip.ogg", K::Other},
-                                           std::pair{"/s/a.wav.txt", K::Other}, std::pair{"/s/noext", K::Other},
-                                           std::pair{"", K::Other}));
-
-// (label, input, what unwrapping gives)
-class RiffMidiTest : public ::testing::TestWithParam<std::tuple<const char*, QByteArray, QByteArray>> {};
-
-TEST_P(RiffMidiTest, Unwraps) {
-    EXPECT_EQ(SdlSoundPlayer::unwrapRiffMidi(std::get<1>(GetParam())), std::get<2>(GetParam()));
+TEST(RiffMidi, UnwrapsTheDataChunk) {
+    const QByteArray midi = makeMidi();
+    // A chunk of odd length, with its pad byte.
+    const QByteArray oddChunk = "JUNK" + littleEndian(quint32(3)) + QByteArray("abc\0", 4);
+    for (const auto& [label, file, unwrapped] :
+         {std::tuple{"plain", midi, midi}, std::tuple{"wrapped", wrapRmid(midi), midi},
+          std::tuple{"oddChunkFirst", wrapRmid(midi, oddChunk), midi},
+          std::tuple{"truncatedData", wrapRmid(midi).chopped(10), midi.chopped(10)},
+          std::tuple{"noDataChunk", QByteArray("RIFF\x04\x00\x00\x00RMID", 12), QByteArray()},
+          std::tuple{"hugeChunkSize", QByteArray("RIFF\x10\x00\x00\x00RMIDJUNK\xFF\xFF\xFF\xFF", 20), QByteArray()},
+          std::tuple{"riffWave", makeWave(4, 1), makeWave(4, 1)}})
+        EXPECT_EQ(SdlSoundPlayer::unwrapRiffMidi(file), unwrapped) << label;
 }
-
-const QByteArray kMidi = makeMidi();
-// A chunk of odd length, with its pad byte.
-const QByteArray kOddChunk = "JUNK" + littleEndian(quint32(3)) + QByteArray("abc\0", 4);
-INSTANTIATE_TEST_SUITE_P(
-    Files, RiffMidiTest,
-    ::testing::Values(std::tuple{"plain", kMidi, kMidi}, std::tuple{"wrapped", wrapRmid(kMidi), kMidi},
-                      std::tuple{"oddChunkFirst", wrapRmid(kMidi, kOddChunk), kMidi},
-                      std::tuple{"truncatedData", wrapRmid(kMidi).chopped(10), kMidi.chopped(10)},
-                      std::tuple{"noDataChunk", QByteArray("RIFF\x04\x00\x00\x00RMID", 12), QByteArray()},
-                      std::tuple{"hugeChunkSize", QByteArray("RIFF\x10\x00\x00\x00RMIDJUNK\xFF\xFF\xFF\xFF", 20),
-                                 QByteArray()},
-                      std::tuple{"riffWave", makeWave(4, 1), makeWave(4, 1)}),
-    [](const auto& info) { return std::string(std::get<0>(info.param)); });
 
 } // namespace

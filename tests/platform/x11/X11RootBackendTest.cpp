@@ -194,27 +194,20 @@ Pixmap publishForeign(std::uint32_t colour, bool bothNames) {
     return p;
 }
 
-class X11ForeignPixmap : public X11RootBackendTest, public ::testing::WithParamInterface<bool> {};
-
-// A pixmap only _XROOTPMAP_ID names may belong to a live program, which killing it would kill.
-TEST_P(X11ForeignPixmap, IsFreedOnlyWhenBothNamesMarkIt) {
-    const bool bothNames = GetParam();
-    const Pixmap foreign = publishForeign(0x00AA00, bothNames);
-    ASSERT_TRUE(pixmapExists(m_x.display, foreign));
-    ASSERT_TRUE(apply(makeQuadrantBmp(10, 10, BmpKind::TrueColor24), bothNames));
-    EXPECT_EQ(pixmapExists(m_x.display, foreign), !bothNames);
-}
-
-INSTANTIATE_TEST_SUITE_P(Marks, X11ForeignPixmap, ::testing::Values(false, true));
-
-TEST_F(X11RootBackendTest, CurrentWallpaperIsOursOnlyWhileTheRootShowsOurPixmap) {
+// Another program's wallpaper is not ours. A pixmap only _XROOTPMAP_ID names may belong to a
+// live program, which killing it would kill; under both names it is marked for the next setter.
+TEST_F(X11RootBackendTest, ForeignPixmapsAreFreedOnlyWhenBothNamesMarkThemAndAreNeverOurs) {
     const QString path = makeQuadrantBmp(100, 60, BmpKind::TrueColor24);
     ASSERT_TRUE(apply(path, false));
     EXPECT_EQ(m_backend.currentWallpaper(), path);
-    publishForeign(0x0000AA, false);
-    EXPECT_TRUE(m_backend.currentWallpaper().isEmpty());
-    ASSERT_TRUE(apply(path, true));
-    EXPECT_EQ(m_backend.currentWallpaper(), path);
+    for (const bool bothNames : {false, true}) {
+        const Pixmap foreign = publishForeign(0x00AA00, bothNames);
+        ASSERT_TRUE(pixmapExists(m_x.display, foreign));
+        EXPECT_TRUE(m_backend.currentWallpaper().isEmpty());
+        ASSERT_TRUE(apply(path, true));
+        EXPECT_EQ(m_backend.currentWallpaper(), path);
+        EXPECT_EQ(pixmapExists(m_x.display, foreign), !bothNames) << "both names: " << bothNames;
+    }
     // The next setter frees ours first; its fresh connection often gets the same id back.
     XKillClient(m_x.display, rootPixmap(m_x.display));
     XSync(m_x.display, False);
@@ -239,20 +232,14 @@ TEST_F(X11RootBackendTest, UnreadableBitmapKeepsTheWallpaperAndSaysWhy) {
     EXPECT_EQ(m_backend.currentWallpaper(), good);
 }
 
-class ColorDepthTable : public ::testing::TestWithParam<std::pair<int, int>> {};
-
-TEST_P(ColorDepthTable, NormalisesBitsPerPixel) {
-    const auto [bits, expected] = GetParam();
-    EXPECT_EQ(platform::normaliseColorDepth(bits), expected) << bits << " bits per pixel";
+TEST(ColorDepth, NormalisesBitsPerPixel) {
+    // An unreadable depth (0, -1) must not mean "reduce to one colour".
+    for (const auto& [bits, depth] :
+         {std::pair{1, 1}, std::pair{2, 2}, std::pair{3, 3}, std::pair{4, 4}, std::pair{5, 4}, std::pair{6, 4},
+          std::pair{7, 4}, std::pair{8, 8}, std::pair{9, 8}, std::pair{12, 8}, std::pair{14, 8}, std::pair{15, 24},
+          std::pair{16, 24}, std::pair{24, 24}, std::pair{32, 24}, std::pair{0, 24}, std::pair{-1, 24}})
+        EXPECT_EQ(platform::normaliseColorDepth(bits), depth) << bits << " bits per pixel";
 }
-
-INSTANTIATE_TEST_SUITE_P(Depths, ColorDepthTable,
-                         ::testing::Values(std::pair{1, 1}, std::pair{2, 2}, std::pair{3, 3}, std::pair{4, 4},
-                                           std::pair{5, 4}, std::pair{6, 4}, std::pair{7, 4}, std::pair{8, 8},
-                                           std::pair{9, 8}, std::pair{12, 8}, std::pair{14, 8}, std::pair{15, 24},
-                                           std::pair{16, 24}, std::pair{24, 24}, std::pair{32, 24},
-                                           // an unreadable depth must not mean "reduce to one colour"
-                                           std::pair{0, 24}, std::pair{-1, 24}));
 
 // DISPLAY unset, or naming a server that is not there.
 class X11WithoutDisplay : public ::testing::TestWithParam<const char*> {

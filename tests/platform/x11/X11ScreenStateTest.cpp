@@ -10,6 +10,7 @@
 #include <X11/Xutil.h>
 
 #include <array>
+#include <cstdlib>
 #include <initializer_list>
 #include <memory>
 #include <vector>
@@ -97,13 +98,13 @@ TEST_F(X11BareServerTest, ScreenSaverToggleIsWhatTheServerReports) {
         EXPECT_EQ(saverSettings()[0] != 0, active);
         EXPECT_EQ(state.screenSaverActive(), active);
     }
-    ASSERT_EQ(run("xset s 300 45 && xset s noblank"), 0);
+    ASSERT_EQ(std::system("xset s 300 45 && xset s noblank"), 0);
     EXPECT_TRUE(state.screenSaverActive());
     ASSERT_TRUE(state.setScreenSaverActive(false));
     EXPECT_EQ(saverSettings(), (std::array{0, 45, int(DontPreferBlanking)}));
-    ASSERT_EQ(run("xset s 300"), 0);
+    ASSERT_EQ(std::system("xset s 300"), 0);
     EXPECT_TRUE(state.screenSaverActive());
-    ASSERT_EQ(run("xset s off"), 0);
+    ASSERT_EQ(std::system("xset s off"), 0);
     EXPECT_FALSE(state.screenSaverActive());
 
     XvfbSession::Options options;
@@ -118,10 +119,10 @@ TEST_F(X11BareServerTest, ScreenSaverToggleIsWhatTheServerReports) {
 TEST_F(X11BareServerTest, ScreenSaverRunningFollowsActivation) {
     X11ScreenState state;
     for (const char* setting : {"xset s on", "xset s off"}) {
-        ASSERT_EQ(run(setting), 0);
+        ASSERT_EQ(std::system(setting), 0);
         for (const auto& [command, running] :
              {std::pair{"xset s reset", false}, std::pair{"xset s activate", true}, std::pair{"xset s reset", false}}) {
-            ASSERT_EQ(run(command), 0);
+            ASSERT_EQ(std::system(command), 0);
             EXPECT_EQ(state.screenSaverRunning(), running) << setting << ", " << command;
         }
     }
@@ -157,21 +158,8 @@ struct WindowCase {
     bool onLargerScreen;
 };
 
-// The windows of all cases come from one connection: a new connection's first window would
-// have the id of the case before, which openbox may still be forgetting.
 class X11FullScreen : public ServerTest<true>, public ::testing::WithParamInterface<WindowCase> {
 protected:
-    static void SetUpTestSuite() {
-        ServerTest::SetUpTestSuite();
-        s_windows = std::make_unique<Connection>();
-    }
-    static void TearDownTestSuite() {
-        s_windows.reset();
-        ServerTest::TearDownTestSuite();
-    }
-
-    static inline std::unique_ptr<Connection> s_windows;
-    Display* const m_display = s_windows->display;
     X11ScreenState m_state;
 };
 
@@ -179,24 +167,24 @@ TEST_P(X11FullScreen, JudgesTheActiveWindowUnderOpenbox) {
     const WindowCase& c = GetParam();
     const QStringList state = QString::fromLatin1(c.state).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     {
-        TestWindow w(m_display, c.rect);
+        TestWindow w(m_x.display, c.rect);
         // Motif hints: flags "decorations", decorations none.
-        if (c.undecorated) w.setProperty("_MOTIF_WM_HINTS", atom(m_display, "_MOTIF_WM_HINTS"), {2, 0, 0, 0, 0});
+        if (c.undecorated) w.setProperty("_MOTIF_WM_HINTS", atom(m_x.display, "_MOTIF_WM_HINTS"), {2, 0, 0, 0, 0});
         if (*c.type) w.setAtoms("_NET_WM_WINDOW_TYPE", {c.type});
         if (!state.isEmpty()) w.setAtoms("_NET_WM_STATE", state);
         ASSERT_TRUE(w.mapAndActivate());
         if (state.size() == 2) {
             // Maximising is asked again, in case the hint was read before it was set.
             tellWindowManager(
-                m_display, w.window, "_NET_WM_STATE",
-                {1, long(atom(m_display, qPrintable(state[0]))), long(atom(m_display, qPrintable(state[1]))), 2});
+                m_x.display, w.window, "_NET_WM_STATE",
+                {1, long(atom(m_x.display, qPrintable(state[0]))), long(atom(m_x.display, qPrintable(state[1]))), 2});
             // Really maximised: the frame fills the screen, and only the client area is shorter.
-            ASSERT_TRUE(
-                waitUntil(m_display, [&] { return w.clientRect().width() >= 1020 && w.clientRect().height() >= 700; }));
+            ASSERT_TRUE(waitUntil(m_x.display,
+                                  [&] { return w.clientRect().width() >= 1020 && w.clientRect().height() >= 700; }));
             EXPECT_GT(w.clientRect().y(), 2);
         }
         if (c.undecorated) {
-            ASSERT_TRUE(waitUntil(m_display, [&] { return w.clientRect() == c.rect; })) << w.clientRect().x();
+            ASSERT_TRUE(waitUntil(m_x.display, [&] { return w.clientRect() == c.rect; })) << w.clientRect().x();
         }
         EXPECT_EQ(m_state.fullScreenForeground(1024, 768), c.onScreen);
         EXPECT_EQ(m_state.fullScreenForeground(1280, 1024), c.onLargerScreen);

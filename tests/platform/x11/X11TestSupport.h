@@ -8,12 +8,17 @@
 
 #include "XvfbSession.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace x11test {
@@ -30,40 +35,121 @@ struct Connection {
     Window root = display ? DefaultRootWindow(display) : 0;
 };
 
-// One 1024 x 768 server for a whole test suite, bare or with openbox managing the windows,
-// and a connection to it for each test.
+// One 1024 x 768 server for a whole test suite, bare or with openbox managing the windows, and
+// one connection to it. One connection, because a new one would give its first window the id
+// of a window the test before has just destroyed, which openbox may still be forgetting.
 template <bool withWindowManager> class ServerTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         XvfbSession::Options options;
         options.windowManager = withWindowManager;
         s_session = std::make_unique<XvfbSession>(options);
+        s_connection = std::make_unique<Connection>();
     }
-    static void TearDownTestSuite() { s_session.reset(); }
+    static void TearDownTestSuite() {
+        s_connection.reset();
+        s_session.reset();
+    }
     void SetUp() override {
         ASSERT_TRUE(s_session->isRunning()) << s_session->errorString().toStdString();
         ASSERT_NE(m_x.display, nullptr);
     }
 
     static inline std::unique_ptr<XvfbSession> s_session;
-    Connection m_x;
+    static inline std::unique_ptr<Connection> s_connection;
+    Connection& m_x = *s_connection;
 };
 
-Atom atom(Display* d, const char* name);
+// Set by the error handler while succeeds() runs.
+inline bool g_failed = false;
+
+// Runs requests with X errors caught instead of ending the process; false when one failed.
+inline bool succeeds(Display* d, const std::function<void()>& requests) {
+    XSync(d, False);
+    g_failed = false;
+    const auto previous = XSetErrorHandler([](Display*, XErrorEvent*) {
+        g_failed = true;
+        return 0;
+    });
+    requests();
+    XSync(d, False);
+    XSetErrorHandler(previous);
+    return !g_failed;
+}
+
+inline Atom atom(Display* d, const char* name) {
+    return XInternAtom(d, name, False);
+}
+
 // The first item of a format-32 root property of the given type; None when missing.
-unsigned long rootLong(Display* d, const char* property, Atom type);
+inline unsigned long rootLong(Display* d, const char* property, Atom type) {
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0, rest = 0;
+    unsigned char* data = nullptr;
+    unsigned long value = None;
+    if (XGetWindowProperty(d, DefaultRootWindow(d), atom(d, property), 0, 1, False, type, &actualType, &format, &count,
+                           &rest, &data) == Success &&
+        data && actualType == type && format == 32 && count == 1)
+        value = *reinterpret_cast<unsigned long*>(data);
+    if (data) XFree(data);
+    return value;
+}
+
 // The pixmap _XROOTPMAP_ID names; None when missing.
-Pixmap rootPixmap(Display* d);
+inline Pixmap rootPixmap(Display* d) {
+    return rootLong(d, "_XROOTPMAP_ID", XA_PIXMAP);
+}
+
 // Colours 0xRRGGBB of a w x h area of a drawable, row by row, through the default colormap
 // (any visual); empty when the drawable cannot be read.
-std::vector<std::uint32_t> colours(Display* d, Drawable drawable, int x, int y, int w, int h);
+inline std::vector<std::uint32_t> colours(Display* d, Drawable drawable, int x, int y, int w, int h) {
+    XImage* image = nullptr;
+    const bool ok = succeeds(d, [&] { image = XGetImage(d, drawable, x, y, w, h, AllPlanes, ZPixmap); });
+    std::vector<std::uint32_t> result;
+    if (!image) return result;
+    // One colormap look-up per pixel value.
+    std::map<unsigned long, std::uint32_t> known;
+    for (int row = 0; ok && row < h; ++row)
+        for (int column = 0; column < w; ++column) {
+            XColor c{};
+            c.pixel = XGetPixel(image, column, row);
+            const auto [it, fresh] = known.try_emplace(c.pixel);
+            if (fresh) {
+                XQueryColor(d, DefaultColormap(d, DefaultScreen(d)), &c);
+                it->second = std::uint32_t(c.red >> 8) << 16 | std::uint32_t(c.green >> 8) << 8 | (c.blue >> 8);
+            }
+            result.push_back(it->second);
+        }
+    XDestroyImage(image);
+    return result;
+}
+
 // The colour of one pixel.
-std::optional<std::uint32_t> pixelAt(Display* d, Drawable drawable, int x, int y);
+inline std::optional<std::uint32_t> pixelAt(Display* d, Drawable drawable, int x, int y) {
+    const std::vector<std::uint32_t> one = colours(d, drawable, x, y, 1, 1);
+    return one.empty() ? std::nullopt : std::optional(one.front());
+}
+
 // True when the pixmap still exists in the server.
-bool pixmapExists(Display* d, Pixmap pixmap);
+inline bool pixmapExists(Display* d, Pixmap pixmap) {
+    Window root = 0;
+    int x = 0, y = 0;
+    unsigned w = 0, h = 0, border = 0, depth = 0;
+    Status status = 0;
+    const bool ok = succeeds(d, [&] { status = XGetGeometry(d, pixmap, &root, &x, &y, &w, &h, &border, &depth); });
+    return ok && status;
+}
+
 // Polls `done` (flushing the connection) for up to five seconds.
-bool waitUntil(Display* d, const std::function<bool()>& done);
-// Runs a shell command with the current DISPLAY; its exit status.
-int run(const QString& command);
+inline bool waitUntil(Display* d, const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < deadline) {
+        XSync(d, False);
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
 
 } // namespace x11test
