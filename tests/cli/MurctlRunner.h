@@ -5,8 +5,6 @@
 
 #include <QJsonDocument>
 #include <QProcess>
-#include <QProcessEnvironment>
-#include <QStringList>
 
 // What the built murctl printed, and its exit status (-1 when it crashed or hung).
 struct MurctlRun {

@@ -8,13 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QByteArray>
-#include <QString>
 #include <QtEndian>
 
-#include <cstdint>
-#include <functional>
-#include <string>
 #include <vector>
 
 namespace picbuftest {

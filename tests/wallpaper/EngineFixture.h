@@ -19,7 +19,6 @@
 #include <Magick++.h>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <vector>
 

@@ -4,9 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
-#include <QTime>
-
-#include <cstdint>
 
 namespace {
 

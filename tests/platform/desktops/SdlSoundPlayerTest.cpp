@@ -12,7 +12,6 @@
 #include <QtEndian>
 
 #include <cstdlib>
-#include <vector>
 
 namespace {
 

@@ -7,10 +7,7 @@
 #include "TestSupport.h"
 #include "X11TestSupport.h"
 
-#include <X11/Xatom.h>
-
 #include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -119,30 +116,27 @@ INSTANTIATE_TEST_SUITE_P(Images, X11RootBackendPlacement,
                                            Case{1024, 768, K::Palette8, false}, Case{2000, 50, K::TrueColor24, false},
                                            Case{1, 1, K::TrueColor24, true}, Case{2, 1, K::Palette8, false}));
 
-class X11ServerShape : public ::testing::TestWithParam<std::tuple<int, int, int>> {};
-
-TEST_P(X11ServerShape, ReportsTheScreenAndDrawsInItsVisual) {
-    const auto [width, height, depth] = GetParam();
-    XvfbSession::Options options;
-    options.size = QSize(width, height);
-    options.depth = depth;
-    XvfbSession session(options);
-    ASSERT_TRUE(session.isRunning()) << session.errorString().toStdString();
-    EXPECT_EQ(platform::primaryScreenSize(), std::optional<QSize>(QSize(width, height)));
-    EXPECT_EQ(platform::primaryScreenDepth(), depth);
-    X11RootBackend backend;
-    Connection x;
-    const QString path = makeQuadrantBmp(100, 60, BmpKind::Palette8);
-    for (const bool tiled : {true, false}) {
-        QString error;
-        ASSERT_TRUE(backend.setWallpaper(path, tiled, kBackground, &error)) << error.toStdString();
-        expectScreenShows(x.display, {width, height, 100, 60, tiled});
+TEST(X11ServerShape, ReportsTheScreenAndDrawsInItsVisual) {
+    for (const auto& [width, height, depth] :
+         {std::tuple{1024, 768, 24}, std::tuple{800, 600, 16}, std::tuple{640, 480, 8}}) {
+        SCOPED_TRACE(depth);
+        XvfbSession::Options options;
+        options.size = QSize(width, height);
+        options.depth = depth;
+        XvfbSession session(options);
+        ASSERT_TRUE(session.isRunning()) << session.errorString().toStdString();
+        EXPECT_EQ(platform::primaryScreenSize(), std::optional<QSize>(QSize(width, height)));
+        EXPECT_EQ(platform::primaryScreenDepth(), depth);
+        X11RootBackend backend;
+        Connection x;
+        const QString path = makeQuadrantBmp(100, 60, BmpKind::Palette8);
+        for (const bool tiled : {true, false}) {
+            QString error;
+            ASSERT_TRUE(backend.setWallpaper(path, tiled, kBackground, &error)) << error.toStdString();
+            expectScreenShows(x.display, {width, height, 100, 60, tiled});
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Shapes, X11ServerShape,
-                         ::testing::Values(std::tuple{1024, 768, 24}, std::tuple{800, 600, 16},
-                                           std::tuple{640, 480, 8}));
 
 // A clear publishes a solid colour: deleting the properties would let a compositor show its own grey.
 TEST_F(X11RootBackendTest, EveryChangeFreesThePreviousPixmapAndClearShowsTheColour) {
@@ -242,38 +236,33 @@ TEST(ColorDepth, NormalisesBitsPerPixel) {
 }
 
 // DISPLAY unset, or naming a server that is not there.
-class X11WithoutDisplay : public ::testing::TestWithParam<const char*> {
-protected:
-    void SetUp() override {
-        if (GetParam())
-            qputenv("DISPLAY", GetParam());
+TEST(X11WithoutDisplay, EveryQuestionHasAQuietAnswerAndEveryChangeAReason) {
+    const QByteArray saved = qgetenv("DISPLAY");
+    for (const char* display : {static_cast<const char*>(nullptr), ":4999"}) {
+        SCOPED_TRACE(display ? display : "unset");
+        if (display)
+            qputenv("DISPLAY", display);
         else
             qunsetenv("DISPLAY");
+        EXPECT_FALSE(platform::primaryScreenSize().has_value());
+        EXPECT_EQ(platform::primaryScreenDepth(), 0);
+
+        X11ScreenState state;
+        EXPECT_FALSE(state.screenSaverActive());
+        EXPECT_FALSE(state.setScreenSaverActive(true));
+        EXPECT_FALSE(state.screenSaverRunning());
+        EXPECT_FALSE(state.fullScreenForeground(1024, 768));
+
+        X11RootBackend backend;
+        QString error;
+        EXPECT_FALSE(backend.setWallpaper(mtest::freshDir("nodisplay") + "/none.bmp", true, 0, &error));
+        EXPECT_TRUE(error.contains(display ? display : "DISPLAY")) << error.toStdString();
+        error.clear();
+        EXPECT_FALSE(backend.clearWallpaper(0, &error));
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_TRUE(backend.currentWallpaper().isEmpty());
     }
-    void TearDown() override { qputenv("DISPLAY", m_saved); }
-    const QByteArray m_saved = qgetenv("DISPLAY");
-};
-
-TEST_P(X11WithoutDisplay, EveryQuestionHasAQuietAnswerAndEveryChangeAReason) {
-    EXPECT_FALSE(platform::primaryScreenSize().has_value());
-    EXPECT_EQ(platform::primaryScreenDepth(), 0);
-
-    X11ScreenState state;
-    EXPECT_FALSE(state.screenSaverActive());
-    EXPECT_FALSE(state.setScreenSaverActive(true));
-    EXPECT_FALSE(state.screenSaverRunning());
-    EXPECT_FALSE(state.fullScreenForeground(1024, 768));
-
-    X11RootBackend backend;
-    QString error;
-    EXPECT_FALSE(backend.setWallpaper(mtest::freshDir("nodisplay") + "/none.bmp", true, 0, &error));
-    EXPECT_TRUE(error.contains(GetParam() ? GetParam() : "DISPLAY")) << error.toStdString();
-    error.clear();
-    EXPECT_FALSE(backend.clearWallpaper(0, &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_TRUE(backend.currentWallpaper().isEmpty());
+    qputenv("DISPLAY", saved);
 }
-
-INSTANTIATE_TEST_SUITE_P(Displays, X11WithoutDisplay, ::testing::Values(nullptr, ":4999"));
 
 } // namespace

@@ -6,14 +6,8 @@
 
 #include "X11TestSupport.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xutil.h>
-
 #include <array>
 #include <cstdlib>
-#include <initializer_list>
-#include <memory>
-#include <vector>
 
 namespace {
 
