@@ -31,7 +31,8 @@ protected:
 };
 
 // Only new and add create a queue file; a new queue names murctl's folder as its folders.
-TEST_F(MurctlQueue, NewWritesAnEmptyQueueAndNeverOverwrites) {
+// --loaded shows the header as a load against the screen leaves it in memory; neither writes the file.
+TEST_F(MurctlQueue, NewWritesAnEmptyQueueWhichInfoShowsAsStoredAndAsLoaded) {
     const MurctlRun missing = run({"queue", "info", queue});
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(missing.err.contains("does not exist")) << missing.err.toStdString();
@@ -42,10 +43,25 @@ TEST_F(MurctlQueue, NewWritesAnEmptyQueueAndNeverOverwrites) {
     const QJsonObject header = info();
     const QString programFolder = QFileInfo(mtest::builtProgram("murctl")).absolutePath() + "/";
     EXPECT_EQ(header["signature"].toString(), "QU3");
-    EXPECT_EQ(header["entry_count"].toInt(), 0);
-    EXPECT_EQ(header["order_mode"].toInt(), 1);
+    EXPECT_EQ(std::pair(header["entry_count"].toInt(), header["order_mode"].toInt()), std::pair(0, 1));
     EXPECT_EQ(header["relink_folder"].toString(), programFolder);
     EXPECT_EQ(header["image_folder"].toString(), programFolder);
+
+    QByteArray h = mtest::readFile(queue);
+    h[274] = 7;                                    // large mode out of range
+    qToLittleEndian<qint16>(5000, h.data() + 284); // small width beyond twice the screen
+    qToLittleEndian<qint16>(20, h.data() + 288);   // threshold width too small
+    ASSERT_TRUE(mtest::writeFile(queue, h));
+    const QDateTime before = QFileInfo(queue).lastModified();
+    // Large mode, small width, threshold width and height.
+    const auto rules = [](const QJsonObject& o) {
+        return std::vector({o["large_rule"].toObject()["mode"].toInt(), o["small_rule"].toObject()["width"].toInt(),
+                            o["threshold"].toObject()["width"].toInt(), o["threshold"].toObject()["height"].toInt()});
+    };
+    EXPECT_EQ(rules(info()), std::vector({7, 5000, 20, 0}));
+    EXPECT_EQ(rules(info({"--loaded"})), std::vector({2, 800, 400, 300}));
+    EXPECT_EQ(mtest::readFile(queue), h);
+    EXPECT_EQ(QFileInfo(queue).lastModified(), before);
 
     ASSERT_TRUE(mtest::writeFile(queue, "precious"));
     const MurctlRun again = run({"queue", "new", queue});
@@ -55,55 +71,25 @@ TEST_F(MurctlQueue, NewWritesAnEmptyQueueAndNeverOverwrites) {
     EXPECT_EQ(mtest::readFile(queue), "precious");
 }
 
-TEST_F(MurctlQueue, AddSkipsMissingNamesWithALineEachAndSizesEntriesForTheScreen) {
-    const QString a = image("a.jpg");
-    const MurctlRun r = run({"queue", "add", queue, dir + "/missing1.jpg", a, dir + "/missing2.jpg"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err.count('\n'), 2);
-    EXPECT_TRUE(r.err.contains("missing1.jpg") && r.err.contains("missing2.jpg")) << r.err.toStdString();
-    const QJsonArray rows = this->rows();
-    ASSERT_EQ(rows.size(), 1);
-    const QJsonObject row = rows[0].toObject();
-    EXPECT_EQ(row["path"].toString(), a);
-    EXPECT_EQ(row["entry"].toInt(), 1);
-    EXPECT_EQ(row["record"].toInt(), 1);
-    EXPECT_EQ(row["resize_mode"].toInt(), 3);
-    EXPECT_EQ(row["fixed_width"].toInt(), 800);
-    EXPECT_EQ(row["fixed_height"].toInt(), 600);
-}
-
-// --loaded shows the header as a load against the screen leaves it in memory; neither writes the file.
-TEST_F(MurctlQueue, InfoShowsTheStoredHeaderAndLoadedShowsItNormalised) {
-    ASSERT_EQ(run({"queue", "new", queue}).status, 0);
-    QByteArray h = mtest::readFile(queue);
-    h[274] = 7;                                    // large mode out of range
-    qToLittleEndian<qint16>(5000, h.data() + 284); // small width beyond twice the screen
-    qToLittleEndian<qint16>(20, h.data() + 288);   // threshold width too small
-    ASSERT_TRUE(mtest::writeFile(queue, h));
-    const QDateTime before = QFileInfo(queue).lastModified();
-
-    const QJsonObject stored = info();
-    EXPECT_EQ(stored["large_rule"].toObject()["mode"].toInt(), 7);
-    EXPECT_EQ(stored["small_rule"].toObject()["width"].toInt(), 5000);
-    EXPECT_EQ(stored["threshold"].toObject()["width"].toInt(), 20);
-
-    const QJsonObject loaded = info({"--loaded"});
-    EXPECT_EQ(loaded["large_rule"].toObject()["mode"].toInt(), 2);
-    EXPECT_EQ(loaded["small_rule"].toObject()["width"].toInt(), 800);
-    EXPECT_EQ(loaded["threshold"].toObject()["width"].toInt(), 400);
-    EXPECT_EQ(loaded["threshold"].toObject()["height"].toInt(), 300);
-
-    EXPECT_EQ(mtest::readFile(queue), h);
-    EXPECT_EQ(QFileInfo(queue).lastModified(), before);
-}
-
-// A number that is no entry refuses the whole command and writes nothing; the numbers given
-// name entries as they were before any went. A record the file is too short for ends the list.
-TEST_F(MurctlQueue, DeleteRemovesEntriesButNeverImagesAndListStopsAtAnUnreadableRecord) {
+// Missing names are skipped with a line each. A number that is no entry refuses the whole
+// delete and writes nothing; the numbers given name entries as they were before any went.
+// A record the file is too short for ends the list.
+TEST_F(MurctlQueue, AddDeleteAndListNeverTouchImages) {
     QStringList images;
     for (const char* name : {"1.jpg", "2.jpg", "3.jpg", "4.jpg"})
         images << image(name);
-    ASSERT_EQ(run(QStringList{"queue", "add", queue} + images).status, 0);
+    const MurctlRun added = run({"queue", "add", queue, dir + "/missing1.jpg", images[0], dir + "/missing2.jpg"});
+    EXPECT_EQ(added.status, 1);
+    EXPECT_EQ(added.err.count('\n'), 2);
+    EXPECT_TRUE(added.err.contains("missing1.jpg") && added.err.contains("missing2.jpg")) << added.err.toStdString();
+    const QJsonObject row = rows()[0].toObject();
+    EXPECT_EQ(row["path"].toString(), images[0]);
+    // Entry, record, resize mode and the fixed size the screen gives.
+    EXPECT_EQ(std::vector({row["entry"].toInt(), row["record"].toInt(), row["resize_mode"].toInt(),
+                           row["fixed_width"].toInt(), row["fixed_height"].toInt()}),
+              std::vector({1, 1, 3, 800, 600}));
+
+    ASSERT_EQ(run(QStringList{"queue", "add", queue} + images.mid(1)).status, 0);
     const QByteArray before = mtest::readFile(queue);
     for (const QStringList& bad : {QStringList{"5"}, QStringList{"0"}, QStringList{"1", "x"}, QStringList{"-1"}}) {
         const MurctlRun r = run(QStringList{"queue", "delete", queue} + bad);

@@ -33,45 +33,41 @@ struct Case {
     const char* errorPart = "";
 };
 
-// Without an override, a GNOME-family desktop whose schema is missing falls back to the root window.
-TEST(BackendChoice, PicksByOverrideThenDesktopThenDisplay) {
-    for (const Case& c : {Case{"", "GNOME", ":0", "gnome", "gnome"},
-                          Case{"", "ubuntu:GNOME", ":0", "gnome", "gnome"},
-                          Case{"", "Budgie:GNOME", "", "gnome", "gnome"},
-                          Case{"", "Unity", ":1", "gnome", "gnome"},
-                          Case{"", "gnome", "", "gnome", "gnome"},
-                          Case{"", "X-Cinnamon", ":0", "cinnamon", "x11"},
-                          Case{"", "MATE", ":0", "mate", "x11"},
-                          Case{"", "MATE", "", "mate", "", "org.mate.background"},
-                          Case{"", "XFCE", ":0", "xfce", "xfce"},
-                          Case{"", "KDE", ":0", "kde", "kde"},
-                          Case{"", "LXQt", ":0", "x11", "x11"},
-                          Case{"", "", ":0", "x11", "x11"},
-                          Case{"", "Openbox", "", "", ""},
-                          Case{"", "", "", "", "", "DISPLAY is not set"},
-                          Case{"", "::", "", "", ""},
-                          Case{"x11", "GNOME", "", "x11", "x11"},
-                          Case{"KDE", "GNOME", ":0", "kde", "kde"},
-                          Case{" fake ", "", "", "fake", "fake"},
-                          Case{"xfce", "", "", "xfce", "xfce"},
-                          Case{"mate", "", "", "mate", "", "org.mate.background"},
-                          Case{"cinnamon", "", ":0", "cinnamon", "", "org.cinnamon.desktop.background"},
-                          Case{"windows", "GNOME", ":0", "", "", "windows"}}) {
-        SCOPED_TRACE(std::string("\"") + c.overrideName + "\" on \"" + c.desktop + "\" with DISPLAY \"" + c.display +
-                     '"');
-        const QString overrideName = QString::fromUtf8(c.overrideName);
-        QString chooseError;
-        const QString name =
-            platform::chooseDesktopBackendName(overrideName, &chooseError, envOf(c.desktop, c.display));
-        EXPECT_EQ(name, QString::fromUtf8(c.chosen));
-        EXPECT_EQ(chooseError.isEmpty(), !name.isEmpty()) << chooseError.toStdString();
-        QString makeError;
-        const auto backend = platform::makeDesktopBackend(overrideName, &makeError, envOf(c.desktop, c.display));
-        EXPECT_EQ(backend ? backend->name() : QString(), QString::fromUtf8(c.made));
-        EXPECT_EQ(makeError.isEmpty(), backend != nullptr) << makeError.toStdString();
-        EXPECT_TRUE(makeError.contains(QString::fromUtf8(c.errorPart))) << makeError.toStdString();
-    }
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << '"' << c.overrideName << "\" on \"" << c.desktop << "\" with DISPLAY \"" << c.display << '"';
 }
+
+class BackendChoiceTest : public ::testing::TestWithParam<Case> {};
+
+// Without an override, a GNOME-family desktop whose schema is missing falls back to the root window.
+TEST_P(BackendChoiceTest, PicksByOverrideThenDesktopThenDisplay) {
+    const Case& c = GetParam();
+    const QString overrideName = QString::fromUtf8(c.overrideName);
+    QString chooseError;
+    const QString name = platform::chooseDesktopBackendName(overrideName, &chooseError, envOf(c.desktop, c.display));
+    EXPECT_EQ(name, QString::fromUtf8(c.chosen));
+    EXPECT_EQ(chooseError.isEmpty(), !name.isEmpty()) << chooseError.toStdString();
+    QString makeError;
+    const auto backend = platform::makeDesktopBackend(overrideName, &makeError, envOf(c.desktop, c.display));
+    EXPECT_EQ(backend ? backend->name() : QString(), QString::fromUtf8(c.made));
+    EXPECT_EQ(makeError.isEmpty(), backend != nullptr) << makeError.toStdString();
+    EXPECT_TRUE(makeError.contains(QString::fromUtf8(c.errorPart))) << makeError.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Environments, BackendChoiceTest,
+    ::testing::Values(Case{"", "GNOME", ":0", "gnome", "gnome"}, Case{"", "ubuntu:GNOME", ":0", "gnome", "gnome"},
+                      Case{"", "Budgie:GNOME", "", "gnome", "gnome"}, Case{"", "Unity", ":1", "gnome", "gnome"},
+                      Case{"", "gnome", "", "gnome", "gnome"}, Case{"", "X-Cinnamon", ":0", "cinnamon", "x11"},
+                      Case{"", "MATE", ":0", "mate", "x11"}, Case{"", "MATE", "", "mate", "", "org.mate.background"},
+                      Case{"", "XFCE", ":0", "xfce", "xfce"}, Case{"", "KDE", ":0", "kde", "kde"},
+                      Case{"", "LXQt", ":0", "x11", "x11"}, Case{"", "", ":0", "x11", "x11"},
+                      Case{"", "Openbox", "", "", ""}, Case{"", "", "", "", "", "DISPLAY is not set"},
+                      Case{"", "::", "", "", ""}, Case{"x11", "GNOME", "", "x11", "x11"},
+                      Case{"KDE", "GNOME", ":0", "kde", "kde"}, Case{" fake ", "", "", "fake", "fake"},
+                      Case{"xfce", "", "", "xfce", "xfce"}, Case{"mate", "", "", "mate", "", "org.mate.background"},
+                      Case{"cinnamon", "", ":0", "cinnamon", "", "org.cinnamon.desktop.background"},
+                      Case{"windows", "GNOME", ":0", "", "", "windows"}));
 
 TEST(ScreenStateChoice, FollowsTheDesktop) {
     QString error;

@@ -82,22 +82,21 @@ TEST_F(PrivateBus, XfconfSetsEveryBackdropAndClears) {
     EXPECT_EQ(backend.currentWallpaper(), QString());
 }
 
-TEST(Xfconf, MissingProgramIsAnError) {
-    XfconfBackend backend(QStringLiteral("no-such-xfconf-query-program"));
+// Without xfconf-query or a Plasma shell on the bus, setting and clearing fail with a reason.
+TEST_F(PrivateBus, MissingXfconfOrPlasmaShellIsAnError) {
+    XfconfBackend xfconf(QStringLiteral("no-such-xfconf-query-program"));
+    PlasmaBackend plasma;
+    for (DesktopBackend* backend : std::initializer_list<DesktopBackend*>{&xfconf, &plasma}) {
+        QString error;
+        EXPECT_FALSE(backend->setWallpaper(QStringLiteral("/tmp/a.bmp"), true, 0, &error));
+        EXPECT_FALSE(error.isEmpty());
+        error.clear();
+        EXPECT_FALSE(backend->clearWallpaper(0, &error));
+        EXPECT_FALSE(error.isEmpty());
+    }
     QString error;
-    EXPECT_FALSE(backend.setWallpaper(QStringLiteral("/tmp/a.bmp"), true, 0, &error));
+    xfconf.setWallpaper(QStringLiteral("/tmp/a.bmp"), true, 0, &error);
     EXPECT_TRUE(error.contains(QLatin1String("no-such-xfconf-query-program"))) << error.toStdString();
-    EXPECT_FALSE(backend.clearWallpaper(0, &error));
-}
-
-TEST_F(PrivateBus, NoPlasmaShellIsAnError) {
-    PlasmaBackend backend;
-    QString error;
-    EXPECT_FALSE(backend.setWallpaper(QStringLiteral("/tmp/a.bmp"), true, 0, &error));
-    EXPECT_FALSE(error.isEmpty());
-    error.clear();
-    EXPECT_FALSE(backend.clearWallpaper(0, &error));
-    EXPECT_FALSE(error.isEmpty());
 }
 
 // A file name can hold quotes and backslashes; they must stay inside the script's string.

@@ -139,7 +139,7 @@ TEST(X11ServerShape, ReportsTheScreenAndDrawsInItsVisual) {
 }
 
 // A clear publishes a solid colour: deleting the properties would let a compositor show its own grey.
-TEST_F(X11RootBackendTest, EveryChangeFreesThePreviousPixmapAndClearShowsTheColour) {
+TEST_F(X11RootBackendTest, EveryChangeFreesThePreviousPixmapClearShowsTheColourAndAFailureKeepsIt) {
     const QString a = makeQuadrantBmp(100, 60, BmpKind::TrueColor24);
     const QString b = makeQuadrantBmp(37, 23, BmpKind::Palette8);
     Pixmap previous = None;
@@ -164,7 +164,18 @@ TEST_F(X11RootBackendTest, EveryChangeFreesThePreviousPixmapAndClearShowsTheColo
         }
         EXPECT_TRUE(m_backend.currentWallpaper().isEmpty());
     }
+    // An unreadable bitmap keeps the wallpaper and says why.
+    const QString dir = mtest::freshDir("bad");
+    ASSERT_TRUE(mtest::writeFile(dir + "/text.bmp", "this is not a bitmap"));
+    ASSERT_TRUE(mtest::writeFile(dir + "/cut.bmp", mtest::readFile(a).left(20)));
+    for (const QString& bad : {dir + "/missing.bmp", dir + "/text.bmp", dir + "/cut.bmp"}) {
+        QString error;
+        EXPECT_FALSE(m_backend.setWallpaper(bad, true, kBackground, &error)) << bad.toStdString();
+        EXPECT_TRUE(error.contains(bad)) << error.toStdString();
+    }
+    EXPECT_EQ(rootPixmap(m_x.display), previous);
     EXPECT_TRUE(pixmapExists(m_x.display, previous));
+    EXPECT_EQ(m_backend.currentWallpaper(), a);
 }
 
 // Publishes a solid pixmap the way other root setters do, retained after its connection
@@ -207,23 +218,6 @@ TEST_F(X11RootBackendTest, ForeignPixmapsAreFreedOnlyWhenBothNamesMarkThemAndAre
     XSync(m_x.display, False);
     publishForeign(0x00AAAA, true);
     EXPECT_TRUE(m_backend.currentWallpaper().isEmpty());
-}
-
-TEST_F(X11RootBackendTest, UnreadableBitmapKeepsTheWallpaperAndSaysWhy) {
-    const QString good = makeQuadrantBmp(100, 60, BmpKind::TrueColor24);
-    ASSERT_TRUE(apply(good, true));
-    const Pixmap before = rootPixmap(m_x.display);
-    const QString dir = mtest::freshDir("bad");
-    ASSERT_TRUE(mtest::writeFile(dir + "/text.bmp", "this is not a bitmap"));
-    ASSERT_TRUE(mtest::writeFile(dir + "/cut.bmp", mtest::readFile(good).left(20)));
-    for (const QString& bad : {dir + "/missing.bmp", dir + "/text.bmp", dir + "/cut.bmp"}) {
-        QString error;
-        EXPECT_FALSE(m_backend.setWallpaper(bad, true, kBackground, &error)) << bad.toStdString();
-        EXPECT_TRUE(error.contains(bad)) << error.toStdString();
-    }
-    EXPECT_EQ(rootPixmap(m_x.display), before);
-    EXPECT_TRUE(pixmapExists(m_x.display, before));
-    EXPECT_EQ(m_backend.currentWallpaper(), good);
 }
 
 TEST(ColorDepth, NormalisesBitsPerPixel) {

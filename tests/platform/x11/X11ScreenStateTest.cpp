@@ -85,7 +85,7 @@ using X11BareServerTest = ServerTest<false>;
 // Switching off twice, or on twice, is no change and no failure; switching off keeps the
 // other settings, which other programs may have made. On a server whose default is off,
 // switching on must not mean "back to the default".
-TEST_F(X11BareServerTest, ScreenSaverToggleIsWhatTheServerReports) {
+TEST_F(X11BareServerTest, ScreenSaverToggleAndRunningAreWhatTheServerReports) {
     X11ScreenState state;
     for (const bool active : {false, true, true, false, false}) {
         ASSERT_TRUE(state.setScreenSaverActive(active));
@@ -100,18 +100,7 @@ TEST_F(X11BareServerTest, ScreenSaverToggleIsWhatTheServerReports) {
     EXPECT_TRUE(state.screenSaverActive());
     ASSERT_EQ(std::system("xset s off"), 0);
     EXPECT_FALSE(state.screenSaverActive());
-
-    XvfbSession::Options options;
-    options.serverArguments = {"-s", "0"};
-    XvfbSession zeroDefault(options);
-    ASSERT_TRUE(zeroDefault.isRunning()) << zeroDefault.errorString().toStdString();
-    ASSERT_EQ(saverSettings()[0], 0);
-    ASSERT_TRUE(state.setScreenSaverActive(true));
-    EXPECT_TRUE(state.screenSaverActive());
-}
-
-TEST_F(X11BareServerTest, ScreenSaverRunningFollowsActivation) {
-    X11ScreenState state;
+    // Running is the server's saver state, which activation starts even with the saver off.
     for (const char* setting : {"xset s on", "xset s off"}) {
         ASSERT_EQ(std::system(setting), 0);
         for (const auto& [command, running] :
@@ -120,6 +109,14 @@ TEST_F(X11BareServerTest, ScreenSaverRunningFollowsActivation) {
             EXPECT_EQ(state.screenSaverRunning(), running) << setting << ", " << command;
         }
     }
+
+    XvfbSession::Options options;
+    options.serverArguments = {"-s", "0"};
+    XvfbSession zeroDefault(options);
+    ASSERT_TRUE(zeroDefault.isRunning()) << zeroDefault.errorString().toStdString();
+    ASSERT_EQ(saverSettings()[0], 0);
+    ASSERT_TRUE(state.setScreenSaverActive(true));
+    EXPECT_TRUE(state.screenSaverActive());
 }
 
 // Without a window manager there is no _NET_ACTIVE_WINDOW: the input focus decides.
@@ -144,9 +141,9 @@ struct WindowCase {
     const char* name;
     QRect rect;
     bool undecorated;
-    // Set before mapping: the window type, and the state atoms separated by blanks.
-    const char* type;
-    const char* state;
+    // Set before mapping: the window type and state atoms.
+    QStringList type;
+    QStringList state;
     // The answers for the 1024 x 768 screen and for a larger one it does not cover.
     bool onScreen;
     bool onLargerScreen;
@@ -159,12 +156,12 @@ protected:
 
 TEST_P(X11FullScreen, JudgesTheActiveWindowUnderOpenbox) {
     const WindowCase& c = GetParam();
-    const QStringList state = QString::fromLatin1(c.state).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList& state = c.state;
     {
         TestWindow w(m_x.display, c.rect);
         // Motif hints: flags "decorations", decorations none.
         if (c.undecorated) w.setProperty("_MOTIF_WM_HINTS", atom(m_x.display, "_MOTIF_WM_HINTS"), {2, 0, 0, 0, 0});
-        if (*c.type) w.setAtoms("_NET_WM_WINDOW_TYPE", {c.type});
+        if (!c.type.isEmpty()) w.setAtoms("_NET_WM_WINDOW_TYPE", c.type);
         if (!state.isEmpty()) w.setAtoms("_NET_WM_STATE", state);
         ASSERT_TRUE(w.mapAndActivate());
         if (state.size() == 2) {
@@ -191,13 +188,18 @@ const QRect kSmall(100, 100, 300, 200);
 const QRect kScreen(0, 0, 1024, 768);
 INSTANTIATE_TEST_SUITE_P(
     Windows, X11FullScreen,
-    ::testing::Values(WindowCase{"Normal", kSmall, false, "", "", false, false},
-                      WindowCase{"FullScreenState", kSmall, false, "", "_NET_WM_STATE_FULLSCREEN", true, true},
-                      WindowCase{"Maximised", kSmall, false, "",
-                                 "_NET_WM_STATE_MAXIMIZED_VERT _NET_WM_STATE_MAXIMIZED_HORZ", false, false},
-                      WindowCase{"UndecoratedCovering", kScreen, true, "", "", true, false},
-                      WindowCase{"UndecoratedShortOfAnEdge", QRect(0, 0, 1024, 760), true, "", "", false, false},
-                      WindowCase{"Desktop", kScreen, false, "_NET_WM_WINDOW_TYPE_DESKTOP", "", false, false}),
+    ::testing::Values(WindowCase{"Normal", kSmall, false, {}, {}, false, false},
+                      WindowCase{"FullScreenState", kSmall, false, {}, {"_NET_WM_STATE_FULLSCREEN"}, true, true},
+                      WindowCase{"Maximised",
+                                 kSmall,
+                                 false,
+                                 {},
+                                 {"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"},
+                                 false,
+                                 false},
+                      WindowCase{"UndecoratedCovering", kScreen, true, {}, {}, true, false},
+                      WindowCase{"UndecoratedShortOfAnEdge", QRect(0, 0, 1024, 760), true, {}, {}, false, false},
+                      WindowCase{"Desktop", kScreen, false, {"_NET_WM_WINDOW_TYPE_DESKTOP"}, {}, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
