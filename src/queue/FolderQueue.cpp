@@ -12,7 +12,7 @@
 
 // A function rather than a static object: other static objects may need it before this file's are built.
 QString FolderQueue::defaultMask() {
-    return QStringLiteral("*.jpg;*.gif;*.bmp;*.pcx;*.png;*.rle;*.tif;*.tga;*.jpeg;*.jpe");
+    return QStringLiteral("*.jpg;*.gif;*.bmp;*.pcx;*.png;*.rle;*.tif;*.tga;*.jpeg;*.jpe;*.tiff");
 }
 
 namespace {

@@ -48,6 +48,8 @@ Queue::LoadResult Queue::peekHeader(const QString& path, QueueHeader& header) {
         return {LoadStatus::Failed, path + QStringLiteral(" does not exist")};
     case queuefile::Kind::Directory:
         return {LoadStatus::Refused, path + QStringLiteral(" is a folder, not a queue file.")};
+    case queuefile::Kind::NotRegular:
+        return {LoadStatus::Refused, path + QStringLiteral(" is not a regular file, so it cannot be a queue.")};
     case queuefile::Kind::Unreadable:
         return {LoadStatus::Failed, path + QStringLiteral(" cannot be read.")};
     case queuefile::Kind::OldQueue:
@@ -92,6 +94,11 @@ Queue::LoadResult Queue::load(const QString& path) {
     }
     m_currentFile = path;
     normalise();
+    const int dropped = dropSharedRecords();
+    if (dropped > 0)
+        result.warning = path + QStringLiteral(" is damaged: %1 of its entries named a record that another entry "
+                                               "uses, and were left out of the queue.")
+                                    .arg(dropped);
     return result;
 }
 
@@ -132,9 +139,32 @@ void Queue::normalise() {
     clearShown();
 
     workingDefaultSound = h.noDefaultSound() == 1 ? QString() : h.defaultSound();
-    soundFolder.reset();
+    // The folder the sound dialog opens in follows the queue's default sound only when that file
+    // exists; otherwise it stays where the user last chose a sound.
     const QFileInfo sound(workingDefaultSound);
     if (!workingDefaultSound.isEmpty() && sound.isFile()) soundFolder = sound.absolutePath() + QDir::separator();
+}
+
+// An entry that names a record an earlier entry already uses cannot be kept: deleting either
+// would free the record under the other, and the next add would overwrite it. The later entry
+// is left out (in memory; the next header write makes it so in the file).
+int Queue::dropSharedRecords() {
+    QueueHeader& h = m_header;
+    std::vector<bool> used(qu3::kMaxEntries + 1, false);
+    int kept = 0;
+    const int count = h.entryCount();
+    for (int n = 1; n <= count; ++n) {
+        const int record = h.recordIndex(n);
+        if (record >= 1 && record <= qu3::kMaxEntries) {
+            if (used[static_cast<std::size_t>(record)]) continue;
+            used[static_cast<std::size_t>(record)] = true;
+        }
+        h.setRecordIndex(++kept, static_cast<std::int16_t>(record));
+    }
+    for (int n = kept + 1; n <= count; ++n)
+        h.setRecordIndex(n, 0);
+    h.setEntryCount(static_cast<std::int16_t>(kept));
+    return count - kept;
 }
 
 void Queue::newHeader() {

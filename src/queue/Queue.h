@@ -31,6 +31,8 @@ public:
     struct LoadResult {
         LoadStatus status = LoadStatus::Failed;
         QString message;
+        // Set when the queue loaded but had to be repaired in a way the user should hear of once.
+        QString warning = {};
         bool ok() const { return status == LoadStatus::Loaded || status == LoadStatus::Created; }
     };
 
@@ -113,6 +115,7 @@ public:
 
 private:
     bool folderExists(const QString& folder) const;
+    int dropSharedRecords();
 
     Environment m_env;
     QueueHeader m_header;

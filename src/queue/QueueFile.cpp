@@ -15,6 +15,10 @@ Probe probe(const QString& path) {
         result.kind = Kind::Directory;
         return result;
     }
+    if (!info.isFile()) {
+        result.kind = Kind::NotRegular;
+        return result;
+    }
     result.size = info.size();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

@@ -19,6 +19,7 @@ enum class Kind {
     OldQueue,   // "QU2" or "QUE"
     Unreadable, // exists but cannot be opened
     Other,      // some other file
+    NotRegular, // a fifo, device or socket: opening it could block, and it holds no queue
 };
 
 struct Probe {
@@ -27,7 +28,7 @@ struct Probe {
     qint64 size = 0;
 };
 
-// Looks at the first three bytes of a file without changing it.
+// Looks at the first three bytes of a file without changing it. Only regular files are opened.
 Probe probe(const QString& path);
 
 bool readHeader(const QString& path, QueueHeader& header);

@@ -40,7 +40,10 @@ void setI32(std::uint8_t* base, std::size_t offset, std::int32_t value) {
 
 QByteArray readBytes(const std::uint8_t* base, std::size_t offset, int capacity) {
     const int length = std::min<int>(base[offset], capacity);
-    return QByteArray(reinterpret_cast<const char*>(base + offset + 1), length);
+    const QByteArray bytes(reinterpret_cast<const char*>(base + offset + 1), length);
+    // No file name holds a zero byte: a damaged string ends there rather than reaching the file system.
+    const qsizetype zero = bytes.indexOf('\0');
+    return zero < 0 ? bytes : bytes.left(zero);
 }
 
 QString read(const std::uint8_t* base, std::size_t offset, int capacity) {

@@ -27,9 +27,11 @@ std::optional<double> toNumber(const QString& text, const QLocale& locale) {
 
 } // namespace
 
+// Values are read without the blanks a hand edit may leave around them ("Name = True"); the
+// store itself keeps every value as written, since a path may begin or end with a blank.
 bool toBool(const QString& text) {
-    const QString upper = text.toUpper();
-    return upper == u"TRUE" || upper == u"YES" || text == u"1" || text == u"-1";
+    const QString upper = text.trimmed().toUpper();
+    return upper == u"TRUE" || upper == u"YES" || upper == u"1" || upper == u"-1";
 }
 
 QString fromBool(bool value) {
@@ -37,12 +39,12 @@ QString fromBool(bool value) {
 }
 
 bool clearAtExit(const QString& text) {
-    const QString upper = text.toUpper();
+    const QString upper = text.trimmed().toUpper();
     return !(upper == u"FALSE" || upper == u"NO");
 }
 
 bool enterTimer(const QString& text) {
-    return text.toUpper() != u"OFF";
+    return text.trimmed().toUpper() != u"OFF";
 }
 
 QString fromEnterTimer(bool on) {
@@ -87,7 +89,7 @@ int toInt(const QString& text, int fallback) {
 }
 
 bool backgroundIsDesktop(const QString& text) {
-    return text == u"Desktop";
+    return text.trimmed() == u"Desktop";
 }
 
 QString fromFloat(float value, const QLocale& locale) {

@@ -8,8 +8,17 @@
 #include <QLocalSocket>
 #include <QThread>
 
+#include "startup/StartUp.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -36,13 +45,44 @@ bool peerIsSameUser(qintptr descriptor) {
 #endif
 }
 
-void applyOptions(QLocalSocket& socket) {
-#ifdef Q_OS_LINUX
-    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-#else
-    Q_UNUSED(socket);
-#endif
+// Where the socket of a name lies; empty when there is no private folder for it.
+QString socketPath(const QString& name) {
+    if (QDir::isAbsolutePath(name)) return name;
+    const QString folder = instanceFolder();
+    return folder.isEmpty() ? QString() : folder + u'/' + name;
 }
+
+#ifdef Q_OS_UNIX
+// A folder only we can enter: a real folder (not a link), ours, with no access for others.
+bool isPrivateFolder(const QByteArray& native) {
+    struct stat st {};
+    return ::lstat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & 077) == 0;
+}
+
+// Held while a listen is tried, so two starts never both take a dead socket's place: one of
+// them could otherwise remove the socket the other has just made.
+class ListenLock {
+public:
+    explicit ListenLock(const QString& socket) {
+        m_fd = ::open(QFile::encodeName(socket + QStringLiteral(".lock")).constData(),
+                      O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (m_fd >= 0) ::flock(m_fd, LOCK_EX);
+    }
+    ~ListenLock() {
+        if (m_fd >= 0) ::close(m_fd); // releases the lock
+    }
+    ListenLock(const ListenLock&) = delete;
+    ListenLock& operator=(const ListenLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
+#else
+struct ListenLock {
+    explicit ListenLock(const QString&) {}
+};
+#endif
 
 QByteArray encode(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
@@ -54,9 +94,10 @@ QJsonObject failure(const QString& error) {
 
 Exchange exchange(const QJsonObject& request, int timeoutMs, const QString& name, QJsonObject& answer) {
     QDeadlineTimer deadline(timeoutMs);
+    const QString path = socketPath(name);
+    if (path.isEmpty()) return Exchange::NotRunning;
     QLocalSocket socket;
-    applyOptions(socket);
-    socket.connectToServer(name);
+    socket.connectToServer(path);
     if (!socket.waitForConnected(static_cast<int>(deadline.remainingTime()))) {
         const auto error = socket.error();
         if (error == QLocalSocket::ServerNotFoundError || error == QLocalSocket::ConnectionRefusedError)
@@ -91,11 +132,20 @@ Exchange exchange(const QJsonObject& request, int timeoutMs, const QString& name
 
 QString instanceName() {
     const QString overridden = qEnvironmentVariable("MURALO_INSTANCE_NAME");
-    if (!overridden.isEmpty()) return overridden;
+    return overridden.isEmpty() ? QStringLiteral("muralo32") : overridden;
+}
+
+QString instanceFolder() {
 #ifdef Q_OS_UNIX
-    return QStringLiteral("muralo32-") + QString::number(::getuid());
+    // The session's runtime folder is private by definition; believe it only when it is.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && isPrivateFolder(QFile::encodeName(runtime)))
+        return QDir::cleanPath(runtime);
+    // Else the private folder the wallpaper bitmap goes to by default.
+    return systemTempFolder();
 #else
-    return QStringLiteral("muralo32-") + qEnvironmentVariable("USERNAME");
+    // Named pipes on Windows are per session already.
+    return QDir::tempPath();
 #endif
 }
 
@@ -107,24 +157,24 @@ InstanceServer::~InstanceServer() = default;
 
 InstanceServer::ListenResult InstanceServer::listen(const QString& name) {
     m_server->close();
-#ifdef Q_OS_LINUX
-    m_server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
-#endif
-    if (m_server->listen(name)) return ListenResult::Listening;
+    const QString path = socketPath(name);
+    if (path.isEmpty()) return ListenResult::Failed;
+    // No access options: with them Qt binds elsewhere and renames over the name, which would
+    // silently take a running instance's socket away.
+    m_server->setSocketOptions(QLocalServer::NoOptions);
+    const ListenLock lock(path);
+    if (m_server->listen(path)) return ListenResult::Listening;
     if (m_server->serverError() != QAbstractSocket::AddressInUseError) return ListenResult::Failed;
-#ifndef Q_OS_LINUX
-    // A socket file left by a crash: nobody accepts on it, so it can go.
+    // A socket left by a crash: nobody accepts on it, so it can go.
     QLocalSocket probe;
-    probe.connectToServer(name);
-    if (!probe.waitForConnected(1000) &&
-        (probe.error() == QLocalSocket::ConnectionRefusedError || probe.error() == QLocalSocket::ServerNotFoundError)) {
-        QLocalServer::removeServer(name);
-        if (m_server->listen(name)) return ListenResult::Listening;
-        return m_server->serverError() == QAbstractSocket::AddressInUseError ? ListenResult::AlreadyRunning
-                                                                             : ListenResult::Failed;
-    }
-#endif
-    return ListenResult::AlreadyRunning;
+    probe.connectToServer(path);
+    if (probe.waitForConnected(1000)) return ListenResult::AlreadyRunning;
+    if (probe.error() != QLocalSocket::ConnectionRefusedError && probe.error() != QLocalSocket::ServerNotFoundError)
+        return ListenResult::AlreadyRunning;
+    QLocalServer::removeServer(path);
+    if (m_server->listen(path)) return ListenResult::Listening;
+    return m_server->serverError() == QAbstractSocket::AddressInUseError ? ListenResult::AlreadyRunning
+                                                                         : ListenResult::Failed;
 }
 
 void InstanceServer::setHandler(Handler h) {

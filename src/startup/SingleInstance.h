@@ -15,11 +15,16 @@ class QLocalSocket;
 // start (or murctl) talks to it with one JSON object per line each way:
 //   request  {"cmd":"activate"}            (or any other cmd with its fields)
 //   answer   {"ok":true,...} or {"ok":false,"error":"..."}
-// On Linux the socket lives in the abstract namespace, so a crashed instance leaves nothing
-// behind, and only processes of the same user are served or believed.
+// The socket lives in a folder only this user can enter ($XDG_RUNTIME_DIR, or a private folder
+// of ours in the temporary folder), so no other user can take the name first; a socket left by a
+// crash is found dead and replaced. Only processes of the same user are served or believed.
 
-// "muralo32-<uid>", or MURALO_INSTANCE_NAME when set (tests run side by side).
+// "muralo32", or MURALO_INSTANCE_NAME when set (tests run side by side). A name that is not an
+// absolute path is placed in instanceFolder().
 QString instanceName();
+// The private folder the socket lives in; empty when none can be had (the program then runs
+// without the channel).
+QString instanceFolder();
 
 class InstanceServer : public QObject {
     Q_OBJECT
