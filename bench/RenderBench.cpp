@@ -103,8 +103,9 @@ void BM_Thumbnail(benchmark::State& state) {
     source.setFileName(QFile::encodeName(Setup::imagePath()).toStdString());
     source.setLoadSizeHint(1920, 1080);
     source.load();
+    QueueEntry entry;
     for (auto _ : state) {
-        s.engine->makeThumbnail(source, work, Setup::imagePath());
+        s.engine->makeThumbnail(source, work, Setup::imagePath(), entry);
         work.release();
     }
 }

@@ -95,6 +95,7 @@ ExitStatus queueNew(CliContext& ctx, const QStringList& args) {
     Queue queue(ctx.environment);
     const Queue::LoadResult r = queue.load(file);
     if (!r.ok()) return ctx.fail(QString(), r.message);
+    if (!r.warning.isEmpty()) ctx.warn(QString(), r.warning);
     if (!ctx.json)
         ctx.out << "created " << file << '\n';
     else
@@ -152,9 +153,18 @@ ExitStatus queueList(CliContext& ctx, const QStringList& args) {
 
 ExitStatus queueAdd(CliContext& ctx, const QStringList& args) {
     if (args.size() < 2) return ctx.usage(QStringLiteral("usage: murctl queue add FILE IMAGE..."));
+    // With no image to add, no queue file is created or rewritten.
+    const bool anyImage =
+        std::any_of(args.begin() + 1, args.end(), [](const QString& a) { return QFileInfo(a).isFile(); });
+    if (!anyImage) return ctx.fail(args[0], QStringLiteral("none of the images exists; nothing was added"));
     Queue queue(ctx.environment);
     const Queue::LoadResult r = queue.load(args[0]);
     if (!r.ok()) return ctx.fail(QString(), r.message);
+    if (!r.warning.isEmpty()) ctx.warn(QString(), r.warning);
+    // A folder queue's images are the folder's files; it has no entries of its own to add to.
+    if (queue.isFolderQueue())
+        return ctx.fail(args[0], QStringLiteral("is a folder queue (its images are the files of %1); nothing was added")
+                                     .arg(queue.workingImageFolder));
     ExitStatus status = ExitStatus::Success;
     QJsonArray added;
     for (int i = 1; i < args.size(); ++i) {
@@ -176,7 +186,8 @@ ExitStatus queueAdd(CliContext& ctx, const QStringList& args) {
             break;
         }
     }
-    if (!queue.writeHeader()) status = ctx.fail(args[0], QStringLiteral("the queue header could not be written"));
+    if (!added.isEmpty() && !queue.writeHeader())
+        status = ctx.fail(args[0], QStringLiteral("the queue header could not be written"));
     if (ctx.json) printJson(ctx, QJsonDocument(added));
     return status;
 }
@@ -193,6 +204,7 @@ ExitStatus queueDelete(CliContext& ctx, const QStringList& args) {
     }
     const Queue::LoadResult r = queue.load(file);
     if (!r.ok()) return ctx.fail(QString(), r.message);
+    if (!r.warning.isEmpty()) ctx.warn(QString(), r.warning);
     std::set<int, std::greater<>> entries;
     for (int i = 1; i < args.size(); ++i) {
         bool ok = false;

@@ -5,6 +5,7 @@
 #include "platform/x11/ScreenInfo.h"
 #include "queue/FolderQueue.h"
 #include "queue/PathSplit.h"
+#include "queue/QueueRows.h"
 #include "settings/AppContext.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
@@ -108,6 +109,11 @@ struct Session {
             *status = ctx.fail(QString(), r.message);
             return false;
         }
+        if (!r.warning.isEmpty()) ctx.warn(QString(), r.warning);
+        // The rows in the order the window lists them, so both walk a sorted queue alike.
+        rows = EntryOrderRows::fromQueue(
+            queue, settingsvalues::toBool(settings.read(QStringLiteral("TruncateFileName"), QStringLiteral("False"))));
+        if (engine) engine->setRows(&rows);
         return true;
     }
 
@@ -118,6 +124,7 @@ struct Session {
     Queue queue;
     FolderQueue folder;
     std::unique_ptr<DesktopBackend> desktop;
+    EntryOrderRows rows;
     SdlSoundPlayer sound{&SdlSoundPlayer::xdgOpen};
     std::unique_ptr<WallpaperEngine> engine;
 };

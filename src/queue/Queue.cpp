@@ -93,8 +93,7 @@ Queue::LoadResult Queue::load(const QString& path) {
         m_header = read;
     }
     m_currentFile = path;
-    normalise();
-    const int dropped = dropSharedRecords();
+    const int dropped = normalise();
     if (dropped > 0)
         result.warning = path + QStringLiteral(" is damaged: %1 of its entries named a record that another entry "
                                                "uses, and were left out of the queue.")
@@ -102,7 +101,7 @@ Queue::LoadResult Queue::load(const QString& path) {
     return result;
 }
 
-void Queue::normalise() {
+int Queue::normalise() {
     QueueHeader& h = m_header;
     if (h.currentPosition() < 0) h.setCurrentPosition(0);
 
@@ -143,6 +142,7 @@ void Queue::normalise() {
     // exists; otherwise it stays where the user last chose a sound.
     const QFileInfo sound(workingDefaultSound);
     if (!workingDefaultSound.isEmpty() && sound.isFile()) soundFolder = sound.absolutePath() + QDir::separator();
+    return dropSharedRecords();
 }
 
 // An entry that names a record an earlier entry already uses cannot be kept: deleting either
@@ -210,8 +210,21 @@ bool Queue::writeEntry(int record) {
 }
 
 bool Queue::writeEntryRetrying(int record) {
-    for (int i = 0; i < kAttempts; ++i)
-        if (writeEntry(record)) return true;
+    return writeEntryFromRetrying(record, m_entry);
+}
+
+bool Queue::readEntryInto(int record, QueueEntry& entry) {
+    if (m_busy || m_currentFile.isEmpty()) return false;
+    BusyGuard guard(*this);
+    return queuefile::readRecord(m_currentFile, record, entry);
+}
+
+bool Queue::writeEntryFromRetrying(int record, const QueueEntry& entry) {
+    for (int i = 0; i < kAttempts; ++i) {
+        if (m_busy || m_currentFile.isEmpty()) continue;
+        BusyGuard guard(*this);
+        if (queuefile::writeRecord(m_currentFile, record, entry)) return true;
+    }
     return false;
 }
 

@@ -56,8 +56,9 @@ public:
 
     // Rebuilds the header in memory for an empty queue, carrying the display settings over.
     void newHeader();
-    // The normalisation that a load applies to a header in memory.
-    void normalise();
+    // The normalisation that a load applies to a header in memory. Answers how many entries
+    // had to be left out because they named a record an earlier entry uses.
+    int normalise();
 
     // One write of the header; fails at once while busy.
     bool singleHeaderWrite();
@@ -66,6 +67,10 @@ public:
     bool readEntry(int record);
     bool writeEntry(int record);
     bool writeEntryRetrying(int record);
+    // The same for an entry held elsewhere than the shared buffer: a wallpaper change works on
+    // its own copy, so nothing the window reads meanwhile can change what it writes back.
+    bool readEntryInto(int record, QueueEntry& entry);
+    bool writeEntryFromRetrying(int record, const QueueEntry& entry);
 
     int allocateRecord();
     void freeRecord(int record);

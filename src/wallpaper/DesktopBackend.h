@@ -26,4 +26,8 @@ public:
     // True when the desktop reloads a wallpaper only when its path changes, so the
     // bitmap must alternate between two file names.
     virtual bool needsFreshPath() const { return false; }
+
+    // Whether the desktop can show a wallpaper picture this big; asked before an image is
+    // decoded, so a picture it would refuse costs no work.
+    virtual bool acceptsPicture(int width, int height) const { return width > 0 && height > 0; }
 };

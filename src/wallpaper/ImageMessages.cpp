@@ -72,13 +72,13 @@ void loadWithMessages(Picbuf& control, const QString& path, Prompter& prompter, 
     // Windows ignores trailing blanks in file names; here they would name another file.
     control.setFileName(QFile::encodeName(trimmed).toStdString());
     control.setImageNumber(0);
-    for (const Picbuf::Format format : kProbeOrder) {
-        control.setImageFormat(format);
-        try {
-            control.load();
-            return;
-        } catch (const PicbufError&) {
-        }
+    // One read: the format comes from the content (TGA, which has none, from the name), so
+    // trying other format codes would only decode a broken file again.
+    control.setImageFormat(Picbuf::AnyFormat);
+    try {
+        control.load();
+        return;
+    } catch (const PicbufError&) {
     }
     const int error = control.errorNumber();
     control.release();

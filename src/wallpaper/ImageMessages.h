@@ -17,9 +17,4 @@ QString missingFile(const QString& path);
 // control holds the image or is empty. Does nothing while the window is closing.
 void loadWithMessages(Picbuf& control, const QString& path, Prompter& prompter, bool closing);
 
-// The formats a loader tries in turn. TGA is left out: it has no signature, and a
-// file named as TGA is read as one by each of these.
-inline constexpr Picbuf::Format kProbeOrder[] = {Picbuf::AnyFormat, Picbuf::Pcx,  Picbuf::Bmp,  Picbuf::Gif,
-                                                 Picbuf::Png,       Picbuf::Tiff, Picbuf::Jpeg, Picbuf::AnyFormatLast};
-
 } // namespace imagemessages

@@ -9,6 +9,7 @@
 #include "settings/AppContext.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
+#include "wallpaper/DesktopBackend.h"
 #include "wallpaper/ImageMessages.h"
 #include "wallpaper/Prompter.h"
 #include "wallpaper/ScopedFlag.h"
@@ -16,7 +17,16 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <stdexcept>
+
 namespace {
+
+// Thrown from inside a load, once the file's size is known, when the desktop could not show
+// the picture it would make: nothing is decoded.
+class PictureRefused : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // The queue header's order mode for showing the rows in turn (2 is random order).
 constexpr std::uint8_t kSequentialOrder = 1;
@@ -68,10 +78,27 @@ void WallpaperEngine::recoverFromError() {
     m_writer.release();
 }
 
+// Failures are told once the change or clear has finished and the countdown runs again.
 void WallpaperEngine::reportFailure(const QString& text) {
     m_lastOutcome = Outcome::Failed;
     m_lastError = text;
-    if (m_services.prompter) m_services.prompter->message(text, Prompter::Icon::Error);
+}
+
+// A message box keeps the event loop turning; while it is open no change may start, and a
+// fault that lasts (a full disk, a folder gone) is told once, not at every change it spoils.
+void WallpaperEngine::tellOutcome() {
+    if (m_lastOutcome == Outcome::Applied) m_lastTold.clear();
+    if (m_lastOutcome != Outcome::Failed || m_lastError == m_lastTold || !m_services.prompter) return;
+    m_lastTold = m_lastError;
+    ScopedFlag telling(m_telling);
+    m_services.prompter->message(m_lastError, Prompter::Icon::Error);
+}
+
+void WallpaperEngine::failChange(int code) {
+    // A render stopped because the window is closing simply ends.
+    if (code == PicbufCode::Aborted && stopRequested()) return;
+    // Name the file the change was rendering (in a folder queue it has no record).
+    reportFailure(imagemessages::forCode(code, splitPath(m_imagePath).fileName));
 }
 
 // The list shows the queue's defaults again once the desktop has changed, unless the
@@ -90,20 +117,22 @@ void WallpaperEngine::beginClose() {
 // The change
 
 void WallpaperEngine::changeWallpaper() {
-    if (m_changeInProgress || m_applyInProgress) return;
+    if (m_changeInProgress || m_applyInProgress || m_telling) return;
     m_lastOutcome = Outcome::None;
     m_lastError.clear();
+    m_imagePath.clear();
     try {
         selectAndRender();
         applyWallpaper();
     } catch (const PicbufError& e) {
         recoverFromError();
-        reportFailure(imagemessages::forCode(e.code(), splitPath(m_queue.entry().trimmedPath()).fileName));
+        failChange(e.code());
     } catch (const std::exception& e) {
         recoverFromError();
         reportFailure(QString::fromLocal8Bit(e.what()));
     }
     if (m_services.resetCountdown) m_services.resetCountdown();
+    tellOutcome();
     resetSelectionIfShown();
 }
 
@@ -181,15 +210,15 @@ std::optional<int> WallpaperEngine::recordToShow(int count) {
         return m_queue.recordOfEntry(entry);
     };
     int index = recordOfRow(m_queue.position());
-    bool readable = m_queue.readEntry(index);
+    bool readable = m_queue.readEntryInto(index, m_entry);
     const std::int32_t start = m_queue.position();
-    while (!readable || !QFileInfo(m_queue.entry().trimmedPath()).isFile()) {
+    while (!readable || !QFileInfo(m_entry.trimmedPath()).isFile()) {
         std::int32_t next = m_queue.position() + 1;
         if (next > count) next = 1;
         m_queue.setPosition(next);
         if (next == start) return std::nullopt;
         index = recordOfRow(next);
-        readable = m_queue.readEntry(index);
+        readable = m_queue.readEntryInto(index, m_entry);
     }
     return index;
 }
@@ -202,16 +231,19 @@ bool WallpaperEngine::loadImage(Picbuf& control, const QString& path) {
     if (m_closing) m_shuttingDown = true;
     control.setFileName(nativePath(path));
     control.setImageNumber(0);
+    // One read: the format comes from the content (TGA, which has none, from the name), so
+    // trying other format codes would only decode a broken file again.
+    control.setImageFormat(Picbuf::AnyFormat);
     QString errorText;
-    for (const Picbuf::Format format : imagemessages::kProbeOrder) {
-        control.setImageFormat(format);
-        try {
-            control.load();
-            return control.hasImage();
-        } catch (const PicbufError& e) {
-            errorText = QString::fromLocal8Bit(e.what());
-            if (e.code() == PicbufCode::Aborted) break;
-        }
+    try {
+        control.load();
+        return control.hasImage();
+    } catch (const PicbufError& e) {
+        errorText = QString::fromLocal8Bit(e.what());
+    } catch (const PictureRefused& e) {
+        control.release();
+        reportFailure(QString::fromLocal8Bit(e.what()));
+        return false;
     }
     control.release();
     if (m_showFileErrors && m_services.prompter)
@@ -234,9 +266,10 @@ void WallpaperEngine::renderImage(int index, int screenWidth, int screenHeight) 
 
 // The image file behind the record or folder position; no value when there is none.
 std::optional<QString> WallpaperEngine::imageToRender(int index) {
-    QueueEntry& entry = m_queue.entry();
+    QueueEntry& entry = m_entry;
     QString path;
     if (m_queue.isFolderQueue()) {
+        entry = QueueEntry();
         // A folder image has no record: it follows the queue's rules, and no facts or
         // thumbnail are taken for it.
         path = m_folder.imageOfPosition(index, m_queue.workingImageFolder);
@@ -247,20 +280,21 @@ std::optional<QString> WallpaperEngine::imageToRender(int index) {
     } else {
         bool read = false;
         for (int i = 0; i < Queue::kAttempts && !read; ++i)
-            read = m_queue.readEntry(index);
+            read = m_queue.readEntryInto(index, entry);
         if (!read) return std::nullopt;
         path = entry.trimmedPath();
         // A file changed since its facts were taken needs them taken again.
         if (fileage::of(path) != entry.fileDate()) entry.setFileDate(0);
     }
-    return splitPath(path).fullPath;
+    m_imagePath = splitPath(path).fullPath;
+    return m_imagePath;
 }
 
 // The size rules are set for the start-up screen; the picture is made for the screen as it is now.
 std::optional<rendermath::ResizeRequest> WallpaperEngine::resizeTarget(int x, int y, QSize screen) const {
     const int startupWidth = m_queue.environment().screenWidth;
     const int startupHeight = m_queue.environment().screenHeight;
-    auto request = rendermath::resizeDecision(x, y, m_queue.entry(), m_queue.header(), startupWidth, startupHeight);
+    auto request = rendermath::resizeDecision(x, y, m_entry, m_queue.header(), startupWidth, startupHeight);
     if (request)
         *request = rendermath::scaleToScreen(*request, startupWidth, startupHeight, screen.width(), screen.height());
     return request;
@@ -271,8 +305,10 @@ bool WallpaperEngine::loadForScreen(const QString& path, QSize screen) {
     // smaller than the thumbnail needs: a photograph then costs a fraction of the memory.
     m_loader.setLoadSizeHintFor([&](int fileWidth, int fileHeight) -> std::pair<int, int> {
         const auto request = resizeTarget(fileWidth, fileHeight, screen);
+        const rendermath::Size size = request ? rendermath::resizedSize(fileWidth, fileHeight, *request)
+                                              : rendermath::Size{fileWidth, fileHeight};
+        refuseWhatTheDesktopCannotShow(path, size);
         if (!request) return {0, 0};
-        const rendermath::Size size = rendermath::resizedSize(fileWidth, fileHeight, *request);
         if (size.width >= fileWidth || size.height >= fileHeight || size.width < rendermath::kThumbnailWidth ||
             size.height < rendermath::kThumbnailHeight)
             return {0, 0};
@@ -284,15 +320,24 @@ bool WallpaperEngine::loadForScreen(const QString& path, QSize screen) {
     return loaded && !stopRequested();
 }
 
+void WallpaperEngine::refuseWhatTheDesktopCannotShow(const QString& path, const rendermath::Size& size) const {
+    if (m_previewOnly || !m_services.desktop || m_services.desktop->acceptsPicture(size.width, size.height)) return;
+    throw PictureRefused(QStringLiteral("%1 cannot be shown: as a wallpaper it would be %2 x %3 pixels, more than "
+                                        "the desktop takes.")
+                             .arg(path)
+                             .arg(size.width)
+                             .arg(size.height)
+                             .toLocal8Bit()
+                             .toStdString());
+}
+
 // Size, depth and thumbnail are read once per file version and kept in the queue, so
 // the list can show them without opening every image.
 bool WallpaperEngine::refreshFacts(const QString& path) {
-    const QueueEntry& entry = m_queue.entry();
-    if (entry.factsKnown() != 0 && entry.fileDate() != 0) return true;
-    makeThumbnail(m_loader, m_work, path);
+    if (m_entry.factsKnown() != 0 && m_entry.fileDate() != 0) return true;
+    makeThumbnail(m_loader, m_work, path, m_entry);
     pump();
     if (stopRequested()) return false;
-    recordImageSize(m_loader.fileWidth(), m_loader.fileHeight());
     m_work.setAssignMode(Picbuf::AssignMode::Copy);
     m_work.release();
     return true;
@@ -323,7 +368,7 @@ void WallpaperEngine::recordRenderedImage(int index, const QString& path) {
     m_loader.setAssignMode(Picbuf::AssignMode::Copy);
     if (!m_factsChanged || m_previewOnly) return;
     // A folder image has no record of its own to write back to.
-    if (m_queue.isFolderQueue() || m_queue.writeEntryRetrying(index)) m_factsChanged = false;
+    if (m_queue.isFolderQueue() || m_queue.writeEntryFromRetrying(index, m_entry)) m_factsChanged = false;
 }
 
 bool WallpaperEngine::reduceForScreen() {

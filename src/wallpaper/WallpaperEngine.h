@@ -2,6 +2,7 @@
 #pragma once
 
 #include "imaging/Picbuf.h"
+#include "queue/QueueEntry.h"
 #include "wallpaper/RandomGenerator.h"
 #include "wallpaper/RenderMath.h"
 
@@ -79,8 +80,8 @@ public:
     void writeWallpaperBitmap();
     void resizeImage(Picbuf& source, Picbuf& work, const rendermath::ResizeRequest& request);
     void reduceToScreenColours(Picbuf& control, int depth);
-    // Facts and thumbnail of the image held by source, into the current entry.
-    void makeThumbnail(Picbuf& source, Picbuf& work, const QString& imagePath);
+    // Facts and thumbnail of the image held by source, into entry.
+    void makeThumbnail(Picbuf& source, Picbuf& work, const QString& imagePath, QueueEntry& entry);
     // Loads the current entry's stored thumbnail into the control.
     bool showStoredThumbnail(Picbuf& control);
 
@@ -98,7 +99,7 @@ public:
     // True from the start of a change until it has finished or failed.
     bool isChanging() const { return m_changeInProgress; }
     // A change, an apply or a bitmap write is under way.
-    bool isBusy() const { return m_changeInProgress || m_applyInProgress || m_wallpaperBusy; }
+    bool isBusy() const { return m_changeInProgress || m_applyInProgress || m_wallpaperBusy || m_telling; }
     // Facts read during the last render that were not yet written to the queue.
     bool hasUnsavedFacts() const { return m_factsChanged; }
     // The window is closing: a render under way stops, and nothing new starts.
@@ -127,6 +128,7 @@ private:
     bool stopRequested() const { return m_closing || m_shuttingDown; }
     void recoverFromError();
     void reportFailure(const QString& text);
+    void tellOutcome();
     void resetSelectionIfShown();
     QString alternateBitmapPath() const;
 
@@ -140,13 +142,14 @@ private:
     std::optional<QString> imageToRender(int index);
     std::optional<rendermath::ResizeRequest> resizeTarget(int x, int y, QSize screen) const;
     bool loadForScreen(const QString& path, QSize screen);
+    void refuseWhatTheDesktopCannotShow(const QString& path, const rendermath::Size& size) const;
     bool refreshFacts(const QString& path);
     bool resizeForScreen(QSize screen);
     bool correctGamma();
     void recordRenderedImage(int index, const QString& path);
     bool reduceForScreen();
     void savePosition();
-    void recordImageSize(int width, int height);
+    void failChange(int code);
     void playChangeSound();
 
     AppContext& m_app;
@@ -155,6 +158,15 @@ private:
     EngineServices m_services;
     QueueRows* m_rows = nullptr;
     RandomGenerator m_random;
+    // The entry a change renders: its own copy, read from its record and written back to
+    // that record only, whatever the window does with the queue's buffer meanwhile.
+    QueueEntry m_entry;
+    // The image file the change is rendering, for messages about it.
+    QString m_imagePath;
+    // Set while a failure is being told (a message box is open).
+    bool m_telling = false;
+    // The last failure told; the same one is not told again until a change succeeds.
+    QString m_lastTold;
     std::uint8_t m_tileChoice = 0;
     bool m_useAlternate = false;
 

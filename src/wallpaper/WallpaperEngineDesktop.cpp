@@ -41,7 +41,7 @@ void WallpaperEngine::applyWallpaper() {
         return;
     }
     const QueueHeader& header = m_queue.header();
-    m_tileChoice = header.folderQueue() != 0 ? header.tiled() : m_queue.entry().tiled();
+    m_tileChoice = header.folderQueue() != 0 ? header.tiled() : m_entry.tiled();
     m_writer.setAssignMode(Picbuf::AssignMode::Copy);
     m_writer.assignFrom(m_loader);
     playChangeSound();
@@ -52,7 +52,7 @@ void WallpaperEngine::applyWallpaper() {
 }
 
 void WallpaperEngine::playChangeSound() {
-    const QueueEntry& entry = m_queue.entry();
+    const QueueEntry& entry = m_entry;
     QString sound;
     if (m_queue.header().folderQueue() != 0 || entry.soundOption() == qu3::DefaultSound)
         sound = m_queue.workingDefaultSound;
@@ -91,6 +91,7 @@ void WallpaperEngine::writeWallpaperBitmap() {
 }
 
 void WallpaperEngine::clearScreen() {
+    if (m_telling) return;
     m_lastOutcome = Outcome::None;
     m_lastError.clear();
     m_currentImageText = kNone;
@@ -106,8 +107,9 @@ void WallpaperEngine::clearScreen() {
         m_lastOutcome = Outcome::Applied;
     // An empty name stops a sound still playing from the last change.
     if (m_services.sound) m_services.sound->play(QString());
-    resetSelectionIfShown();
     if (m_services.resetCountdown) m_services.resetCountdown();
+    tellOutcome();
+    resetSelectionIfShown();
 }
 
 QString WallpaperEngine::currentSourceImage() {

@@ -30,16 +30,10 @@ std::int16_t recordedSide(int side) {
 
 } // namespace
 
-void WallpaperEngine::recordImageSize(int width, int height) {
-    m_queue.entry().setWidth(recordedSide(width));
-    m_queue.entry().setHeight(recordedSide(height));
-}
-
-void WallpaperEngine::makeThumbnail(Picbuf& source, Picbuf& work, const QString& imagePath) {
+void WallpaperEngine::makeThumbnail(Picbuf& source, Picbuf& work, const QString& imagePath, QueueEntry& entry) {
     if (m_queue.busy() || !source.hasImage()) return;
     ScopedFlag busy([this](bool on) { m_queue.setBusy(on); });
 
-    QueueEntry& entry = m_queue.entry();
     entry.setBitsPerPixel(static_cast<std::int8_t>(source.colorDepth()));
     const int w = source.fileWidth() ? source.fileWidth() : source.width();
     const int h = source.fileHeight() ? source.fileHeight() : source.height();
@@ -63,7 +57,8 @@ void WallpaperEngine::makeThumbnail(Picbuf& source, Picbuf& work, const QString&
         size = QFileInfo(scratch).size();
     } while (size > qint64(qu3::entry::kThumbnailSize) && quality >= 5);
 
-    recordImageSize(w, h);
+    entry.setWidth(recordedSide(w));
+    entry.setHeight(recordedSide(h));
     entry.setFactsKnown(1);
     QFile file(scratch);
     if (file.open(QIODevice::ReadOnly)) entry.setThumbnail(file.read(qint64(qu3::entry::kThumbnailSize)));

@@ -31,11 +31,11 @@ TEST(FolderScan, MaskTable) {
          std::vector<std::tuple<const char*, QStringList, QString, QStringList>>{
              // Every type of the default mask, in either case, sorted ignoring case.
              {"every default type",
-              {"f.RLE", "b.JPG", "a.gif", "C.png", "d.BMP", "E.pcx", "g.tif", "H.TGA", "i.jpeg", "J.JPE"},
+              {"f.RLE", "b.JPG", "a.gif", "C.png", "d.BMP", "E.pcx", "g.tif", "H.TGA", "i.jpeg", "J.JPE", "k.TIFF"},
               kDefault,
-              {"a.gif", "b.JPG", "C.png", "d.BMP", "E.pcx", "f.RLE", "g.tif", "H.TGA", "i.jpeg", "J.JPE"}},
+              {"a.gif", "b.JPG", "C.png", "d.BMP", "E.pcx", "f.RLE", "g.tif", "H.TGA", "i.jpeg", "J.JPE", "k.TIFF"}},
              {"other files left out",
-              {"notes.txt", "a.jpg.txt", "jpg", "b.jpgx", "c.tiff", "d.jpg", "my.holiday.photo.JPG"},
+              {"notes.txt", "a.jpg.txt", "jpg", "b.jpgx", "c.tif.bak", "d.jpg", "my.holiday.photo.JPG"},
               kDefault,
               {"d.jpg", "my.holiday.photo.JPG"}},
              {"names equal but for case in a fixed order",
@@ -115,7 +115,7 @@ TEST(FolderQueuePositions, ImageOfPositionBoundsAndSettableMask) {
     for (const char* name : {"b.png", "a.png", "c.png", "d.webp", "e.webp"})
         touch(dir, name);
     FolderQueue q;
-    EXPECT_EQ(q.mask(), "*.jpg;*.gif;*.bmp;*.pcx;*.png;*.rle;*.tif;*.tga;*.jpeg;*.jpe");
+    EXPECT_EQ(q.mask(), "*.jpg;*.gif;*.bmp;*.pcx;*.png;*.rle;*.tif;*.tga;*.jpeg;*.jpe;*.tiff");
     ASSERT_EQ(q.refreshBeforeChange(dir + "/"), 3);
     EXPECT_EQ(q.imageOfPosition(1, dir + "/"), dir + "/a.png");
     EXPECT_EQ(q.imageOfPosition(3, dir + "/"), dir + "/c.png");

@@ -148,7 +148,12 @@ TEST(QueueLayout, ShortStringsAreCutToCapacity) {
     }
     QueueHeader h;
     h.data()[6] = 200; // the relink folder claims more than its 128 bytes
+    memset(h.data() + 7, 'x', 200);
     EXPECT_EQ(h.relinkFolder().size(), 128);
+    // A zero byte inside a stored name ends it: no file name holds one.
+    h.data()[293] = 5;
+    memcpy(h.data() + 294, "a\0b.c", 5);
+    EXPECT_EQ(h.defaultSound(), "a");
 }
 
 // Records are numbered 1..6000; the reader reads them through one open and refuses the others.

@@ -7,6 +7,8 @@
 
 #include <tuple>
 
+#include <sys/stat.h>
+
 using namespace qtest;
 
 namespace {
@@ -170,6 +172,43 @@ TEST(QueueLoad, WorkingCopiesShownFlagsAndSoundFolder) {
     EXPECT_EQ(q.soundFolder, dir + "/");
     EXPECT_FALSE(q.workingGamma);
     EXPECT_TRUE(q.workingSorted);
+
+    // A default sound that is gone leaves the sound folder where the user last chose a sound.
+    ASSERT_TRUE(QFile::remove(QString::fromUtf8(sound)));
+    q.soundFolder = "/home/user/sounds/";
+    ASSERT_TRUE(load(dir + "/c.qu3", "", "", {}));
+    EXPECT_EQ(q.soundFolder, "/home/user/sounds/");
+}
+
+// A fifo named like a queue is refused without being opened: with no writer, opening it
+// would block the program for good.
+TEST(QueueLoad, FifoIsRefusedWithoutBlocking) {
+    const QString fifo = mtest::freshDir("fifo") + "/pipe.qu3";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    Queue q(env());
+    const auto r = q.load(fifo);
+    EXPECT_EQ(r.status, Queue::LoadStatus::Refused);
+    EXPECT_TRUE(r.message.contains("not a regular file")) << r.message.toStdString();
+}
+
+// Two entries naming one record: the later one is left out and the loss is told once.
+TEST(QueueLoad, SharedRecordKeepsTheFirstEntryOnly) {
+    const QString file = mtest::freshDir("dup") + "/q.qu3";
+    QByteArray header = handMadeHeader(4);
+    putInt(header, 13604, 1); // entry 3 names record 1, as entry 1 does
+    const QByteArray bytes = queueFileBytes(header, {"/r1.jpg", "/r2.jpg", "/r3.jpg", "/r4.jpg"});
+    ASSERT_TRUE(mtest::writeFile(file, bytes));
+    Queue q(env());
+    const auto r = q.load(file);
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(r.warning.contains("1 of its entries")) << r.warning.toStdString();
+    EXPECT_EQ(q.entryCount(), 3);
+    EXPECT_EQ(q.recordOfEntry(3), 4);
+    EXPECT_EQ(q.recordOfEntry(4), 0);
+    EXPECT_EQ(mtest::readFile(file), bytes); // loading never writes
+    ASSERT_TRUE(q.writeHeader());
+    EXPECT_EQ(namesInOrder(file), QStringList({"r1.jpg", "r2.jpg", "r4.jpg"}));
+    EXPECT_TRUE(q.load(file).warning.isEmpty());
 }
 
 // A new queue file takes the display settings and reserved bytes of the queue open before

@@ -40,11 +40,11 @@ TEST_P(RuleTexts, ReadAsTheRuleSays) {
 }
 
 const Rule general{"toBool", sv::toBool};
-// Only "False" or "No" (any case) is false.
+// Only "False" or "No" (any case, blanks aside) is false.
 const Rule clearAtExit{"clearAtExit", sv::clearAtExit};
-// Only "Off" (any case) turns it off.
+// Only "Off" (any case, blanks aside) turns it off.
 const Rule enterTimer{"enterTimer", sv::enterTimer};
-// Exactly "Desktop": case counts.
+// "Desktop", blanks aside: case counts.
 const Rule background{"backgroundIsDesktop", sv::backgroundIsDesktop};
 // An invalid page is the Options page.
 const Rule page{"scPropertyPage", sv::scPropertyPage};
@@ -66,20 +66,20 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         general("True", true), general("TRUE", true), general("true", true), general("yes", true), general("Yes", true),
         general("YES", true), general("1", true), general("-1", true), general("False", false), general("y", false),
-        general("on", false), general("0", false), general("2", false), general(" 1", false), general("", false),
-        general("True ", false), clearAtExit("FALSE", false), clearAtExit("false", false), clearAtExit("no", false),
-        clearAtExit("No", false), clearAtExit("0", true), clearAtExit("", true), clearAtExit("True", true),
+        general("on", false), general("0", false), general("2", false), general(" 1", true), general("", false),
+        general(" True ", true), clearAtExit("FALSE", false), clearAtExit("false", false), clearAtExit("no", false),
+        clearAtExit(" No", false), clearAtExit("0", true), clearAtExit("", true), clearAtExit("True", true),
         clearAtExit("off", true), enterTimer("On", true), enterTimer("off", false), enterTimer("OFF", false),
-        enterTimer("Off", false), enterTimer("0", true), enterTimer("False", true), enterTimer("", true),
-        background("Desktop", true), background("desktop", false), background("DESKTOP", false),
-        background("Black", false), background("", false), page("0", 0), page("1", 1), page("3", 3), page("4", 1),
-        page("-1", 1), page("abc", 1), page("", 1), page("1.5", 1), style("0", 0), style("5", 5), style("127", 127),
-        style("128", 0), style("129", 1), style("xyz", 0), style("", 0), integer("218", 218), integer("-50", -50),
-        integer(" 131 ", 131), integer("0x10", -999), integer("12abc", -999), integer("", -999),
-        integer("99999999999", -999), integer("400", 400), timer("20", 20.0f), timer("1000", 999.9f), timer("0", 0.1f),
-        timer("-5", 0.1f), timer("abc", 20.0f), timer("", 20.0f), timer(".", 20.0f), timer("nan", 20.0f),
-        timer("1e40", 999.9f), timer("0.100000001490116", 0.1f), timer("999.9", 999.9f), timer("2.5", 2.5f),
-        gammaRule("1", 1.0f), gammaRule("0.5", 0.5f), gammaRule("2", 2.0f), gammaRule("2.01", 1.0f),
+        enterTimer("Off ", false), enterTimer("0", true), enterTimer("False", true), enterTimer("", true),
+        background("Desktop", true), background(" Desktop ", true), background("desktop", false),
+        background("DESKTOP", false), background("Black", false), background("", false), page("0", 0), page("1", 1),
+        page("3", 3), page("4", 1), page("-1", 1), page("abc", 1), page("", 1), page("1.5", 1), style("0", 0),
+        style("5", 5), style("127", 127), style("128", 0), style("129", 1), style("xyz", 0), style("", 0),
+        integer("218", 218), integer("-50", -50), integer(" 131 ", 131), integer("0x10", -999), integer("12abc", -999),
+        integer("", -999), integer("99999999999", -999), integer("400", 400), timer("20", 20.0f), timer("1000", 999.9f),
+        timer("0", 0.1f), timer("-5", 0.1f), timer("abc", 20.0f), timer("", 20.0f), timer(".", 20.0f),
+        timer("nan", 20.0f), timer("1e40", 999.9f), timer("0.100000001490116", 0.1f), timer("999.9", 999.9f),
+        timer("2.5", 2.5f), gammaRule("1", 1.0f), gammaRule("0.5", 0.5f), gammaRule("2", 2.0f), gammaRule("2.01", 1.0f),
         gammaRule("0.009", 1.0f), gammaRule("0", 1.0f), gammaRule("-1", 1.0f), gammaRule("x", 1.0f),
         gammaRule("0.00999999977648258", 0.01f), gammaRule("0.01", 0.01f), germanFloat("1.5", 1.5f),
         germanFloat("1,5", 1.5f), germanFloat("1.500", 1.5f), germanFloat("abc", -1), cFloat("1e39", -1),

@@ -65,6 +65,8 @@ TEST_F(RenderApply, FactsAndThumbnailAreStoredOnceAndTakenAgainForAChangedFile) 
     EXPECT_EQ(stored.fileDate(), fileage::of(path));
     EXPECT_EQ(stored.thumbnail().left(2), QByteArray("\xFF\xD8")); // a JPEG
     EXPECT_FALSE(engine->hasUnsavedFacts());
+    // The stored thumbnail of the entry the list has read, as the panel shows it.
+    ASSERT_TRUE(queue->readEntry(1));
     Picbuf shown;
     ASSERT_TRUE(engine->showStoredThumbnail(shown));
     EXPECT_EQ(std::pair(shown.width(), shown.height()), std::pair(152, 101));

@@ -25,12 +25,17 @@ public:
     bool clearWallpaper(std::uint32_t background, QString* error) override;
     QString currentWallpaper() override { return m_current; }
     bool needsFreshPath() const override { return m_needsFreshPath; }
+    bool acceptsPicture(int width, int height) const override {
+        return width > 0 && height > 0 && (m_maxPixels == 0 || qint64(width) * height <= m_maxPixels);
+    }
 
     // Makes only the next set or clear fail with this message; the desktop then stays as it was.
     void failNextCall(const QString& message) { m_failMessage = message; }
     // What currentWallpaper() answers, as if someone else had changed the wallpaper.
     void setCurrentWallpaper(const QString& path) { m_current = path; }
     void setNeedsFreshPath(bool needs) { m_needsFreshPath = needs; }
+    // The largest picture it takes, in pixels; 0 for any size.
+    void setMaxPixels(qint64 pixels) { m_maxPixels = pixels; }
 
     int clearCount() const;
 
@@ -42,4 +47,5 @@ private:
     QString m_current;
     QString m_failMessage;
     bool m_needsFreshPath = false;
+    qint64 m_maxPixels = 0;
 };

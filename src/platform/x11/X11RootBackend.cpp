@@ -370,6 +370,11 @@ bool apply(const Picture* picture, const Placement& placement, bool tiled, std::
 
 } // namespace
 
+bool X11RootBackend::acceptsPicture(int width, int height) const {
+    return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide &&
+           static_cast<long long>(width) * height <= kMaxPixels;
+}
+
 bool X11RootBackend::setWallpaper(const QString& bitmapPath, bool tiled, std::uint32_t background, QString* error) {
     int sw = 0;
     int sh = 0;

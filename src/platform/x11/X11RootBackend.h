@@ -13,4 +13,5 @@ public:
     bool clearWallpaper(std::uint32_t background, QString* error) override;
     // Our bitmap path while the root still shows the pixmap we made from it; empty otherwise.
     QString currentWallpaper() override;
+    bool acceptsPicture(int width, int height) const override;
 };
