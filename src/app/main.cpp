@@ -52,6 +52,7 @@ std::int16_t to16(int value) {
 // Termination signals (log-out, kill) close the window in order, so the settings are
 // written and the wallpaper cleared when asked, instead of ending the process mid-way.
 int g_signalPipe[2] = {-1, -1};
+bool g_closeRequested = false;
 
 void onTerminationSignal(int) {
     const char byte = 1;
@@ -61,11 +62,17 @@ void onTerminationSignal(int) {
 void closeOnTerminationSignals(QWidget& window) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
     auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &window);
-    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, notifier] {
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
         char byte = 0;
         [[maybe_unused]] const auto got = ::read(g_signalPipe[0], &byte, 1);
-        notifier->setEnabled(false);
-        window.close();
+        // The first signal closes in order; one that comes after (the close itself may be
+        // waiting on something) ends the event loop at once.
+        if (!g_closeRequested) {
+            g_closeRequested = true;
+            window.close();
+        } else {
+            QCoreApplication::exit(0);
+        }
     });
     struct sigaction action = {};
     action.sa_handler = onTerminationSignal;
@@ -171,5 +178,8 @@ int main(int argc, char** argv) {
     server.setHandler([&commands](const QJsonObject& request) { return handleInstanceCommand(request, commands); });
     closeOnTerminationSignals(window);
     window.startUp();
+    // A signal during the start-up (its change lets events in) has closed the window already;
+    // quit() before the event loop runs would be lost, so do not start it.
+    if (window.isClosed()) return 0;
     return app.exec();
 }

@@ -117,7 +117,7 @@ ChangeTimer::Hooks MainWindow::countdownHooks() {
     ChangeTimer::Hooks hooks;
     hooks.ready = [this] {
         return (m_deps.queue->entryCount() > 0 || m_deps.queue->isFolderQueue()) && !m_deps.queue->busy() &&
-               !m_deps.app->updating;
+               !m_deps.app->updating && !m_queueWork.isBusy();
     };
     hooks.screenBusy = [this] {
         if (!m_deps.screenState) return false;
@@ -187,6 +187,7 @@ void MainWindow::buildImagesPage() {
     page->setObjectName(QStringLiteral("TabSheet1"));
     m_pages->addTab(page, kImagesTab);
     m_queueList = new QueueListView(*m_deps.queue, *m_deps.app, page);
+    m_queueList->setQueueWork(&m_queueWork);
     m_queueList->setGeometry(4, 4, 440, 172);
     m_moveUpButton = moveButton(page, "image190", Qt::UpArrow, 50);
     m_moveDownButton = moveButton(page, "image191", Qt::DownArrow, 80);
@@ -408,6 +409,8 @@ void MainWindow::changeAtStartUp() {
 }
 
 void MainWindow::showAfterStartUp() {
+    // A termination signal during the start-up change has closed the window already.
+    if (m_closed) return;
     if (isMinimized() && hidesToTray()) {
         m_hiddenToTray = true;
         return;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "queue/OrderMode.h"
+#include "queue/QueueWork.h"
 #include "schedule/ChangeTimer.h"
 
 #include <QMainWindow>
@@ -82,8 +83,13 @@ public:
     void startUp();
 
     // Commands
-    void changeWallpaperNow();
-    void clearScreenNow();
+    // Both run only when no other queue work runs (changes never pile up); false when dropped.
+    bool changeWallpaperNow();
+    bool clearScreenNow();
+    // The one path all work on the queue and its rows takes (see QueueWork).
+    QueueWork& queueWork() { return m_queueWork; }
+    // True once the window has closed for good (after which the program ends).
+    bool isClosed() const { return m_closed; }
     void setOrderMode(OrderMode mode);
     // A display change: depth class and the colour warning.
     void displayChanged(int bitsPerPixel);
@@ -157,6 +163,7 @@ private:
 
     MainWindowDeps m_deps;
     std::unique_ptr<ChangeTimer> m_countdown;
+    QueueWork m_queueWork;
     QTimer* m_changeTimer = nullptr;
     QTimer* m_exitTimer = nullptr;
     MainToolBar* m_toolBar = nullptr;

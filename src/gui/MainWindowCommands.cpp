@@ -17,16 +17,20 @@
 
 namespace sv = settingsvalues;
 
-void MainWindow::changeWallpaperNow() {
-    m_deps.engine->changeWallpaper();
-    refreshCurrentImage();
-    update();
+bool MainWindow::changeWallpaperNow() {
+    return m_queueWork.runIfIdle([this] {
+        m_deps.engine->changeWallpaper();
+        refreshCurrentImage();
+        update();
+    });
 }
 
-void MainWindow::clearScreenNow() {
-    m_deps.engine->clearScreen();
-    refreshCurrentImage();
-    update();
+bool MainWindow::clearScreenNow() {
+    return m_queueWork.runIfIdle([this] {
+        m_deps.engine->clearScreen();
+        refreshCurrentImage();
+        update();
+    });
 }
 
 void MainWindow::setOrderMode(OrderMode mode) {
@@ -60,34 +64,37 @@ void MainWindow::toggleShowFileErrors() {
 // being replaced.
 void MainWindow::sortByName() {
     if (m_deps.app->updating) return;
-    m_changeTimer->stop();
-    m_queueList->sortByName();
-    m_menus->showSorted(m_deps.queue->workingSorted);
-    m_changeTimer->start();
+    m_queueWork.run([this] {
+        m_changeTimer->stop();
+        m_queueList->sortByName();
+        m_menus->showSorted(m_deps.queue->workingSorted);
+        m_changeTimer->start();
+    });
 }
 
 void MainWindow::unsort() {
     if (m_deps.app->updating) return;
-    m_changeTimer->stop();
-    m_queueList->unsorted();
-    m_menus->showSorted(m_deps.queue->workingSorted);
-    m_changeTimer->start();
+    m_queueWork.run([this] {
+        m_changeTimer->stop();
+        m_queueList->unsorted();
+        m_menus->showSorted(m_deps.queue->workingSorted);
+        m_changeTimer->start();
+    });
 }
 
 void MainWindow::setFileNameOnly(bool on) {
     m_menus->showFileNameOnly(m_queueList->fileNameOnly());
     if (m_deps.app->updating || m_queueList->fileNameOnly() == on) return;
-    m_changeTimer->stop();
-    while (m_deps.engine->isChanging())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    m_queueList->setFileNameOnly(on);
-    m_deps.settings->write(QStringLiteral("TruncateFileName"), sv::fromBool(on));
-    m_queueList->clearFilled();
-    m_queueList->fill();
-    while (m_queueList->filling())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    m_menus->showFileNameOnly(on);
-    m_changeTimer->start();
+    // The rows are built again; a change under way finishes first (it has the path).
+    m_queueWork.run([this, on] {
+        m_changeTimer->stop();
+        m_queueList->setFileNameOnly(on);
+        m_deps.settings->write(QStringLiteral("TruncateFileName"), sv::fromBool(on));
+        m_queueList->clearFilled();
+        m_queueList->fill();
+        m_menus->showFileNameOnly(on);
+        m_changeTimer->start();
+    });
 }
 
 void MainWindow::openHelp(const QString& topic) {
@@ -123,6 +130,6 @@ void MainWindow::onExitTimeout() {
 }
 
 void MainWindow::filesDropped(const QStringList& paths) {
-    if (m_deps.queue->isFolderQueue() || paths.isEmpty()) return;
-    if (m_deps.addFiles) m_deps.addFiles(paths);
+    if (m_deps.queue->isFolderQueue() || paths.isEmpty() || !m_deps.addFiles) return;
+    m_queueWork.run([this, paths] { m_deps.addFiles(paths); });
 }

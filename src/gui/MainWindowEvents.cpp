@@ -77,7 +77,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     WallpaperEngine& engine = *m_deps.engine;
+    // A change under way stops where it is; queue work still waiting never runs.
     engine.beginClose();
+    m_queueWork.dropWaiting();
     setAcceptDrops(false);
     const int page = imagesPageShown() ? 0 : 1;
     if (m_options->clearAtExit() && !m_options->exitAfterChanging()) engine.clearScreen();

@@ -7,6 +7,7 @@
 #include "queue/PathSplit.h"
 #include "queue/Queue.h"
 #include "queue/QueueFile.h"
+#include "queue/QueueWork.h"
 #include "settings/AppContext.h"
 #include "wallpaper/RenderMath.h"
 
@@ -327,6 +328,20 @@ int QueueListView::firstSelectedRow() const {
 
 void QueueListView::onSelectionChanged(const QItemSelection& selected) {
     if (m_app.updating || m_filling) return;
+    const int newest = selected.isEmpty() ? -1 : selected.last().bottom();
+    if (!m_work) {
+        readSelectedEntry(newest);
+        return;
+    }
+    // While a change or a command holds the queue, the chosen row is read once it has finished,
+    // as the selection stands then; reading it now would go through the queue's buffer under
+    // the running work.
+    if (!m_work->runIfIdle([this, newest] { readSelectedEntry(newest); }))
+        m_work->run([this] { readSelectedEntry(-1); });
+}
+
+void QueueListView::readSelectedEntry(int newestRow) {
+    if (m_app.updating || m_filling) return;
     if (m_queue.isFolderQueue() || m_queue.entryCount() < 1) return;
     UpdatingScope updating(m_app);
 
@@ -335,8 +350,8 @@ void QueueListView::onSelectionChanged(const QItemSelection& selected) {
     int row = -1;
     if (QTreeWidgetItem* current = currentItem(); current && current->isSelected())
         row = indexOfTopLevelItem(current);
-    else if (!selected.isEmpty())
-        row = selected.last().bottom();
+    else if (newestRow >= 0 && newestRow < topLevelItemCount())
+        row = newestRow;
     else
         row = firstSelectedRow();
 

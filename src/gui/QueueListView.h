@@ -10,6 +10,7 @@
 
 class MoveRepeater;
 class Queue;
+class QueueWork;
 struct AppContext;
 class QAction;
 class QIcon;
@@ -24,6 +25,8 @@ class QueueListView : public QTreeWidget, public QueueRows {
     Q_OBJECT
 public:
     QueueListView(Queue& queue, AppContext& app, QWidget* parent = nullptr);
+    // Reading the chosen row's entry takes this path, so it never runs inside a change.
+    void setQueueWork(QueueWork* work) { m_work = work; }
 
     // The six display-state icons (index = display state 0..5).
     void setStateIcons(const QList<QIcon>& icons);
@@ -123,6 +126,7 @@ private:
     void showFolderRows();
     void applyColumnWidth();
     void onSelectionChanged(const QItemSelection& selected);
+    void readSelectedEntry(int newestRow);
     void buildPopupMenu();
     void exchangeRowContents(int upper, int lower);
     void selectRows(const std::vector<QueueRowMoves::Row>& rows);
@@ -131,6 +135,7 @@ private:
 
     Queue& m_queue;
     AppContext& m_app;
+    QueueWork* m_work = nullptr;
     QList<QIcon> m_stateIcons;
     bool m_fileNameOnly = false;
     bool m_filling = false;

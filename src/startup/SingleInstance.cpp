@@ -45,13 +45,6 @@ bool peerIsSameUser(qintptr descriptor) {
 #endif
 }
 
-// Where the socket of a name lies; empty when there is no private folder for it.
-QString socketPath(const QString& name) {
-    if (QDir::isAbsolutePath(name)) return name;
-    const QString folder = instanceFolder();
-    return folder.isEmpty() ? QString() : folder + u'/' + name;
-}
-
 #ifdef Q_OS_UNIX
 // A folder only we can enter: a real folder (not a link), ours, with no access for others.
 bool isPrivateFolder(const QByteArray& native) {
@@ -94,7 +87,7 @@ QJsonObject failure(const QString& error) {
 
 Exchange exchange(const QJsonObject& request, int timeoutMs, const QString& name, QJsonObject& answer) {
     QDeadlineTimer deadline(timeoutMs);
-    const QString path = socketPath(name);
+    const QString path = instanceSocketPath(name);
     if (path.isEmpty()) return Exchange::NotRunning;
     QLocalSocket socket;
     socket.connectToServer(path);
@@ -135,6 +128,12 @@ QString instanceName() {
     return overridden.isEmpty() ? QStringLiteral("muralo32") : overridden;
 }
 
+QString instanceSocketPath(const QString& name) {
+    if (QDir::isAbsolutePath(name)) return name;
+    const QString folder = instanceFolder();
+    return folder.isEmpty() ? QString() : folder + u'/' + name;
+}
+
 QString instanceFolder() {
 #ifdef Q_OS_UNIX
     // The session's runtime folder is private by definition; believe it only when it is.
@@ -157,7 +156,7 @@ InstanceServer::~InstanceServer() = default;
 
 InstanceServer::ListenResult InstanceServer::listen(const QString& name) {
     m_server->close();
-    const QString path = socketPath(name);
+    const QString path = instanceSocketPath(name);
     if (path.isEmpty()) return ListenResult::Failed;
     // No access options: with them Qt binds elsewhere and renames over the name, which would
     // silently take a running instance's socket away.

@@ -25,6 +25,8 @@ QString instanceName();
 // The private folder the socket lives in; empty when none can be had (the program then runs
 // without the channel).
 QString instanceFolder();
+// The socket a name stands for; empty when there is no private folder for it.
+QString instanceSocketPath(const QString& name = instanceName());
 
 class InstanceServer : public QObject {
     Q_OBJECT

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "startup/SingleInstance.h"
+#include "startup/StartUp.h"
 
 #include "TestSupport.h"
 
@@ -7,6 +8,8 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonObject>
 #include <QLocalSocket>
 #include <QProcess>
@@ -14,7 +17,11 @@
 #include <QUuid>
 
 #include <csignal>
+#include <cstring>
 #include <memory>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -27,8 +34,7 @@ QString uniqueName(const QString& tag) {
 // line comes; nullopt when the server hangs up instead.
 std::optional<QByteArray> sendRaw(const QString& name, const QByteArray& bytes) {
     QLocalSocket socket;
-    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    socket.connectToServer(name);
+    socket.connectToServer(instanceSocketPath(name));
     if (!socket.waitForConnected(5000)) return QByteArray("not connected");
     socket.write(bytes);
     QDeadlineTimer deadline(10000);
@@ -58,6 +64,37 @@ TEST(InstanceServer, OneListenerAnswersLineByLineAndSurvivesBadInput) {
     EXPECT_EQ(sendRaw(name, "[1,2,3]\n"), "{\"error\":\"malformed request\",\"ok\":false}\n");
     EXPECT_EQ(sendRaw(name, QByteArray(256 * 1024, 'x')), std::nullopt) << "an endless line must be cut off";
     EXPECT_EQ(sendRaw(name, load), "{\"file\":\"/a b.qu3\",\"ok\":true}\n");
+}
+
+// The socket lies in the user's private runtime folder (else in our private temporary folder),
+// where nobody else can take its name first; a socket a crash left there is replaced.
+TEST(InstanceServer, SocketLivesInAPrivateFolderAndADeadOneIsReplaced) {
+    int argc = 1;
+    char program[] = "test_startup";
+    char* argv[] = {program, nullptr};
+    QCoreApplication application(argc, argv);
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString name = uniqueName("private");
+    EXPECT_EQ(instanceSocketPath(name), runtime + "/" + name);
+
+    // A dead socket: bound, never listened on, its file left behind.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(instanceSocketPath(name));
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ::close(fd);
+    InstanceServer server;
+    EXPECT_EQ(server.listen(name), InstanceServer::ListenResult::Listening);
+    server.setHandler([](const QJsonObject&) { return QJsonObject{{"ok", true}}; });
+    EXPECT_EQ(sendRaw(name, "{}\n"), "{\"ok\":true}\n");
+
+    // A runtime folder others can enter is not believed: the socket goes to our own private one.
+    QFile::setPermissions(runtime, QFile::permissions(runtime) | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    const QString fallback = instanceSocketPath(name);
+    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(QFileInfo(fallback).absolutePath(), systemTempFolder());
 }
 
 // Real muralo32 processes: the hand-over is between processes, and a crash must leave nothing behind.

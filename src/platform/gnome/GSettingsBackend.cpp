@@ -121,14 +121,9 @@ bool GSettingsBackend::setString(const char* key, const QString& value) {
     return ok;
 }
 
-bool GSettingsBackend::writeColour(std::uint32_t background) {
-    const QString colour = QStringLiteral("#%1").arg(background & 0xFFFFFF, 6, 16, QLatin1Char('0'));
-    const bool colourOk = setString("primary-color", colour);
-    const bool shadingOk = setString("color-shading-type", QStringLiteral("solid"));
-    return colourOk && shadingOk;
-}
-
-bool GSettingsBackend::setWallpaper(const QString& bitmapPath, bool tiled, std::uint32_t background, QString* error) {
+// The desktop's colour settings are the user's: a centred picture and a cleared desktop show
+// whatever colour the user chose there.
+bool GSettingsBackend::setWallpaper(const QString& bitmapPath, bool tiled, std::uint32_t, QString* error) {
     if (!m_settings) return fail(error);
     QString value = bitmapPath;
     if (usesUri(m_flavour)) {
@@ -138,7 +133,6 @@ bool GSettingsBackend::setWallpaper(const QString& bitmapPath, bool tiled, std::
             return false;
         }
     }
-    writeColour(background);
     bool ok = setString("picture-options", tiled ? QStringLiteral("wallpaper") : QStringLiteral("centered"));
     ok = setString(pictureKey(m_flavour), value) && ok;
     // Since GNOME 42 the dark style shows its own picture; without it the wallpaper
@@ -151,10 +145,9 @@ bool GSettingsBackend::setWallpaper(const QString& bitmapPath, bool tiled, std::
     return ok;
 }
 
-bool GSettingsBackend::clearWallpaper(std::uint32_t background, QString* error) {
+bool GSettingsBackend::clearWallpaper(std::uint32_t, QString* error) {
     if (!m_settings) return fail(error);
-    bool ok = writeColour(background);
-    ok = setString(pictureKey(m_flavour), QString()) && ok;
+    bool ok = setString(pictureKey(m_flavour), QString());
     if (hasKey("picture-uri-dark")) ok = setString("picture-uri-dark", QString()) && ok;
     // "none" shows the colour alone; an older schema without it still shows the colour
     // once the picture is gone.

@@ -39,7 +39,6 @@ public:
 private:
     bool hasKey(const char* key) const;
     bool setString(const char* key, const QString& value);
-    bool writeColour(std::uint32_t background);
     bool fail(QString* error) const;
 
     Flavour m_flavour;

@@ -20,13 +20,9 @@ QString quoted(const QString& text) {
     return QString::fromUtf8(json.mid(1, json.size() - 2));
 }
 
-QString colourText(std::uint32_t background) {
-    return QStringLiteral("#%1").arg(background & 0xFFFFFF, 6, 16, QLatin1Char('0'));
-}
-
 } // namespace
 
-QString PlasmaBackend::setScript(const QString& bitmapPath, bool tiled, std::uint32_t background) {
+QString PlasmaBackend::setScript(const QString& bitmapPath, bool tiled) {
     const QString uri = QUrl::fromLocalFile(bitmapPath).toString(QUrl::FullyEncoded);
     return QStringLiteral("var all = desktops();\n"
                           "for (var i = 0; i < all.length; i++) {\n"
@@ -34,22 +30,18 @@ QString PlasmaBackend::setScript(const QString& bitmapPath, bool tiled, std::uin
                           "    d.wallpaperPlugin = \"org.kde.image\";\n"
                           "    d.currentConfigGroup = Array(\"Wallpaper\", \"org.kde.image\", \"General\");\n"
                           "    d.writeConfig(\"FillMode\", %1);\n"
-                          "    d.writeConfig(\"Color\", %2);\n"
-                          "    d.writeConfig(\"Image\", %3);\n"
+                          "    d.writeConfig(\"Image\", %2);\n"
                           "}\n")
         .arg(static_cast<int>(tiled ? FillMode::Tiled : FillMode::Centred))
-        .arg(quoted(colourText(background)), quoted(uri));
+        .arg(quoted(uri));
 }
 
-QString PlasmaBackend::clearScript(std::uint32_t background) {
+QString PlasmaBackend::clearScript() {
     return QStringLiteral("var all = desktops();\n"
                           "for (var i = 0; i < all.length; i++) {\n"
                           "    var d = all[i];\n"
                           "    d.wallpaperPlugin = \"org.kde.color\";\n"
-                          "    d.currentConfigGroup = Array(\"Wallpaper\", \"org.kde.color\", \"General\");\n"
-                          "    d.writeConfig(\"Color\", %1);\n"
-                          "}\n")
-        .arg(quoted(colourText(background)));
+                          "}\n");
 }
 
 bool PlasmaBackend::evaluateScript(const QString& script, QString* error) {
@@ -93,12 +85,12 @@ bool PlasmaBackend::evaluateScript(const QString& script, QString* error) {
     return true;
 }
 
-bool PlasmaBackend::setWallpaper(const QString& bitmapPath, bool tiled, std::uint32_t background, QString* error) {
-    return evaluateScript(setScript(bitmapPath, tiled, background), error);
+bool PlasmaBackend::setWallpaper(const QString& bitmapPath, bool tiled, std::uint32_t, QString* error) {
+    return evaluateScript(setScript(bitmapPath, tiled), error);
 }
 
-bool PlasmaBackend::clearWallpaper(std::uint32_t background, QString* error) {
-    return evaluateScript(clearScript(background), error);
+bool PlasmaBackend::clearWallpaper(std::uint32_t, QString* error) {
+    return evaluateScript(clearScript(), error);
 }
 
 QString PlasmaBackend::currentWallpaper() {

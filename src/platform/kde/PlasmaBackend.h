@@ -22,8 +22,10 @@ public:
     enum class FillMode { Tiled = 3, Centred = 6 };
 
     // The desktop scripts, exposed so that their quoting can be checked.
-    static QString setScript(const QString& bitmapPath, bool tiled, std::uint32_t background);
-    static QString clearScript(std::uint32_t background);
+    // The colour behind a centred picture, and of a cleared desktop, is the user's own: the
+    // scripts never write one.
+    static QString setScript(const QString& bitmapPath, bool tiled);
+    static QString clearScript();
     // Sends a script to plasmashell on the session bus.
     static bool evaluateScript(const QString& script, QString* error);
 };

@@ -11,10 +11,6 @@ const QString kLastImage = QStringLiteral("last-image");
 // xfconfd is started on demand by D-Bus; its first answer can take a moment.
 constexpr int kTimeoutMs = 10000;
 
-QString colourPart(std::uint32_t background, int shift) {
-    return QString::number(((background >> shift) & 0xFF) / 255.0, 'f', 6);
-}
-
 } // namespace
 
 XfconfBackend::XfconfBackend(QString program) : m_program(std::move(program)) {}
@@ -60,35 +56,19 @@ bool XfconfBackend::backdrops(QStringList* prefixes, QString* error) const {
     return true;
 }
 
-bool XfconfBackend::setStyleAndColour(const QString& prefix, ImageStyle style, std::uint32_t background,
-                                      QString* error) const {
-    const QString create = QStringLiteral("-n");
-    const QString intType = QStringLiteral("-t"), intName = QStringLiteral("int");
-    if (!run({create, intType, intName, QStringLiteral("-p"), prefix + QStringLiteral("image-style"),
-              QStringLiteral("--set=%1").arg(static_cast<int>(style))},
-             nullptr, error))
-        return false;
-    // A solid colour behind a centred picture and after a clear.
-    if (!run({create, intType, intName, QStringLiteral("-p"), prefix + QStringLiteral("color-style"),
-              QStringLiteral("--set=0")},
-             nullptr, error))
-        return false;
-    QStringList rgba{create};
-    for (int i = 0; i < 4; ++i)
-        rgba << QStringLiteral("-t") << QStringLiteral("double");
-    rgba << QStringLiteral("-p") << prefix + QStringLiteral("rgba1");
-    rgba << QStringLiteral("--set=") + colourPart(background, 16)
-         << QStringLiteral("--set=") + colourPart(background, 8) << QStringLiteral("--set=") + colourPart(background, 0)
-         << QStringLiteral("--set=1.000000");
-    return run(rgba, nullptr, error);
+// Only the picture style is ours to set: the backdrop's colour settings are the user's, and a
+// centred picture or a cleared backdrop shows them.
+bool XfconfBackend::setStyle(const QString& prefix, ImageStyle style, QString* error) const {
+    return run({QStringLiteral("-n"), QStringLiteral("-t"), QStringLiteral("int"), QStringLiteral("-p"),
+                prefix + QStringLiteral("image-style"), QStringLiteral("--set=%1").arg(static_cast<int>(style))},
+               nullptr, error);
 }
 
-bool XfconfBackend::setWallpaper(const QString& bitmapPath, bool tiled, std::uint32_t background, QString* error) {
+bool XfconfBackend::setWallpaper(const QString& bitmapPath, bool tiled, std::uint32_t, QString* error) {
     QStringList prefixes;
     if (!backdrops(&prefixes, error)) return false;
     for (const QString& prefix : prefixes) {
-        if (!setStyleAndColour(prefix, tiled ? ImageStyle::Tiled : ImageStyle::Centred, background, error))
-            return false;
+        if (!setStyle(prefix, tiled ? ImageStyle::Tiled : ImageStyle::Centred, error)) return false;
         // The "--set=" form keeps a path that starts with a dash from being read as an option.
         if (!run({QStringLiteral("-p"), prefix + kLastImage, QStringLiteral("--set=") + bitmapPath}, nullptr, error))
             return false;
@@ -96,11 +76,11 @@ bool XfconfBackend::setWallpaper(const QString& bitmapPath, bool tiled, std::uin
     return true;
 }
 
-bool XfconfBackend::clearWallpaper(std::uint32_t background, QString* error) {
+bool XfconfBackend::clearWallpaper(std::uint32_t, QString* error) {
     QStringList prefixes;
     if (!backdrops(&prefixes, error)) return false;
     for (const QString& prefix : prefixes) {
-        if (!setStyleAndColour(prefix, ImageStyle::None, background, error)) return false;
+        if (!setStyle(prefix, ImageStyle::None, error)) return false;
     }
     return true;
 }

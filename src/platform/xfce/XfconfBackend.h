@@ -28,7 +28,7 @@ private:
     bool run(const QStringList& arguments, QString* output, QString* error) const;
     // The property paths up to ".../", one per backdrop that has a last-image.
     bool backdrops(QStringList* prefixes, QString* error) const;
-    bool setStyleAndColour(const QString& prefix, ImageStyle style, std::uint32_t background, QString* error) const;
+    bool setStyle(const QString& prefix, ImageStyle style, QString* error) const;
 
     QString m_program;
 };

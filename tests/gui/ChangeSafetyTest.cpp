@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: MIT
+// A change owns what it renders: clicks and commands that arrive while it runs wait their
+// turn, and a fault is told once, with no change starting while it is told.
+#include "MainWindowFixture.h"
+
+#include "gui/QueueListView.h"
+#include "queue/QueueFile.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTreeWidget>
+
+namespace {
+
+class ChangeSafety : public MainWindowTest {
+protected:
+    QueueEntry record(int r) const {
+        QueueEntry e;
+        EXPECT_TRUE(queuefile::readRecord(app.queueFile, r, e));
+        return e;
+    }
+};
+
+TEST_F(ChangeSafety, ClicksAndSortsDuringAChangeWaitAndTheRenderedRecordStaysWhole) {
+    makeQueue(3);
+    set("ChangeAtStartup", "False");
+    MainWindow& w = make();
+    auto& list = child<QTreeWidget>("lstqueue");
+    const QByteArray second = record(2).toByteArray();
+    bool interrupted = false;
+    // The change lets the window system breathe while it takes the new image's facts: the user
+    // clicks the second row, then asks for the unsorted and the sorted order.
+    engine->services().processEvents = [&] {
+        if (interrupted) return;
+        interrupted = true;
+        list.setCurrentItem(list.topLevelItem(1));
+        action("mnuUnSort").trigger();
+        action("mnuSortName").trigger();
+        EXPECT_TRUE(w.queueWork().isBusy());
+        EXPECT_EQ(w.queueWork().waiting(), 3);
+    };
+    ASSERT_TRUE(w.changeWallpaperNow());
+    ASSERT_TRUE(interrupted);
+    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Applied);
+
+    // The first image was shown, and its facts went to its own record, not over the clicked one.
+    EXPECT_EQ(QFileInfo(engine->currentImageText()).fileName(), "img1.png");
+    const QueueEntry first = record(1);
+    EXPECT_EQ(QFileInfo(first.trimmedPath()).fileName(), "img1.png");
+    EXPECT_EQ(first.factsKnown(), 1);
+    EXPECT_EQ(first.width(), 64);
+    EXPECT_EQ(record(2).toByteArray(), second);
+
+    // Then the waiting work ran, in order: the rows ended sorted.
+    for (int i = 0; i < 50 && w.queueWork().waiting() > 0; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(w.queueWork().waiting(), 0);
+    EXPECT_TRUE(queue->workingSorted);
+    EXPECT_TRUE(action("mnuSortName").isChecked());
+}
+
+TEST_F(ChangeSafety, ALastingFaultIsToldOnceAndNoChangeStartsWhileItIsTold) {
+    makeQueue(2);
+    set("ChangeAtStartup", "False");
+    set("TimerTime", "0.1"); // a change on every tick
+    app.tempFolder = dir + "/no-such-folder";
+    app.wallpaperBitmap = app.tempFolder + "/muralo32.bmp";
+    make();
+    int ticksWhileTold = 0;
+    prompter.whileShown = [&] {
+        // The box is open: the change timer keeps ticking.
+        for (int i = 0; i < 5; ++i, ++ticksWhileTold)
+            fire("Timer1");
+    };
+    for (int i = 0; i < 4; ++i)
+        fire("Timer1");
+    EXPECT_EQ(ticksWhileTold, 5);
+    // Four ticks, four attempts (the bitmap cannot be written), one box.
+    EXPECT_EQ(prompter.messages.size(), 1);
+    EXPECT_EQ(desktop.calls.size(), 0u);
+    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Failed);
+    EXPECT_EQ(engine->lastError(), prompter.messages.value(0));
+
+    // Once a change succeeds, the same fault is told again when it comes back.
+    prompter.whileShown = nullptr;
+    const QString missing = app.tempFolder;
+    app.tempFolder = dir;
+    app.wallpaperBitmap = dir + "/muralo32.bmp";
+    fire("Timer1");
+    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Applied);
+    app.tempFolder = missing;
+    app.wallpaperBitmap = missing + "/muralo32.bmp";
+    fire("Timer1");
+    EXPECT_EQ(prompter.messages.size(), 2);
+    EXPECT_EQ(prompter.messages.value(1), prompter.messages.value(0));
+}
+
+TEST_F(ChangeSafety, ClosingDuringAChangeStopsItSilently) {
+    makeQueue(1);
+    set("ChangeAtStartup", "False");
+    MainWindow& w = make();
+    engine->services().processEvents = [&] { w.close(); };
+    w.changeWallpaperNow();
+    EXPECT_TRUE(w.isClosed());
+    EXPECT_TRUE(prompter.messages.isEmpty()) << prompter.messages.join('\n').toStdString();
+    EXPECT_EQ(desktop.calls.size(), 0u);
+}
+
+} // namespace
