@@ -176,7 +176,7 @@ ExitStatus change(CliContext& ctx) {
                                                               "image files exist"));
     case WallpaperEngine::Outcome::RenderFailed:
         if (s.prompter.toldUser()) return ExitStatus::Failure;
-        return ctx.fail(s.queue.entry().trimmedPath(), QStringLiteral("cannot be displayed"));
+        return ctx.fail(s.engine->imagePath(), QStringLiteral("cannot be displayed"));
     default:
         return s.prompter.toldUser() ? ExitStatus::Failure : ctx.fail(QString(), s.engine->lastError());
     }
@@ -203,7 +203,7 @@ ExitStatus render(CliContext& ctx) {
         Picbuf& picture = s.engine->renderedPicture();
         if (!picture.hasImage())
             return s.prompter.toldUser() ? ExitStatus::Failure
-                                         : ctx.fail(s.queue.entry().trimmedPath(), "cannot be displayed");
+                                         : ctx.fail(s.engine->imagePath(), "cannot be displayed");
         picture.setFileName(QFile::encodeName(QFileInfo(out).absoluteFilePath()).toStdString());
         picture.setImageFormat(Picbuf::Bmp);
         picture.setWriteCompression(0);

@@ -246,7 +246,8 @@ bool WallpaperEngine::loadImage(Picbuf& control, const QString& path) {
         return false;
     }
     control.release();
-    if (m_showFileErrors && m_services.prompter)
+    // A load the closing window stopped is not a failure to tell.
+    if (m_showFileErrors && m_services.prompter && !stopRequested())
         m_services.prompter->message(QStringLiteral("Unable to display file ") + path + QStringLiteral(" ") + errorText,
                                      Prompter::Icon::None, m_app.title);
     return false;

@@ -117,6 +117,8 @@ public:
     // What the last change or clear did, and the message when it failed.
     Outcome lastOutcome() const { return m_lastOutcome; }
     const QString& lastError() const { return m_lastError; }
+    // The image file the last change or render worked on.
+    const QString& imagePath() const { return m_imagePath; }
     void resetOutcome() { m_lastOutcome = Outcome::None; }
 
 private:

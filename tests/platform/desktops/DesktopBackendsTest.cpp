@@ -96,8 +96,12 @@ protected:
 };
 
 // dconf announces no change when the same path is set again, so the engine alternates paths.
-TEST_F(GnomeBackendTest, SetsPictureStyleAndColourAndClearLeavesOnlyTheColour) {
+// The desktop's colour settings are the user's: neither a change nor a clear touches them.
+TEST_F(GnomeBackendTest, SetsPictureAndStyleAndClearLeavesTheUsersColour) {
     EXPECT_TRUE(m_backend.needsFreshPath());
+    g_autoptr(GSettings) settings = g_settings_new("org.gnome.desktop.background");
+    ASSERT_TRUE(g_settings_set_string(settings, "primary-color", "#123456"));
+    ASSERT_TRUE(g_settings_set_string(settings, "color-shading-type", "vertical"));
     for (const auto& [path, uri, tiled] :
          {std::tuple{"/tmp/wall paper/muralo32.bmp", "file:///tmp/wall%20paper/muralo32.bmp", true},
           std::tuple{"/tmp/ü #1/x.bmp", "file:///tmp/%C3%BC%20%231/x.bmp", false}}) {
@@ -106,8 +110,8 @@ TEST_F(GnomeBackendTest, SetsPictureStyleAndColourAndClearLeavesOnlyTheColour) {
         EXPECT_EQ(readKey("picture-options"), tiled ? "wallpaper" : "centered");
         EXPECT_EQ(readKey("picture-uri"), uri);
         EXPECT_EQ(readKey("picture-uri-dark"), uri);
-        EXPECT_EQ(readKey("primary-color").toLower(), "#1a2b3c");
-        EXPECT_EQ(readKey("color-shading-type"), "solid");
+        EXPECT_EQ(readKey("primary-color"), "#123456");
+        EXPECT_EQ(readKey("color-shading-type"), "vertical");
         EXPECT_EQ(m_backend.currentWallpaper(), path);
         // A second backend (another process, in real use) reads the same value.
         EXPECT_EQ(GSettingsBackend(GSettingsBackend::Flavour::Gnome).currentWallpaper(), path);
@@ -117,7 +121,8 @@ TEST_F(GnomeBackendTest, SetsPictureStyleAndColourAndClearLeavesOnlyTheColour) {
     EXPECT_EQ(readKey("picture-uri"), QString());
     EXPECT_EQ(readKey("picture-uri-dark"), QString());
     EXPECT_EQ(readKey("picture-options"), "none");
-    EXPECT_EQ(readKey("primary-color").toLower(), "#ff8000");
+    EXPECT_EQ(readKey("primary-color"), "#123456");
+    EXPECT_EQ(readKey("color-shading-type"), "vertical");
     EXPECT_EQ(m_backend.currentWallpaper(), QString());
 }
 

@@ -61,8 +61,11 @@ TEST_F(PrivateBus, XfconfSetsEveryBackdropAndClears) {
     // The backdrops xfdesktop would have made for two monitors.
     const QStringList monitors{"/backdrop/screen0/monitorVGA-1/workspace0/",
                                "/backdrop/screen0/monitorHDMI-1/workspace0/"};
-    for (const QString& prefix : monitors)
+    // ... and the user's own colour, which is never ours to change.
+    for (const QString& prefix : monitors) {
         xfconfQuery({"-n", "-t", "string", "-p", prefix + "last-image", "-s", "/usr/share/old.png"});
+        xfconfQuery({"-n", "-t", "int", "-p", prefix + "color-style", "-s", "1"});
+    }
     for (const bool tiled : {true, false}) {
         // A leading dash must not be taken for an option of xfconf-query.
         const QString path = QStringLiteral("/tmp/wall paper/-muralo32 %1.bmp").arg(tiled);
@@ -73,12 +76,12 @@ TEST_F(PrivateBus, XfconfSetsEveryBackdropAndClears) {
         }
         EXPECT_EQ(backend.currentWallpaper(), path);
     }
-    const QString rgba = xfconfQuery({"-p", monitors.first() + "rgba1"});
-    EXPECT_TRUE(rgba.contains("1.000000\n0.000000\n0.000000\n1.000000")) << rgba.toStdString();
-
     ASSERT_TRUE(backend.clearWallpaper(0x000080, &error)) << error.toStdString();
-    for (const QString& prefix : monitors)
+    for (const QString& prefix : monitors) {
         EXPECT_EQ(xfconfQuery({"-p", prefix + "image-style"}), "0");
+        EXPECT_EQ(xfconfQuery({"-p", prefix + "color-style"}), "1");
+        EXPECT_EQ(xfconfQuery({"-p", prefix + "rgba1"}), QString()) << "no colour of ours was written";
+    }
     EXPECT_EQ(backend.currentWallpaper(), QString());
 }
 
@@ -104,7 +107,8 @@ TEST(PlasmaScript, PathAndModeSurviveQuoting) {
     const QString path = QStringLiteral("/tmp/a\"b\\c'd\n/muralo32.bmp");
     const QRegularExpression image(QStringLiteral(R"(writeConfig\("Image", ("(?:[^"\\]|\\.)*")\);)"));
     for (const bool tiled : {true, false}) {
-        const QString script = PlasmaBackend::setScript(path, tiled, 0x00FF00);
+        const QString script = PlasmaBackend::setScript(path, tiled);
+        EXPECT_FALSE(script.contains("Color")) << "the colour is the user's";
         const auto match = image.match(script);
         ASSERT_TRUE(match.hasMatch()) << script.toStdString();
         const QJsonArray parsed = QJsonDocument::fromJson(("[" + match.captured(1) + "]").toUtf8()).array();
