@@ -27,7 +27,6 @@
 namespace {
 
 constexpr int kEntryColumn = 1;
-constexpr int kStateRole = Qt::UserRole + 1;
 
 } // namespace
 
@@ -363,80 +362,6 @@ void QueueListView::readSelectedEntry(int newestRow) {
             if (m_queue.readEntry(record)) break;
     }
     Q_EMIT selectionStateChanged(selectedCount(), m_queue.workingSorted);
-}
-
-void QueueListView::moveSelected(QueueRowMoves::Direction direction) {
-    // Moving rows of a sorted view would change the queue's order behind rows the next
-    // sort puts back; the window only offers the move while unsorted.
-    if (m_filling || m_queue.isFolderQueue() || m_queue.workingSorted) return;
-    UpdatingScope updating(m_app);
-
-    const int n = topLevelItemCount();
-    std::vector<QueueRowMoves::Row> rows(static_cast<std::size_t>(n));
-    for (int r = 0; r < n; ++r)
-        rows[static_cast<std::size_t>(r)] = {entryOfRow(r), false};
-    for (const QItemSelectionRange& range : selectionModel()->selection())
-        for (int r = range.top(); r <= range.bottom(); ++r)
-            rows[static_cast<std::size_t>(r)].selected = true;
-
-    QueueRowMoves::move(
-        rows, direction,
-        [&](int upper, int lower) {
-            exchangeRowContents(upper, lower);
-            QueueRowMoves::swapRecords(m_queue.header(), rows[static_cast<std::size_t>(upper)].entry,
-                                       rows[static_cast<std::size_t>(lower)].entry);
-            if (m_queue.currentRow == upper)
-                m_queue.currentRow = lower;
-            else if (m_queue.currentRow == lower)
-                m_queue.currentRow = upper;
-        },
-        [&](int row) { scrollToItem(topLevelItem(row), QAbstractItemView::EnsureVisible); });
-
-    selectRows(rows);
-    m_queue.writeHeader();
-    m_moveRepeater->resume();
-}
-
-void QueueListView::exchangeRowContents(int upper, int lower) {
-    QTreeWidgetItem* a = topLevelItem(upper);
-    QTreeWidgetItem* b = topLevelItem(lower);
-    // Captions and icons trade places; the entry numbers stay with their rows.
-    const QString text = a->text(0);
-    const QVariant state = a->data(0, kStateRole);
-    const QIcon icon = a->icon(0);
-    a->setText(0, b->text(0));
-    a->setData(0, kStateRole, b->data(0, kStateRole));
-    a->setIcon(0, b->icon(0));
-    b->setText(0, text);
-    b->setData(0, kStateRole, state);
-    b->setIcon(0, icon);
-}
-
-// Selects the rows the selection flags name, in runs, with the first of them current.
-void QueueListView::selectRows(const std::vector<QueueRowMoves::Row>& rows) {
-    const int n = static_cast<int>(rows.size());
-    QItemSelection selection;
-    int firstSelected = -1;
-    for (int r = 0; r < n; ++r) {
-        if (!rows[static_cast<std::size_t>(r)].selected) continue;
-        if (firstSelected < 0) firstSelected = r;
-        int end = r;
-        while (end + 1 < n && rows[static_cast<std::size_t>(end + 1)].selected)
-            ++end;
-        selection.select(model()->index(r, 0), model()->index(end, 0));
-        r = end;
-    }
-    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    if (firstSelected >= 0)
-        selectionModel()->setCurrentIndex(model()->index(firstSelected, 0), QItemSelectionModel::NoUpdate);
-}
-
-void QueueListView::startMoveRepeat(QueueRowMoves::Direction direction) {
-    m_moveRepeater->start(direction);
-}
-
-void QueueListView::stopMoveRepeat() {
-    m_moveRepeater->stop();
 }
 
 void QueueListView::requestPanelFollowUp() {

@@ -134,6 +134,9 @@ private:
     void requestWallpaperNow();
 
     Queue& m_queue;
+    // Where a row keeps its display state.
+    static constexpr int kStateRole = Qt::UserRole + 1;
+
     AppContext& m_app;
     QueueWork* m_work = nullptr;
     QList<QIcon> m_stateIcons;
