@@ -228,6 +228,8 @@ std::optional<int> WallpaperEngine::recordToShow(int count) {
 
 bool WallpaperEngine::loadImage(Picbuf& control, const QString& path) {
     if (m_shuttingDown || control.hasImage()) return false;
+    // Only regular files are read: a fifo or device named like an image could block for good.
+    if (!QFileInfo(path).isFile()) return false;
     if (m_closing) m_shuttingDown = true;
     control.setFileName(nativePath(path));
     control.setImageNumber(0);

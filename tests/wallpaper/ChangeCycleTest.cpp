@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <sys/stat.h>
+
 namespace {
 
 using ChangeCycle = EngineFixture;
@@ -145,11 +147,27 @@ INSTANTIATE_TEST_SUITE_P(
                     noRepair, Outcome::RenderFailed, "Unable to display file <dir>/img1.png ", 0},
         StoppedCase{"DesktopRefuses", 2, [](EngineFixture& f) { f.desktop.failNextCall("the desktop is locked"); },
                     noRepair, Outcome::Failed, "The desktop did not take the wallpaper: the desktop is locked", 1},
+        // The picture would be more than the desktop takes: refused before it is decoded.
+        StoppedCase{"TooLargeForTheDesktop", 2, [](EngineFixture& f) { f.desktop.setMaxPixels(1000); },
+                    [](EngineFixture& f) { f.desktop.setMaxPixels(0); }, Outcome::Failed,
+                    "<dir>/img1.png cannot be shown: as a wallpaper it would be ", 0},
         // The bitmap's place is taken by a folder.
         StoppedCase{"BitmapUnwritable", 2, [](EngineFixture& f) { QDir().mkpath(f.app.wallpaperBitmap); },
                     [](EngineFixture& f) { QDir().rmdir(f.app.wallpaperBitmap); }, Outcome::Failed,
                     "A file write error occurred.", 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A fifo where an image should be is never opened: with no writer, that would block for good.
+TEST_F(ChangeCycle, AFifoNamedLikeAnImageIsNotRead) {
+    addImages(1);
+    ASSERT_TRUE(QFile::remove(dir + "/img1.png"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir + "/img1.png").constData(), 0600), 0);
+    engine->setShowFileErrors(true);
+    engine->renderImage(queue->recordOfEntry(1), 1024, 768);
+    EXPECT_FALSE(engine->renderedPicture().hasImage());
+    engine->changeWallpaper();
+    EXPECT_EQ(engine->lastOutcome(), Outcome::NothingToShow);
+}
 
 TEST_F(ChangeCycle, FolderQueueWalksTheFolderAndWritesNoRecord) {
     const QString pics = dir + "/pics";
