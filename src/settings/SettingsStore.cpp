@@ -210,64 +210,59 @@ QString SettingsStore::read(const QString& name, const QString& defaultText) con
     return unescapeValue(lines.at(at).escapedValue);
 }
 
-bool SettingsStore::write(const QString& name, const QString& text) {
-    if (!isStorableName(name)) return false;
-    const QFileInfo info(m_path);
-    if (!QDir().mkpath(info.absolutePath())) return false;
+namespace {
 
-    // Two processes may write at once: each must start from what the other has written.
-    QLockFile lock(m_path + QStringLiteral(".lock"));
-    if (!lock.tryLock(kLockTimeoutMs)) return false;
+// Where a new value goes: after the last value of our first section; a new section at the end
+// when there is none.
+qsizetype placeForNewValue(QList<Line>& lines) {
+    qsizetype insertAt = -1;
+    bool inSection = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const Line& line = lines.at(i);
+        if (line.isSection) {
+            if (inSection) break;
+            inSection = isOurSection(line);
+            if (inSection) insertAt = i + 1;
+        } else if (inSection && !line.raw.trimmed().isEmpty()) {
+            insertAt = i + 1;
+        }
+    }
+    if (insertAt >= 0) return insertAt;
+    if (!lines.isEmpty() && !lines.last().raw.trimmed().isEmpty()) lines.append(Line{});
+    Line header;
+    header.raw = (u'[' + kSection + u']').toUtf8();
+    header.isSection = true;
+    header.sectionName = kSection;
+    lines.append(header);
+    return lines.size();
+}
 
-    QList<Line> lines;
-    const Load state = loadLines(m_path, lines);
-    if (state == Load::Unreadable) return false;
-
+// Sets the value in the lines; false when the file already says exactly this.
+bool setValue(QList<Line>& lines, const QString& name, const QString& text) {
     Line entry;
     entry.escapedValue = escapeValue(text);
     const qsizetype at = findValue(lines, name);
+    // The first spelling of a name stays.
+    entry.name = at >= 0 ? lines.at(at).name : name;
+    entry.raw = (entry.name + u'=' + entry.escapedValue).toUtf8();
     if (at >= 0) {
-        entry.name = lines.at(at).name; // the first spelling stays
-        entry.raw = (entry.name + u'=' + entry.escapedValue).toUtf8();
-        if (lines.at(at).raw == entry.raw) return true;
+        if (lines.at(at).raw == entry.raw) return false;
         lines[at] = entry;
     } else {
-        entry.name = name;
-        entry.raw = (entry.name + u'=' + entry.escapedValue).toUtf8();
-        // After the last value of our first section; a new section at the end when there is none.
-        qsizetype insertAt = -1;
-        bool inSection = false;
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            const Line& line = lines.at(i);
-            if (line.isSection) {
-                if (inSection) break;
-                inSection = isOurSection(line);
-                if (inSection) insertAt = i + 1;
-            } else if (inSection && !line.raw.trimmed().isEmpty()) {
-                insertAt = i + 1;
-            }
-        }
-        if (insertAt < 0) {
-            if (!lines.isEmpty() && !lines.last().raw.trimmed().isEmpty()) lines.append(Line{});
-            Line header;
-            header.raw = (u'[' + kSection + u']').toUtf8();
-            header.isSection = true;
-            header.sectionName = kSection;
-            lines.append(header);
-            insertAt = lines.size();
-        }
-        lines.insert(insertAt, entry);
+        lines.insert(placeForNewValue(lines), entry);
     }
+    return true;
+}
 
+// QSaveFile writes a temporary file, syncs it and renames it over the old one, so a reader
+// sees either the old file or the new one, never a half-written file.
+bool replaceFile(const QString& path, const QList<Line>& lines) {
     QByteArray bytes;
-    for (const Line& line : std::as_const(lines)) {
+    for (const Line& line : lines) {
         bytes += line.raw;
         bytes += '\n';
     }
-
-    // QSaveFile writes a temporary file, syncs it and renames it over the old one, so a reader
-    // sees either the old file or the new one, never a half-written file.
-    QSaveFile file(m_path);
+    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
@@ -282,7 +277,23 @@ bool SettingsStore::write(const QString& name, const QString& text) {
 #endif
     if (!file.commit()) return false;
 #ifdef Q_OS_UNIX
-    syncFolder(info.absolutePath());
+    syncFolder(QFileInfo(path).absolutePath());
 #endif
     return true;
+}
+
+} // namespace
+
+bool SettingsStore::write(const QString& name, const QString& text) {
+    if (!isStorableName(name)) return false;
+    if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) return false;
+
+    // Two processes may write at once: each must start from what the other has written.
+    QLockFile lock(m_path + QStringLiteral(".lock"));
+    if (!lock.tryLock(kLockTimeoutMs)) return false;
+
+    QList<Line> lines;
+    if (loadLines(m_path, lines) == Load::Unreadable) return false;
+    if (!setValue(lines, name, text)) return true;
+    return replaceFile(m_path, lines);
 }
