@@ -148,6 +148,12 @@ void MainWindow::buildTimers() {
     m_exitTimer->setInterval(60000);
     m_exitTimer->setSingleShot(true);
     connect(m_exitTimer, &QTimer::timeout, this, &MainWindow::onExitTimeout);
+    // The current-image line follows our own changes and clears at once; a wallpaper someone
+    // else sets is noticed within half a minute, without asking the desktop at every paint.
+    m_currentImageTimer = new QTimer(this);
+    m_currentImageTimer->setObjectName(QStringLiteral("currentImageTimer"));
+    m_currentImageTimer->setInterval(30000);
+    connect(m_currentImageTimer, &QTimer::timeout, this, &MainWindow::refreshCurrentImage);
 }
 
 void MainWindow::buildMonitor(QWidget* client) {
@@ -292,6 +298,8 @@ void MainWindow::startUp() {
     m_queueList->fill();
     m_changeTimer->start();
     changeAtStartUp();
+    refreshCurrentImage();
+    m_currentImageTimer->start();
     m_options->readTraySettings();
     readScreenSaverState();
 

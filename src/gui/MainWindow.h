@@ -113,7 +113,6 @@ protected:
     void changeEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -166,6 +165,7 @@ private:
     QueueWork m_queueWork;
     QTimer* m_changeTimer = nullptr;
     QTimer* m_exitTimer = nullptr;
+    QTimer* m_currentImageTimer = nullptr;
     MainToolBar* m_toolBar = nullptr;
     MonitorPicture* m_monitor = nullptr;
     QLabel* m_desktopPicture = nullptr;

@@ -89,16 +89,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     settings.write(QStringLiteral("MuraloTop"), QString::number(m_rememberedTop));
     m_changeTimer->stop();
     m_exitTimer->stop();
+    m_currentImageTimer->stop();
     m_closed = true;
     event->accept();
     // The last window closing does not end the program by itself (the window may live hidden);
     // closing it does.
     m_deps.quit();
-}
-
-void MainWindow::paintEvent(QPaintEvent* event) {
-    refreshCurrentImage();
-    QMainWindow::paintEvent(event);
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

@@ -335,6 +335,15 @@ TEST_F(MainWindowTest, RendersTheMonitorThumbnailAndTheCurrentImageInLowerCase) 
     const QColor centre = shot.pixelColor(w.centralWidget()->mapTo(&w, QPoint(34 + 76, 41 + 57)));
     EXPECT_TRUE(centre.green() > 150 && centre.red() < 60) << centre.name().toStdString();
     EXPECT_EQ(shot.pixelColor(w.centralWidget()->mapTo(&w, QPoint(22 + 102, 34 + 135))), QColor(0, 0x80, 0));
+
+    // A wallpaper set by someone else shows on the slow refresh, not at every paint.
+    const QString other = dir + "/other.png";
+    ASSERT_TRUE(mtest::writeFile(other, "x"));
+    desktop.setCurrentWallpaper(other);
+    w.grab();
+    EXPECT_TRUE(child<QLabel>("label5").text().endsWith("holiday beach.png"));
+    fire("currentImageTimer");
+    EXPECT_TRUE(child<QLabel>("label5").text().endsWith("other.png")) << child<QLabel>("label5").text().toStdString();
 }
 
 } // namespace
