@@ -18,6 +18,7 @@
 #include <QFileInfo>
 
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -87,6 +88,11 @@ void WallpaperEngine::reportFailure(const QString& text) {
 // A message box keeps the event loop turning; while it is open no change may start, and a
 // fault that lasts (a full disk, a folder gone) is told once, not at every change it spoils.
 void WallpaperEngine::tellOutcome() {
+    if (!m_notice.isEmpty() && m_services.prompter) {
+        const QString notice = std::exchange(m_notice, QString());
+        ScopedFlag telling(m_telling);
+        m_services.prompter->message(notice, Prompter::Icon::Warning);
+    }
     if (m_lastOutcome == Outcome::Applied) m_lastTold.clear();
     if (m_lastOutcome != Outcome::Failed || m_lastError == m_lastTold || !m_services.prompter) return;
     m_lastTold = m_lastError;

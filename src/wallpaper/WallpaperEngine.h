@@ -169,6 +169,8 @@ private:
     bool m_telling = false;
     // The last failure told; the same one is not told again until a change succeeds.
     QString m_lastTold;
+    // Something the user should hear of once the change has finished (not a failure).
+    QString m_notice;
     std::uint8_t m_tileChoice = 0;
     bool m_useAlternate = false;
 

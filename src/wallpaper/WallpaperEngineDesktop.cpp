@@ -58,6 +58,15 @@ void WallpaperEngine::playChangeSound() {
         sound = m_queue.workingDefaultSound;
     else if (entry.soundOption() == qu3::OwnSound)
         sound = entry.soundPath().trimmed();
+    const qint64 size = sound.isEmpty() ? 0 : QFileInfo(sound).size();
+    if (size > SoundOutput::kMaxFileBytes) {
+        m_notice =
+            QStringLiteral("The sound %1 was not played: at %2 MB it is larger than the %3 MB a change may play.")
+                .arg(sound)
+                .arg(size / (1024 * 1024))
+                .arg(SoundOutput::kMaxFileBytes / (1024 * 1024));
+        return;
+    }
     if (!sound.isEmpty() && m_services.sound) m_services.sound->play(sound);
 }
 

@@ -124,6 +124,21 @@ TEST_F(RenderApply, EachChangePlaysTheEntrysOwnSoundOrTheQueuesDefault) {
         engine->changeWallpaper();
         EXPECT_EQ(sound.played, QString(c.expected).isEmpty() ? QStringList() : QStringList{c.expected});
     }
+    EXPECT_TRUE(prompter.messages.isEmpty());
+
+    // A sound file too large to load is not played, and the user hears why once the change is done.
+    const QString huge = dir + "/huge.wav";
+    QFile file(huge);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(SoundOutput::kMaxFileBytes + 1));
+    file.close();
+    editEntry(1, [&](QueueEntry& e) { e.setSoundPath(huge); });
+    sound.played.clear();
+    engine->changeWallpaper();
+    EXPECT_EQ(engine->lastOutcome(), Outcome::Applied);
+    EXPECT_TRUE(sound.played.isEmpty());
+    ASSERT_EQ(prompter.messages.size(), 1);
+    EXPECT_TRUE(prompter.messages[0].startsWith("The sound " + huge + " was not played"))
+        << prompter.messages[0].toStdString();
 }
 
 // Desktops that reload only a changed path get two bitmap names in turn; the image behind either

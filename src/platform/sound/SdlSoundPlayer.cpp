@@ -41,7 +41,6 @@ constexpr int kStereo = 2;
 constexpr int kBufferFrames = 2048;
 
 // A MIDI file larger than this is not a MIDI file anyone meant as a wallpaper sound.
-constexpr qint64 kMaxMidiBytes = 64 * 1024 * 1024;
 
 // Drivers SDL may try when the user chose none. ALSA prints a screenful of errors when
 // it finds no card, so it is only tried when the machine has PCM devices at all.
@@ -199,7 +198,7 @@ void SdlSoundPlayer::stop() {
 }
 
 void SdlSoundPlayer::playWave(const QString& path) {
-    if (!QFileInfo(path).isFile() || !deviceReady()) return;
+    if (!QFileInfo(path).isFile() || QFileInfo(path).size() > kMaxFileBytes || !deviceReady()) return;
     m_chunk = Mix_LoadWAV(QFile::encodeName(path).constData());
     if (!m_chunk) return;
     g_waveSounding.store(true);
@@ -208,7 +207,7 @@ void SdlSoundPlayer::playWave(const QString& path) {
 
 void SdlSoundPlayer::playMidi(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxMidiBytes) return;
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileBytes) return;
     // FluidSynth plays a RIFF-wrapped tune as silence: hand it the bare MIDI data.
     QByteArray bytes = unwrapRiffMidi(file.readAll());
     if (bytes.isEmpty() || !deviceReady()) return;
