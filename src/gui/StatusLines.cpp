@@ -43,6 +43,22 @@ void StatusLines::setQueueLine(const QString& text) {
 }
 
 void StatusLines::showCurrentImage(const QString& imageText) {
+    m_imageText = imageText;
+    layOutCurrentImage();
+}
+
+void StatusLines::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layOutCurrentImage();
+}
+
+void StatusLines::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    layOutCurrentImage();
+}
+
+void StatusLines::layOutCurrentImage() {
+    const QString imageText = m_imageText;
     const QString prefix = QStringLiteral("Current Image: ");
     const QFontMetrics metrics(m_currentImageLine->font());
     // Only the name is shortened, so the line keeps saying what it shows.
@@ -50,7 +66,6 @@ void StatusLines::showCurrentImage(const QString& imageText) {
                      metrics.horizontalAdvance(prefix);
     const QString shown = prefix + shortenPath(imageText.toLower(), room,
                                                [&metrics](const QString& t) { return metrics.horizontalAdvance(t); });
-    // Called on every paint: setting the same text again would ask for another paint.
     if (m_currentImageLine->text() != shown) m_currentImageLine->setText(shown);
 }
 

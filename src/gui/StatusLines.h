@@ -18,7 +18,15 @@ public:
     void showCurrentImage(const QString& imageText);
     void setQueueButtonShown(bool shown);
 
+protected:
+    // The path is shortened to the room the line has, which is known only once it is laid out.
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void layOutCurrentImage();
+
+    QString m_imageText;
     QToolButton* m_queueButton = nullptr;
     QLabel* m_queueLine = nullptr;
     QLabel* m_currentImageLine = nullptr;

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLabel>
 #include <QTreeWidget>
 
 namespace {
@@ -93,6 +94,23 @@ TEST_F(ChangeSafety, ALastingFaultIsToldOnceAndNoChangeStartsWhileItIsTold) {
     fire("Timer1");
     EXPECT_EQ(prompter.messages.size(), 2);
     EXPECT_EQ(prompter.messages.value(1), prompter.messages.value(0));
+}
+
+// A change made while the window lives hidden shows in its status line once it is opened.
+TEST_F(ChangeSafety, AChangeWhileHiddenShowsOnceTheWindowOpens) {
+    makeQueue(1);
+    set("ChangeAtStartup", "False");
+    MainWindow& w = make();
+    ASSERT_FALSE(w.isVisible());
+    // A window never shown has not laid its lines out: they have no room yet.
+    QWidget* lines = &child<QLabel>("label5");
+    const QSize laidOut = lines->size();
+    lines->resize(0, laidOut.height());
+    ASSERT_TRUE(w.changeWallpaperNow());
+    lines->resize(laidOut);
+    w.showNormal();
+    const QString line = child<QLabel>("label5").text();
+    EXPECT_TRUE(line.endsWith("/img1.png")) << line.toStdString();
 }
 
 TEST_F(ChangeSafety, ClosingDuringAChangeStopsItSilently) {
