@@ -346,6 +346,9 @@ void MainWindow::loadQueue() {
     const Queue::LoadResult loaded = queue.load(m_deps.app->queueFile);
     if (!loaded.ok() && !loaded.message.isEmpty() && m_deps.prompter)
         m_deps.prompter->message(loaded.message, Prompter::Icon::Warning);
+    // A queue that had to be repaired on loading says so once.
+    if (loaded.ok() && !loaded.warning.isEmpty() && m_deps.prompter)
+        m_deps.prompter->message(loaded.warning, Prompter::Icon::Warning);
     showOrderMode();
     m_menus->showSorted(queue.workingSorted);
     m_menus->showGamma(queue.workingGamma);

@@ -113,6 +113,21 @@ TEST_F(ChangeSafety, AChangeWhileHiddenShowsOnceTheWindowOpens) {
     EXPECT_TRUE(line.endsWith("/img1.png")) << line.toStdString();
 }
 
+// A queue whose record table names one record twice loads without the later entry, and the
+// window says so once.
+TEST_F(ChangeSafety, ARepairedQueueIsToldOnceAtStartUp) {
+    makeQueue(3);
+    QByteArray bytes = mtest::readFile(app.queueFile);
+    bytes[13600 + 2 * 2] = 1; // entry 3 names record 1
+    bytes[13600 + 2 * 2 + 1] = 0;
+    ASSERT_TRUE(mtest::writeFile(app.queueFile, bytes));
+    set("ChangeAtStartup", "False");
+    make();
+    ASSERT_EQ(prompter.messages.size(), 1);
+    EXPECT_TRUE(prompter.messages[0].contains("1 of its entries")) << prompter.messages[0].toStdString();
+    EXPECT_EQ(child<QTreeWidget>("lstqueue").topLevelItemCount(), 2);
+}
+
 TEST_F(ChangeSafety, ClosingDuringAChangeStopsItSilently) {
     makeQueue(1);
     set("ChangeAtStartup", "False");
