@@ -175,7 +175,9 @@ int main(int argc, char** argv) {
     MainWindow window(windowDeps(CoreObjects{context, settings, queue, folder, engine, prompter}, desktop));
     prompter.setOwner(&window);
     InstanceCommandContext commands{window, engine, queue};
-    server.setHandler([&commands](const QJsonObject& request) { return handleInstanceCommand(request, commands); });
+    server.setHandler([&commands](const QJsonObject& request, const InstanceServer::Reply& reply) {
+        handleInstanceCommand(request, commands, reply);
+    });
     closeOnTerminationSignals(window);
     window.startUp();
     // A signal during the start-up (its change lets events in) has closed the window already;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/CliContext.h"
 #include "queue/QueueFile.h"
+#include "startup/SingleInstance.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -8,6 +9,8 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <functional>
+#include <optional>
 #include <set>
 
 namespace {
@@ -151,12 +154,74 @@ ExitStatus queueList(CliContext& ctx, const QStringList& args) {
     return status;
 }
 
+// A muralo32 that has the queue open makes the edit with its own queue, so the two never write
+// the same file over each other. nullopt when no instance runs or it has another queue open: the
+// file is then ours to edit.
+constexpr int kHandOverTimeoutMs = 60000;
+
+std::optional<ExitStatus> handOverEdit(CliContext& ctx, const QJsonObject& request,
+                                       const std::function<ExitStatus(const QJsonObject&)>& report) {
+    QJsonObject answer;
+    switch (exchangeWithInstance(request, kHandOverTimeoutMs, answer)) {
+    case InstanceExchange::NotRunning:
+    case InstanceExchange::Foreign:
+        return std::nullopt;
+    case InstanceExchange::NoAnswer:
+        return ctx.fail(QStringLiteral("muralo32"),
+                        QStringLiteral("is running but did not answer in time; the queue was not changed"));
+    case InstanceExchange::Answered:
+        break;
+    }
+    if (answer.value(QStringLiteral("open")) == QJsonValue(false)) return std::nullopt;
+    if (!answer.value(QStringLiteral("ok")).toBool())
+        return ctx.fail(QStringLiteral("muralo32"), answer.value(QStringLiteral("error")).toString());
+    return report(answer);
+}
+
+// added: {entry, record, path} for each file added; refused: {path, error} for each one not.
+ExitStatus reportAdds(CliContext& ctx, const QJsonArray& added, const QJsonArray& refused) {
+    if (ctx.json)
+        printJson(ctx, QJsonDocument(added));
+    else
+        for (const QJsonValue& a : added)
+            ctx.out << "added " << a["entry"].toInt() << '\t' << a["record"].toInt() << '\t' << a["path"].toString()
+                    << '\n';
+    for (const QJsonValue& r : refused)
+        ctx.fail(r["path"].toString(), r["error"].toString());
+    return refused.isEmpty() ? ExitStatus::Success : ExitStatus::Failure;
+}
+
+QString addFailure(Queue::AddResult result) {
+    switch (result) {
+    case Queue::AddResult::Missing:
+        return QStringLiteral("no such file; skipped");
+    case Queue::AddResult::LimitReached:
+        return Queue::kLimitMessage;
+    case Queue::AddResult::WriteFailed:
+        return Queue::kAddFailedMessage;
+    case Queue::AddResult::Added:
+        break;
+    }
+    return QString();
+}
+
 ExitStatus queueAdd(CliContext& ctx, const QStringList& args) {
     if (args.size() < 2) return ctx.usage(QStringLiteral("usage: murctl queue add FILE IMAGE..."));
     // With no image to add, no queue file is created or rewritten.
     const bool anyImage =
         std::any_of(args.begin() + 1, args.end(), [](const QString& a) { return QFileInfo(a).isFile(); });
     if (!anyImage) return ctx.fail(args[0], QStringLiteral("none of the images exists; nothing was added"));
+    QStringList images;
+    for (int i = 1; i < args.size(); ++i)
+        images.append(QFileInfo(args[i]).absoluteFilePath());
+    const QJsonObject request{{"cmd", "queue-add"},
+                              {"queue", QFileInfo(args[0]).absoluteFilePath()},
+                              {"files", QJsonArray::fromStringList(images)}};
+    if (const auto handed = handOverEdit(ctx, request, [&ctx](const QJsonObject& answer) {
+            return reportAdds(ctx, answer["added"].toArray(), answer["refused"].toArray());
+        }))
+        return *handed;
+
     Queue queue(ctx.environment);
     const Queue::LoadResult r = queue.load(args[0]);
     if (!r.ok()) return ctx.fail(QString(), r.message);
@@ -165,53 +230,64 @@ ExitStatus queueAdd(CliContext& ctx, const QStringList& args) {
     if (queue.isFolderQueue())
         return ctx.fail(args[0], QStringLiteral("is a folder queue (its images are the files of %1); nothing was added")
                                      .arg(queue.workingImageFolder));
-    ExitStatus status = ExitStatus::Success;
     QJsonArray added;
-    for (int i = 1; i < args.size(); ++i) {
-        const QString path = QFileInfo(args[i]).absoluteFilePath();
+    QJsonArray refused;
+    for (const QString& path : images) {
         int record = 0;
-        switch (queue.addOneFile(path, &record)) {
-        case Queue::AddResult::Added:
+        const Queue::AddResult result = queue.addOneFile(path, &record);
+        if (result == Queue::AddResult::Added)
             added.append(QJsonObject{{"entry", queue.entryCount()}, {"record", record}, {"path", path}});
-            if (!ctx.json) ctx.out << "added " << queue.entryCount() << '\t' << record << '\t' << path << '\n';
-            break;
-        case Queue::AddResult::Missing:
-            status = ctx.fail(args[i], QStringLiteral("no such file; skipped"));
-            break;
-        case Queue::AddResult::LimitReached:
-            status = ctx.fail(args[i], Queue::kLimitMessage);
-            break;
-        case Queue::AddResult::WriteFailed:
-            status = ctx.fail(args[i], Queue::kAddFailedMessage);
-            break;
-        }
+        else
+            refused.append(QJsonObject{{"path", path}, {"error", addFailure(result)}});
     }
+    ExitStatus status = reportAdds(ctx, added, refused);
     if (!added.isEmpty() && !queue.writeHeader())
         status = ctx.fail(args[0], QStringLiteral("the queue header could not be written"));
-    if (ctx.json) printJson(ctx, QJsonDocument(added));
     return status;
+}
+
+ExitStatus reportDeleted(CliContext& ctx, int deleted, int left) {
+    if (ctx.json)
+        printJson(ctx, QJsonDocument(QJsonObject{{"deleted", deleted}, {"entry_count", left}}));
+    else
+        ctx.out << "deleted " << deleted << ", " << left << " left\n";
+    return ExitStatus::Success;
 }
 
 ExitStatus queueDelete(CliContext& ctx, const QStringList& args) {
     if (args.size() < 2) return ctx.usage(QStringLiteral("usage: murctl queue delete FILE ENTRY..."));
     const QString file = args[0];
-    Queue queue(ctx.environment);
     {
         // Refuse before anything is written, also when the file does not exist.
         QueueHeader probe;
         const Queue::LoadResult r = Queue::peekHeader(file, probe);
         if (!r.ok()) return ctx.fail(QString(), r.message);
     }
+    QJsonArray numbers;
+    for (int i = 1; i < args.size(); ++i) {
+        bool ok = false;
+        const int n = args[i].toInt(&ok);
+        if (!ok || n < 1)
+            return ctx.fail(file, QStringLiteral("'%1' is no entry number; nothing was deleted").arg(args[i]));
+        numbers.append(n);
+    }
+    const QJsonObject request{
+        {"cmd", "queue-delete"}, {"queue", QFileInfo(file).absoluteFilePath()}, {"entries", numbers}};
+    if (const auto handed = handOverEdit(ctx, request, [&ctx](const QJsonObject& answer) {
+            return reportDeleted(ctx, answer["deleted"].toInt(), answer["entry_count"].toInt());
+        }))
+        return *handed;
+
+    Queue queue(ctx.environment);
     const Queue::LoadResult r = queue.load(file);
     if (!r.ok()) return ctx.fail(QString(), r.message);
     if (!r.warning.isEmpty()) ctx.warn(QString(), r.warning);
     std::set<int, std::greater<>> entries;
-    for (int i = 1; i < args.size(); ++i) {
-        bool ok = false;
-        const int n = args[i].toInt(&ok);
-        if (!ok || n < 1 || n > queue.entryCount())
+    for (const QJsonValue& number : numbers) {
+        const int n = number.toInt();
+        if (n > queue.entryCount())
             return ctx.fail(file, QStringLiteral("no entry %1 (the queue has %2 entries); nothing was deleted")
-                                      .arg(args[i])
+                                      .arg(n)
                                       .arg(queue.entryCount()));
         entries.insert(n);
     }
@@ -219,12 +295,7 @@ ExitStatus queueDelete(CliContext& ctx, const QStringList& args) {
     for (int n : entries)
         queue.deleteEntry(n, n);
     if (!queue.writeHeader()) return ctx.fail(file, QStringLiteral("the queue header could not be written"));
-    if (ctx.json)
-        printJson(ctx,
-                  QJsonDocument(QJsonObject{{"deleted", int(entries.size())}, {"entry_count", queue.entryCount()}}));
-    else
-        ctx.out << "deleted " << entries.size() << ", " << queue.entryCount() << " left\n";
-    return ExitStatus::Success;
+    return reportDeleted(ctx, int(entries.size()), queue.entryCount());
 }
 
 } // namespace

@@ -2,11 +2,13 @@
 #include "gui/InstanceCommands.h"
 
 #include "gui/MainWindow.h"
+#include "gui/QueueEditor.h"
 #include "queue/Queue.h"
 #include "wallpaper/WallpaperEngine.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QJsonArray>
 
 namespace {
 
@@ -46,11 +48,15 @@ QJsonObject activate(InstanceCommandContext& context) {
     return succeeded();
 }
 
+bool sameFile(const QString& a, const QString& b) {
+    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+}
+
 QJsonObject change(const QJsonObject& request, InstanceCommandContext& context) {
     // The program changes from its own queue; another one would have to be opened first.
     const QString wanted = request.value(QStringLiteral("queue")).toString();
     const QString current = context.queue.currentFile();
-    if (!wanted.isEmpty() && QFileInfo(wanted).absoluteFilePath() != QFileInfo(current).absoluteFilePath())
+    if (!wanted.isEmpty() && !sameFile(wanted, current))
         return failed(
             QStringLiteral("Muralo32 is running with the queue %1; open %2 there first").arg(current, wanted));
     context.engine.resetOutcome();
@@ -58,23 +64,87 @@ QJsonObject change(const QJsonObject& request, InstanceCommandContext& context) 
     return outcome(context);
 }
 
+QString addFailure(Queue::AddResult result) {
+    switch (result) {
+    case Queue::AddResult::Missing:
+        return QStringLiteral("no such file; skipped");
+    case Queue::AddResult::LimitReached:
+        return Queue::kLimitMessage;
+    case Queue::AddResult::WriteFailed:
+        return Queue::kAddFailedMessage;
+    case Queue::AddResult::Added:
+        break;
+    }
+    return QString();
+}
+
+QJsonObject addFiles(const QJsonObject& request, InstanceCommandContext& context) {
+    QStringList paths;
+    for (const QJsonValue& file : request.value(QStringLiteral("files")).toArray())
+        paths.append(file.toString());
+    QJsonArray added;
+    QJsonArray refused;
+    for (const QueueEditor::Added& a : context.window.queueEditor().addFiles(paths)) {
+        if (a.result == Queue::AddResult::Added)
+            added.append(QJsonObject{{"entry", a.entry}, {"record", a.record}, {"path", a.path}});
+        else
+            refused.append(QJsonObject{{"path", a.path}, {"error", addFailure(a.result)}});
+    }
+    return QJsonObject{{"ok", true}, {"added", added}, {"refused", refused}};
+}
+
+QJsonObject deleteEntries(const QJsonObject& request, InstanceCommandContext& context) {
+    QList<int> entries;
+    for (const QJsonValue& entry : request.value(QStringLiteral("entries")).toArray())
+        entries.append(entry.toInt(0));
+    const int count = context.queue.entryCount();
+    if (!context.window.queueEditor().deleteEntries(entries))
+        return failed(QStringLiteral("no such entry (the queue has %1 entries); nothing was deleted").arg(count));
+    return QJsonObject{
+        {"ok", true}, {"deleted", count - context.queue.entryCount()}, {"entry_count", context.queue.entryCount()}};
+}
+
+// An edit of the queue file the program has open, made with its own queue once no other work
+// holds the queue. Edits of another file are the asker's to make.
+void editQueue(const QJsonObject& request, InstanceCommandContext& context,
+               const std::function<void(const QJsonObject&)>& reply,
+               QJsonObject (*edit)(const QJsonObject&, InstanceCommandContext&)) {
+    const QString wanted = request.value(QStringLiteral("queue")).toString();
+    if (wanted.isEmpty() || !sameFile(wanted, context.queue.currentFile())) {
+        reply(QJsonObject{{"ok", false}, {"open", false}, {"error", QStringLiteral("not the open queue")}});
+        return;
+    }
+    context.window.queueWork().run([&context, request, reply, edit] {
+        if (context.queue.isFolderQueue()) {
+            reply(failed(QStringLiteral("%1 is a folder queue (its images are the files of %2); nothing was changed")
+                             .arg(context.queue.currentFile(), context.queue.workingImageFolder)));
+            return;
+        }
+        reply(edit(request, context));
+    });
+}
+
 } // namespace
 
-QJsonObject handleInstanceCommand(const QJsonObject& request, InstanceCommandContext& context) {
+void handleInstanceCommand(const QJsonObject& request, InstanceCommandContext& context,
+                           const std::function<void(const QJsonObject&)>& reply) {
     const QString command = request.value(QStringLiteral("cmd")).toString();
-    if (command == u"activate") return activate(context);
+    if (command == u"queue-add") return editQueue(request, context, reply, addFiles);
+    if (command == u"queue-delete") return editQueue(request, context, reply, deleteEntries);
+    if (command == u"activate") return reply(activate(context));
     if (command == u"ping")
-        return QJsonObject{{QStringLiteral("ok"), true},
-                           {QStringLiteral("pid"), QCoreApplication::applicationPid()},
-                           {QStringLiteral("activations"), context.activations}};
-    if (command == u"change") return change(request, context);
+        return reply(QJsonObject{{QStringLiteral("ok"), true},
+                                 {QStringLiteral("pid"), QCoreApplication::applicationPid()},
+                                 {QStringLiteral("activations"), context.activations},
+                                 {QStringLiteral("starting"), context.window.isStartingUp()}});
+    if (command == u"change") return reply(change(request, context));
     if (command == u"clear") {
         context.engine.resetOutcome();
         context.window.clearScreenNow();
-        return outcome(context);
+        return reply(outcome(context));
     }
     if (command == u"current")
-        return QJsonObject{{QStringLiteral("ok"), true},
-                           {QStringLiteral("current"), context.engine.currentSourceImage()}};
-    return failed(QStringLiteral("unknown command"));
+        return reply(QJsonObject{{QStringLiteral("ok"), true},
+                                 {QStringLiteral("current"), context.engine.currentSourceImage()}});
+    reply(failed(QStringLiteral("unknown command")));
 }

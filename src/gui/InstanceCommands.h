@@ -3,6 +3,8 @@
 
 #include <QJsonObject>
 
+#include <functional>
+
 class MainWindow;
 class Queue;
 class WallpaperEngine;
@@ -17,7 +19,13 @@ struct InstanceCommandContext {
     int activations = 0;
 };
 
-// Answers one request: "activate" (bring the window to the front), "ping", "change" (change
-// the wallpaper from the open queue), "clear" and "current". Every answer carries "ok";
-// failures say why in "error".
-QJsonObject handleInstanceCommand(const QJsonObject& request, InstanceCommandContext& context);
+// Answers one request: "activate" (bring the window to the front), "ping" (pid, activations,
+// and "starting" while the start-up, its change included, is still running), "change" (change
+// the wallpaper from the open queue), "clear", "current", and the edits of the open queue
+// "queue-add" (field "files": absolute paths) and "queue-delete" (field "entries": entry
+// numbers). Every answer carries "ok"; failures say why in "error". An edit names its queue
+// in "queue"; when the program has another queue open it answers "open": false and changes
+// nothing, so the asker can edit that file itself. Edits wait their turn behind a running
+// change, so their answer may come later.
+void handleInstanceCommand(const QJsonObject& request, InstanceCommandContext& context,
+                           const std::function<void(const QJsonObject&)>& reply);

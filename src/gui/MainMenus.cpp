@@ -52,13 +52,15 @@ void MainMenus::buildFileMenu(QMenuBar* bar) {
     m_addImageAction =
         addDisabledItem(file, "menuadd", QStringLiteral("&Add Image File"), QKeySequence(Qt::CTRL | Qt::Key_A));
     addDisabledItem(file, "menuedit", QStringLiteral("&Edit Image"), QKeySequence(Qt::CTRL | Qt::Key_E));
-    addDisabledItem(file, "mnuRelink", QStringLiteral("ReLink Image File"));
-    addDisabledItem(file, "MenuDelt", QStringLiteral("&Delete Image File"), QKeySequence(Qt::CTRL | Qt::Key_D));
+    m_relinkAction = addDisabledItem(file, "mnuRelink", QStringLiteral("ReLink Image File"));
+    m_deleteImageAction =
+        addDisabledItem(file, "MenuDelt", QStringLiteral("&Delete Image File"), QKeySequence(Qt::CTRL | Qt::Key_D));
     buildListMenus(file);
     file->addSeparator();
     m_newQueueAction = addDisabledItem(file, "mnuQueStart", QStringLiteral("Start New Queue File"));
-    addDisabledItem(file, "mnuUseFolder", QStringLiteral("Use Folder as Queue"), {}, Check::Yes);
-    addDisabledItem(file, "mnuChangeFolder", QStringLiteral("Change Folder"))->setVisible(false);
+    m_useFolderAction = addDisabledItem(file, "mnuUseFolder", QStringLiteral("Use Folder as Queue"), {}, Check::Yes);
+    m_changeFolderAction = addDisabledItem(file, "mnuChangeFolder", QStringLiteral("Change Folder"));
+    m_changeFolderAction->setVisible(false);
     m_changeQueueAction = addDisabledItem(file, "mnuChangeQueue", QStringLiteral("Change Queue File"),
                                           QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_clearQueueAction = addDisabledItem(file, "mnuClearQueue", QStringLiteral("Clear Queue File"));
@@ -71,6 +73,7 @@ void MainMenus::buildFileMenu(QMenuBar* bar) {
 
 void MainMenus::buildListMenus(QMenu* file) {
     QMenu* sort = addSubmenu(file, "mnuSort", QStringLiteral("Sort Image Files"));
+    m_sortMenu = sort;
     m_sortByNameAction = addItem(sort, "mnuSortName", QStringLiteral("Sort by Name"), {}, State::Enabled, Check::Yes);
     m_unsortedAction = addItem(sort, "mnuUnSort", QStringLiteral("Unsorted"), {}, State::Enabled, Check::Yes);
     connect(m_sortByNameAction, &QAction::triggered, this, &MainMenus::sortByNameTriggered);
@@ -167,6 +170,17 @@ void MainMenus::showTiled(bool tiled) {
 
 void MainMenus::showGamma(bool on) {
     m_gammaAction->setChecked(on);
+}
+
+void MainMenus::showFolderQueue(bool folder) {
+    m_sortMenu->menuAction()->setEnabled(!folder);
+    m_listDetailsMenu->menuAction()->setEnabled(!folder);
+    m_useFolderAction->setChecked(folder);
+    m_changeFolderAction->setVisible(folder);
+    // The editing items come back with their commands and the selection, not here.
+    if (folder)
+        for (QAction* action : {m_addImageAction, m_deleteImageAction, m_relinkAction, m_clearQueueAction})
+            action->setEnabled(false);
 }
 
 void MainMenus::setQueueCommandsShown(bool shown) {

@@ -28,6 +28,9 @@ public:
     // While the list is rebuilt, the commands that would change the queue underneath it are
     // out of reach.
     void setQueueCommandsShown(bool shown);
+    // A folder queue has no entries to add, delete, relink, sort or list in detail: those
+    // items are disabled, "Use Folder as Queue" is checked and "Change Folder" shows.
+    void showFolderQueue(bool folder);
 
 Q_SIGNALS:
     void sortByNameTriggered();
@@ -51,7 +54,12 @@ private:
     QAction* m_addImageAction = nullptr;
     QAction* m_sortByNameAction = nullptr;
     QAction* m_unsortedAction = nullptr;
+    QMenu* m_sortMenu = nullptr;
     QMenu* m_listDetailsMenu = nullptr;
+    QAction* m_useFolderAction = nullptr;
+    QAction* m_changeFolderAction = nullptr;
+    QAction* m_deleteImageAction = nullptr;
+    QAction* m_relinkAction = nullptr;
     QAction* m_fileNameOnlyAction = nullptr;
     QAction* m_fullPathAction = nullptr;
     QAction* m_newQueueAction = nullptr;

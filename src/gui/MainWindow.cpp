@@ -8,6 +8,7 @@
 #include "gui/OptionsPage.h"
 #include "gui/PicbufImage.h"
 #include "gui/PropertiesPanel.h"
+#include "gui/QueueEditor.h"
 #include "gui/QueueListView.h"
 #include "gui/StatusLines.h"
 #include "gui/UpdatingScope.h"
@@ -194,6 +195,7 @@ void MainWindow::buildImagesPage() {
     m_pages->addTab(page, kImagesTab);
     m_queueList = new QueueListView(*m_deps.queue, *m_deps.app, page);
     m_queueList->setQueueWork(&m_queueWork);
+    m_editor = std::make_unique<QueueEditor>(*m_deps.queue, *m_queueList);
     m_queueList->setGeometry(4, 4, 440, 172);
     m_moveUpButton = moveButton(page, "image190", Qt::UpArrow, 50);
     m_moveDownButton = moveButton(page, "image191", Qt::DownArrow, 80);
@@ -244,6 +246,7 @@ void MainWindow::connectQueueList() {
         m_moveDownButton->hide();
     });
     connect(m_queueList, &QueueListView::fillFinished, this, [this] {
+        m_menus->showFolderQueue(m_deps.queue->isFolderQueue());
         m_menus->setQueueCommandsShown(true);
         m_statusLines->setQueueButtonShown(true);
     });
@@ -296,6 +299,11 @@ void MainWindow::startUp() {
 
     makeDesktopThumbnail();
     m_queueList->fill();
+    // A folder queue is read now, so the window counts its images from the start.
+    if (m_deps.queue->isFolderQueue()) {
+        m_deps.folder->refreshBeforeChange(m_deps.queue->workingImageFolder);
+        refreshQueueLine();
+    }
     m_changeTimer->start();
     changeAtStartUp();
     refreshCurrentImage();
@@ -461,6 +469,7 @@ void MainWindow::selectionReset() {
 void MainWindow::refreshQueueLine() {
     const Queue& queue = *m_deps.queue;
     const int count = queue.isFolderQueue() ? m_deps.folder->count() : queue.entryCount();
+    if (queue.isFolderQueue()) m_queueList->setFolderFileCount(count);
     m_statusLines->setQueueLine(queueStatusLine(
         splitPath(queue.currentFile().isEmpty() ? m_deps.app->queueFile : queue.currentFile()).name, count));
 }

@@ -23,6 +23,7 @@ class OptionsPage;
 class PropertiesPanel;
 class Prompter;
 class Queue;
+class QueueEditor;
 class QueueListView;
 class ScreenState;
 class SettingsStore;
@@ -88,6 +89,10 @@ public:
     bool clearScreenNow();
     // The one path all work on the queue and its rows takes (see QueueWork).
     QueueWork& queueWork() { return m_queueWork; }
+    // Adds to and deletes from the open queue with the list kept in step; run it as queue work.
+    QueueEditor& queueEditor() { return *m_editor; }
+    // True from the start of startUp() until it has shown the window (its change included).
+    bool isStartingUp() const { return m_startingUp; }
     // True once the window has closed for good (after which the program ends).
     bool isClosed() const { return m_closed; }
     void setOrderMode(OrderMode mode);
@@ -172,6 +177,7 @@ private:
     PropertiesPanel* m_properties = nullptr;
     QTabWidget* m_pages = nullptr;
     QueueListView* m_queueList = nullptr;
+    std::unique_ptr<QueueEditor> m_editor;
     QToolButton* m_moveUpButton = nullptr;
     QToolButton* m_moveDownButton = nullptr;
     OptionsPage* m_options = nullptr;

@@ -6,6 +6,7 @@
 #include <QJsonParseError>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QThread>
 
 #include "startup/StartUp.h"
@@ -13,6 +14,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <memory>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -29,10 +32,13 @@ constexpr qint64 kMaxLineLength = 64 * 1024;
 // How often claimInstance tries again when the instance it found has gone.
 constexpr int kClaimAttempts = 8;
 
-enum class Exchange { Answered, NotRunning, NoAnswer, Foreign };
+using Exchange = InstanceExchange;
+// Set on a connection while its request waits for its answer; later lines wait behind it.
+constexpr char kAnsweringProperty[] = "muraloAnswering";
 
-// True when the process at the other end of the socket belongs to this user. The abstract
-// namespace has no file permissions, so this is the only thing keeping other users out.
+// True when the process at the other end of the socket belongs to this user. The socket's
+// private folder already keeps others out; this also holds where the folder could not be
+// made private.
 bool peerIsSameUser(qintptr descriptor) {
 #if defined(Q_OS_LINUX)
     struct ucred cred {};
@@ -195,7 +201,7 @@ void InstanceServer::acceptConnections() {
 }
 
 void InstanceServer::serve(QLocalSocket* socket) {
-    while (socket->canReadLine()) {
+    while (!socket->property(kAnsweringProperty).toBool() && socket->canReadLine()) {
         const QByteArray raw = socket->readLine(kMaxLineLength);
         if (!raw.endsWith('\n')) {
             socket->abort();
@@ -205,17 +211,53 @@ void InstanceServer::serve(QLocalSocket* socket) {
         if (line.isEmpty()) continue;
         QJsonParseError error{};
         const QJsonDocument document = QJsonDocument::fromJson(line, &error);
-        QJsonObject answer;
         if (error.error != QJsonParseError::NoError || !document.isObject())
-            answer = failure(QStringLiteral("malformed request"));
+            answer(socket, failure(QStringLiteral("malformed request")));
         else if (!m_handler)
-            answer = failure(QStringLiteral("not ready"));
+            answer(socket, failure(QStringLiteral("not ready")));
         else
-            answer = m_handler(document.object());
-        socket->write(encode(answer));
-        socket->flush();
+            m_handler(document.object(), pendingReply(socket));
     }
     if (socket->bytesAvailable() > kMaxLineLength) socket->abort();
+}
+
+void InstanceServer::answer(QLocalSocket* socket, const QJsonObject& answer) {
+    socket->write(encode(answer));
+    socket->flush();
+}
+
+InstanceServer::Reply InstanceServer::pendingReply(QLocalSocket* socket) {
+    // Answered once; the last copy of an unanswered reply answers with an error.
+    struct Pending {
+        QPointer<InstanceServer> server;
+        QPointer<QLocalSocket> socket;
+        bool sent = false;
+        void send(const QJsonObject& reply) {
+            if (sent) return;
+            sent = true;
+            if (!server || !socket) return;
+            socket->setProperty(kAnsweringProperty, false);
+            server->answer(socket, reply);
+            // Lines that came while this one waited.
+            QMetaObject::invokeMethod(
+                server,
+                [s = server, c = socket] {
+                    if (s && c) s->serve(c);
+                },
+                Qt::QueuedConnection);
+        }
+        ~Pending() { send(failure(QStringLiteral("the request was dropped: the program is closing"))); }
+    };
+    socket->setProperty(kAnsweringProperty, true);
+    auto pending = std::make_shared<Pending>();
+    pending->server = this;
+    pending->socket = socket;
+    return [pending](const QJsonObject& reply) { pending->send(reply); };
+}
+
+InstanceExchange exchangeWithInstance(const QJsonObject& request, int timeoutMs, QJsonObject& answer,
+                                      const QString& name) {
+    return exchange(request, timeoutMs, name, answer);
 }
 
 std::optional<QJsonObject> sendInstanceRequest(const QJsonObject& request, int timeoutMs, const QString& name) {

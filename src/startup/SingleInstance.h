@@ -31,26 +31,42 @@ QString instanceSocketPath(const QString& name = instanceName());
 class InstanceServer : public QObject {
     Q_OBJECT
 public:
-    using Handler = std::function<QJsonObject(const QJsonObject& request)>;
+    // Sends the answer to a request. Call it once, now or later (a command may wait its turn
+    // behind other work); a request left unanswered when the last copy goes is answered with
+    // an error, so the asking process never waits for nothing.
+    using Reply = std::function<void(const QJsonObject& answer)>;
+    using Handler = std::function<void(const QJsonObject& request, const Reply& reply)>;
     enum class ListenResult { Listening, AlreadyRunning, Failed };
 
     explicit InstanceServer(QObject* parent = nullptr);
     ~InstanceServer() override;
 
     ListenResult listen(const QString& name = instanceName());
-    // Answers requests from the event loop; without a handler every request gets an error answer.
+    // Answers requests from the event loop, one at a time per connection; without a handler
+    // every request gets an error answer.
     void setHandler(Handler h);
 
 private:
     void acceptConnections();
     void serve(QLocalSocket* socket);
+    void answer(QLocalSocket* socket, const QJsonObject& answer);
+    Reply pendingReply(QLocalSocket* socket);
 
     QLocalServer* m_server;
     Handler m_handler;
 };
 
-// Sends one request to the running instance and waits for its answer; nullopt when none runs or
-// it does not answer in time. Needs no event loop.
+enum class InstanceExchange {
+    Answered,   // the answer is there
+    NotRunning, // no instance listens
+    NoAnswer,   // an instance listens but did not answer in time
+    Foreign     // the socket is not one of ours
+};
+
+// Sends one request to the running instance and waits for its answer. Needs no event loop.
+InstanceExchange exchangeWithInstance(const QJsonObject& request, int timeoutMs, QJsonObject& answer,
+                                      const QString& name = instanceName());
+// The same, nullopt when none runs or it does not answer in time.
 std::optional<QJsonObject> sendInstanceRequest(const QJsonObject& request, int timeoutMs = 5000,
                                                const QString& name = instanceName());
 

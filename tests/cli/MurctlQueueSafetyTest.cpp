@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: MIT
 // murctl and the window agree on a queue: a sorted queue is walked in the listed order, a
-// folder queue takes no entries, and a command that adds nothing writes nothing.
+// folder queue takes no entries, a command that adds nothing writes nothing, and edits of the
+// queue the program has open are made by the program.
 #include "MurctlRunner.h"
 #include "TestSupport.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonObject>
+#include <QThread>
 #include <QUuid>
+
+#include "startup/SingleInstance.h"
 
 #include <gtest/gtest.h>
 
@@ -66,6 +72,39 @@ TEST_F(MurctlQueueSafety, AddRefusesAFolderQueueAndWritesNothingWhenNothingIsAdd
     EXPECT_NE(r.status, 0);
     EXPECT_TRUE(r.err.contains("folder queue")) << r.err.toStdString();
     EXPECT_EQ(mtest::readFile(queue), before);
+}
+
+// While muralo32 has the queue open, murctl's edits go to it: the program's next change (which
+// writes its header) keeps them, and its next add does not reuse a record.
+TEST_F(MurctlQueueSafety, EditsOfTheQueueTheProgramHasOpenAreMadeByTheProgram) {
+    ASSERT_EQ(run({"queue", "add", queue, image("a.png")}).status, 0);
+    QProcessEnvironment programEnv = env;
+    programEnv.insert("MURALO_CONFIG_DIR", dir);
+    programEnv.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcess program;
+    program.setProcessEnvironment(programEnv);
+    program.start(mtest::builtProgram("muralo32"), {queue});
+    const QString instance = env.value("MURALO_INSTANCE_NAME");
+    QDeadlineTimer deadline(60000);
+    while (!sendInstanceRequest(QJsonObject{{"cmd", "ping"}}, 1000, instance) && !deadline.hasExpired())
+        QThread::msleep(50);
+    ASSERT_FALSE(deadline.hasExpired()) << "muralo32 did not start";
+
+    const MurctlRun added = run({"queue", "add", queue, image("b.png"), image("c.png")});
+    ASSERT_EQ(added.status, 0) << added.err.toStdString();
+    EXPECT_EQ(added.out.count("added "), 2);
+    ASSERT_EQ(run({"change"}).status, 0);
+    ASSERT_EQ(run({"queue", "delete", queue, "1"}).status, 0);
+    ASSERT_EQ(run({"change"}).status, 0);
+    const MurctlRun listed = run({"queue", "list", queue});
+    const QStringList rows = listed.out.trimmed().split('\n');
+    ASSERT_EQ(rows.size(), 2) << listed.out.toStdString();
+    EXPECT_TRUE(rows[0].startsWith("1\t2\t") && rows[0].endsWith("b.png")) << rows[0].toStdString();
+    EXPECT_TRUE(rows[1].startsWith("2\t3\t") && rows[1].endsWith("c.png")) << rows[1].toStdString();
+    const MurctlRun third = run({"queue", "add", queue, image("d.png")});
+    EXPECT_TRUE(third.out.startsWith("added 3\t1\t")) << "record 1 is free again: " << third.out.toStdString();
+    program.terminate();
+    EXPECT_TRUE(program.waitForFinished(30000));
 }
 
 } // namespace

@@ -2,7 +2,11 @@
 #include "gui/InstanceCommands.h"
 #include "MainWindowFixture.h"
 
+#include "gui/QueueListView.h"
+
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonObject>
 
 namespace {
@@ -12,7 +16,9 @@ protected:
     QJsonObject send(const QJsonObject& request) {
         if (!context)
             context = std::make_unique<InstanceCommandContext>(InstanceCommandContext{*window, *engine, *queue});
-        return handleInstanceCommand(request, *context);
+        QJsonObject answer;
+        handleInstanceCommand(request, *context, [&answer](const QJsonObject& a) { answer = a; });
+        return answer;
     }
     QJsonObject send(const char* command) { return send(QJsonObject{{"cmd", QString::fromLatin1(command)}}); }
 
@@ -71,6 +77,58 @@ TEST_F(InstanceCommandsTest, RefusesAnotherQueueAndUnknownCommandsAndSaysWhyNoth
     desktop.failNextCall("no desktop");
     expectFailure(send("clear"), engine->lastError());
     expectFailure(send("launch"), "unknown command");
+}
+
+// Edits of the open queue from murctl are made with the window's own queue: one that arrives
+// during a change waits for it, the list follows, and the next change keeps the new entry.
+TEST_F(InstanceCommandsTest, QueueEditsWaitForAChangeAndGoThroughTheWindowsQueue) {
+    makeQueue(2);
+    set("ChangeAtStartup", "False");
+    MainWindow& w = make();
+    auto& list = child<QueueListView>("lstqueue");
+    const QString added = dir + "/img3.png";
+    ASSERT_TRUE(QFile::copy(dir + "/img1.png", added));
+    const QJsonObject add{
+        {"cmd", "queue-add"}, {"queue", app.queueFile}, {"files", QJsonArray{dir + "/missing.png", added}}};
+    QJsonObject answer;
+    engine->services().processEvents = [&] {
+        if (context) return;
+        send("ping"); // makes the context
+        handleInstanceCommand(add, *context, [&answer](const QJsonObject& a) { answer = a; });
+        EXPECT_TRUE(answer.isEmpty()) << "an edit ran inside the change";
+    };
+    ASSERT_TRUE(w.changeWallpaperNow());
+    for (int i = 0; i < 50 && answer.isEmpty(); ++i)
+        QCoreApplication::processEvents();
+    ASSERT_TRUE(answer.value("ok").toBool());
+    EXPECT_EQ(answer["added"].toArray().at(0)["entry"].toInt(), 3);
+    EXPECT_EQ(answer["refused"].toArray().at(0)["path"].toString(), dir + "/missing.png");
+    ASSERT_EQ(list.rowCount(), 3);
+    EXPECT_EQ(list.topLevelItem(2)->text(0), added);
+    EXPECT_EQ(headerOnDisk().entryCount(), 3);
+    ASSERT_TRUE(w.changeWallpaperNow());
+    EXPECT_EQ(headerOnDisk().entryCount(), 3) << "the next change undid the add";
+
+    // Deleting entry 1 renumbers the rows after it; the images stay on the disk.
+    const QJsonObject deleted =
+        send(QJsonObject{{"cmd", "queue-delete"}, {"queue", app.queueFile}, {"entries", QJsonArray{1}}});
+    EXPECT_EQ(deleted.value("entry_count").toInt(), 2);
+    ASSERT_EQ(list.rowCount(), 2);
+    EXPECT_EQ(list.topLevelItem(0)->text(0), dir + "/img2.png");
+    EXPECT_EQ(list.entryOfRow(1), 2);
+    EXPECT_TRUE(QFileInfo::exists(dir + "/img1.png"));
+    EXPECT_EQ(headerOnDisk().entryCount(), 2);
+    expectFailure(send(QJsonObject{{"cmd", "queue-delete"}, {"queue", app.queueFile}, {"entries", QJsonArray{3}}}),
+                  "no such entry");
+    EXPECT_EQ(list.rowCount(), 2);
+
+    // Another file is the asker's to edit; a folder queue takes no entries.
+    const QJsonObject other =
+        send(QJsonObject{{"cmd", "queue-add"}, {"queue", dir + "/other.qu3"}, {"files", QJsonArray{added}}});
+    EXPECT_EQ(other.value("open"), QJsonValue(false));
+    queue->clearEntries();
+    queue->header().setFolderQueue(1);
+    expectFailure(send(add), app.queueFile + " is a folder queue");
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -291,6 +292,29 @@ TEST_F(MainWindowTest, DroppedLocalFilesGoToTheQueueUnlessItIsAFolderQueue) {
     queue->header().setFolderQueue(1);
     drop({QUrl::fromLocalFile(dir + "/c.jpg")});
     EXPECT_EQ(dropped, QStringList{dir + "/a.jpg"});
+}
+
+// A folder queue opened at start-up is read at once: the window counts its images, and the
+// commands that need entries of their own are out of reach.
+TEST_F(MainWindowTest, AFolderQueueAtStartUpIsCountedAndItsMenusAreSet) {
+    set("ChangeAtStartup", "False");
+    const QString folder = mtest::freshDir("startup-folder");
+    for (const char* name : {"a.png", "b.tiff", "notes.txt"})
+        ASSERT_TRUE(mtest::writeFile(folder + "/" + name, "x"));
+    {
+        Queue q(queue->environment());
+        ASSERT_TRUE(q.load(app.queueFile).ok());
+        q.header().setFolderQueue(1);
+        q.header().setImageFolder(folder + "/");
+        ASSERT_TRUE(q.writeHeader());
+    }
+    make();
+    EXPECT_EQ(child<QLabel>("label11").text(), "Q: test (2 Files)");
+    EXPECT_TRUE(action("mnuUseFolder").isChecked());
+    EXPECT_TRUE(action("mnuChangeFolder").isVisible());
+    EXPECT_FALSE(child<QMenu>("mnuSort").menuAction()->isEnabled());
+    EXPECT_FALSE(child<QMenu>("mnuListType").menuAction()->isEnabled());
+    EXPECT_FALSE(action("menuadd").isEnabled());
 }
 
 // Minimising hides the window only with a tray icon; a move while minimised is not

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "startup/SingleInstance.h"
+#include "queue/Queue.h"
 #include "startup/StartUp.h"
 
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <Magick++.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -14,6 +17,7 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QThread>
+#include <QTimer>
 #include <QUuid>
 
 #include <csignal>
@@ -58,7 +62,9 @@ TEST(InstanceServer, OneListenerAnswersLineByLineAndSurvivesBadInput) {
     // Before a handler is set, requests get an error answer rather than silence.
     EXPECT_EQ(sendRaw(name, "{\"cmd\":\"activate\"}\n"), "{\"error\":\"not ready\",\"ok\":false}\n");
 
-    server.setHandler([](const QJsonObject& request) { return QJsonObject{{"ok", true}, {"file", request["file"]}}; });
+    server.setHandler([](const QJsonObject& request, const InstanceServer::Reply& reply) {
+        reply(QJsonObject{{"ok", true}, {"file", request["file"]}});
+    });
     const QByteArray load = "{\"cmd\":\"load\",\"file\":\"/a b.qu3\"}\n";
     EXPECT_EQ(sendRaw(name, load), "{\"file\":\"/a b.qu3\",\"ok\":true}\n");
     EXPECT_EQ(sendRaw(name, "[1,2,3]\n"), "{\"error\":\"malformed request\",\"ok\":false}\n");
@@ -87,8 +93,21 @@ TEST(InstanceServer, SocketLivesInAPrivateFolderAndADeadOneIsReplaced) {
     ::close(fd);
     InstanceServer server;
     EXPECT_EQ(server.listen(name), InstanceServer::ListenResult::Listening);
-    server.setHandler([](const QJsonObject&) { return QJsonObject{{"ok", true}}; });
+    // An answer may come later, from the event loop; one that is never given is answered with an
+    // error once the handler lets go of it, so the asker does not wait for nothing.
+    std::vector<InstanceServer::Reply> later;
+    server.setHandler([&later](const QJsonObject& request, const InstanceServer::Reply& reply) {
+        if (request["drop"].toBool()) return;
+        later.push_back(reply);
+        QTimer::singleShot(20, [&later] {
+            later.back()(QJsonObject{{"ok", true}});
+            later.back()(QJsonObject{{"second", true}}); // a reply is sent once only
+            later.clear();
+        });
+    });
     EXPECT_EQ(sendRaw(name, "{}\n"), "{\"ok\":true}\n");
+    EXPECT_EQ(sendRaw(name, "{\"drop\":true}\n"),
+              "{\"error\":\"the request was dropped: the program is closing\",\"ok\":false}\n");
 
     // A runtime folder others can enter is not believed: the socket goes to our own private one.
     QFile::setPermissions(runtime, QFile::permissions(runtime) | QFileDevice::ReadOther | QFileDevice::ExeOther);
@@ -179,6 +198,35 @@ TEST_F(Muralo32Processes, OnlyOneInstanceServesAtATime) {
     for (QProcess* racer : racers)
         EXPECT_TRUE(racer->processId() == *winner || endsCleanly(*racer)) << "a second instance kept running";
     EXPECT_EQ(send("ping").value("activations").toInt(), kRacers - 1);
+}
+
+// A log-out while the start-up change decodes a large picture: the program ends at once, in
+// order, and does not live on with its window shown.
+TEST_F(Muralo32Processes, ATerminationSignalDuringTheStartUpChangeEndsTheProgram) {
+    const QString folder = mtest::freshDir("proc-startup");
+    const QString image = folder + "/large.png";
+    Magick::InitializeMagick(nullptr);
+    Magick::Image large(Magick::Geometry(7000, 5000), Magick::ColorRGB(0.2, 0.4, 0.6));
+    large.write("PNG24:" + QFile::encodeName(image).toStdString());
+    Queue queue(Queue::Environment{folder + "/", 1024, 768});
+    ASSERT_TRUE(queue.load(folder + "/q.qu3").ok());
+    ASSERT_EQ(queue.addOneFile(image), Queue::AddResult::Added);
+    ASSERT_TRUE(mtest::writeFile(
+        m_config + "/Muralo32.ini",
+        "[Muralo32]\nDesktopBackend=fake\nChangeAtStartup=True\nTempDirectory=" + folder.toUtf8() + "\n"));
+
+    QProcess& program = start({folder + "/q.qu3"});
+    // The change lets requests in while it works: the first answer comes from inside it.
+    QDeadlineTimer deadline(60000);
+    QJsonObject answer;
+    while (!deadline.hasExpired() && !answer.value("ok").toBool()) {
+        answer = sendInstanceRequest(QJsonObject{{"cmd", "ping"}}, 10000).value_or(QJsonObject{});
+        if (program.state() == QProcess::NotRunning) break;
+    }
+    ASSERT_TRUE(answer.value("starting").toBool()) << "the start-up change was over before it could be caught";
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    EXPECT_TRUE(endsCleanly(program));
+    EXPECT_TRUE(settings().contains("MuraloLeft=")) << "the close did not run";
 }
 
 } // namespace

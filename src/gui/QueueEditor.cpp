@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: MIT
+#include "gui/QueueEditor.h"
+
+#include "gui/QueueListView.h"
+
+#include <algorithm>
+#include <functional>
+#include <set>
+
+std::vector<QueueEditor::Added> QueueEditor::addFiles(const QStringList& paths) {
+    std::vector<Added> outcome;
+    if (m_queue.isFolderQueue()) return outcome;
+    bool anyAdded = false;
+    for (const QString& path : paths) {
+        Added added;
+        added.path = path;
+        added.result = m_queue.addOneFile(path, &added.record);
+        if (added.result == Queue::AddResult::Added) {
+            added.entry = m_queue.entryCount();
+            m_list.addEntryRow(added.entry);
+            anyAdded = true;
+        }
+        outcome.push_back(added);
+    }
+    if (anyAdded) {
+        if (m_queue.workingSorted) m_list.sortRows();
+        m_queue.writeHeader();
+    }
+    m_list.refreshStatusLine();
+    return outcome;
+}
+
+bool QueueEditor::deleteEntries(const QList<int>& entries) {
+    if (m_queue.isFolderQueue() || entries.isEmpty()) return false;
+    const int count = m_queue.entryCount();
+    const std::set<int, std::greater<>> wanted(entries.begin(), entries.end());
+    if (*wanted.rbegin() < 1 || *wanted.begin() > count) return false;
+    m_list.deselectAll();
+    // From the last entry to the first, so the numbers still to come stay valid.
+    for (const int entry : wanted) {
+        const int row = rowOfEntry(entry);
+        // The position counts the rows the change cycle walks; without a list they are the entries.
+        m_queue.deleteEntry(entry, row >= 0 ? row + 1 : entry);
+        if (row >= 0) m_list.removeEntryRow(row);
+    }
+    m_queue.writeHeader();
+    m_list.refreshStatusLine();
+    return true;
+}
+
+int QueueEditor::rowOfEntry(int entry) const {
+    if (!m_list.filled()) return -1;
+    for (int row = 0; row < m_list.rowCount(); ++row)
+        if (m_list.entryOfRow(row) == entry) return row;
+    return -1;
+}

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "queue/Queue.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+class QueueListView;
+
+// Adds image files to the open queue and deletes entries from it, keeping the queue list in
+// step: the one model for every edit of the open queue, whether it comes from the window or
+// from murctl over the single-instance channel. Callers run these as queue work (QueueWork),
+// never inside a change. Nothing here asks the user anything.
+class QueueEditor {
+public:
+    struct Added {
+        QString path;
+        Queue::AddResult result = Queue::AddResult::Missing;
+        int entry = 0;  // the new entry's number, when added
+        int record = 0; // and its record
+    };
+
+    QueueEditor(Queue& queue, QueueListView& list) : m_queue(queue), m_list(list) {}
+
+    // Adds each file as a new last entry, in the order given. A full queue refuses each
+    // remaining name (LimitReached); a missing file is skipped (Missing). The rows are sorted
+    // again when the queue is sorted, and the header is written once more at the end.
+    std::vector<Added> addFiles(const QStringList& paths);
+
+    // Deletes the given entries (the queue's entry numbers) from the queue only: image files are
+    // never touched. False, and nothing done, when a number is out of range or the queue is a
+    // folder queue.
+    bool deleteEntries(const QList<int>& entries);
+
+private:
+    // The 0-based row that shows entry n; -1 when the list holds no such row.
+    int rowOfEntry(int entry) const;
+
+    Queue& m_queue;
+    QueueListView& m_list;
+};
