@@ -10,8 +10,11 @@
 #include <SDL_mixer.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <thread>
+#include <utility>
 
 namespace {
 
@@ -113,12 +116,86 @@ std::uint32_t readLe32(const char* p) {
 
 } // namespace
 
+// Loads wave files one at a time on its own thread and starts each once loaded, unless a later
+// play or stop has come meanwhile. Only the newest request matters: one still waiting is
+// replaced by the next. SDL_mixer locks the device itself for playing and freeing.
+class SdlSoundPlayer::WaveLoader {
+public:
+    WaveLoader() : m_thread([this] { run(); }) {}
+    ~WaveLoader() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_quit = true;
+            ++m_generation;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+        freeChunk();
+    }
+
+    void request(const QString& path) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_pending = QFile::encodeName(path);
+            ++m_generation;
+            g_waveSounding.store(true);
+        }
+        m_wake.notify_one();
+    }
+
+    // Frees the sound (the player has halted every channel); a load under way is thrown away
+    // when it ends.
+    void stop() {
+        std::lock_guard lock(m_mutex);
+        ++m_generation;
+        m_pending.clear();
+        g_waveSounding.store(false);
+        if (m_chunk) Mix_FreeChunk(m_chunk);
+        m_chunk = nullptr;
+    }
+
+private:
+    void run() {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_quit || !m_pending.isEmpty(); });
+            if (m_quit) return;
+            const QByteArray path = std::exchange(m_pending, QByteArray());
+            const std::uint64_t generation = m_generation;
+            lock.unlock();
+            Mix_Chunk* chunk = Mix_LoadWAV(path.constData());
+            lock.lock();
+            if (generation != m_generation) {
+                if (chunk) Mix_FreeChunk(chunk);
+                continue;
+            }
+            if (m_chunk) Mix_FreeChunk(m_chunk);
+            m_chunk = chunk;
+            if (!chunk || Mix_PlayChannel(-1, chunk, 0) < 0) g_waveSounding.store(false);
+        }
+    }
+    void freeChunk() {
+        if (m_chunk) Mix_FreeChunk(m_chunk);
+        m_chunk = nullptr;
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    QByteArray m_pending;
+    std::uint64_t m_generation = 0;
+    bool m_quit = false;
+    Mix_Chunk* m_chunk = nullptr;
+    std::thread m_thread;
+};
+
 SdlSoundPlayer::SdlSoundPlayer(Opener opener) : m_opener(std::move(opener)) {
     ++g_device.livePlayers;
 }
 
 SdlSoundPlayer::~SdlSoundPlayer() {
     stop();
+    // Its thread ends before the device may close.
+    m_waves.reset();
     if (--g_device.livePlayers == 0) {
         if (g_device.open) closeDevice();
         g_device = AudioDevice{};
@@ -190,8 +267,7 @@ void SdlSoundPlayer::stop() {
         Mix_HaltMusic();
         g_musicSounding.store(false);
     }
-    if (m_chunk) Mix_FreeChunk(m_chunk);
-    m_chunk = nullptr;
+    if (m_waves) m_waves->stop();
     if (m_music) Mix_FreeMusic(m_music);
     m_music = nullptr;
     m_midiBytes.clear();
@@ -199,10 +275,8 @@ void SdlSoundPlayer::stop() {
 
 void SdlSoundPlayer::playWave(const QString& path) {
     if (!QFileInfo(path).isFile() || QFileInfo(path).size() > kMaxFileBytes || !deviceReady()) return;
-    m_chunk = Mix_LoadWAV(QFile::encodeName(path).constData());
-    if (!m_chunk) return;
-    g_waveSounding.store(true);
-    if (Mix_PlayChannel(-1, m_chunk, 0) < 0) g_waveSounding.store(false);
+    if (!m_waves) m_waves = std::make_unique<WaveLoader>();
+    m_waves->request(path);
 }
 
 void SdlSoundPlayer::playMidi(const QString& path) {

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 struct Mix_Chunk;
 struct _Mix_Music;
@@ -14,7 +15,8 @@ struct _Mix_Music;
 // Plays wallpaper sounds through SDL2_mixer: WAVE files on a mixer channel, MIDI (and
 // RIFF-wrapped MIDI) through FluidSynth, MP3 files handed to an outside program.
 // The audio device is opened on the first sound, once per process; without a device
-// every call returns quietly.
+// every call returns quietly. A wave file is read and converted on a thread of the player's
+// own, so play() returns before a large file has loaded; it counts as playing meanwhile.
 class SdlSoundPlayer : public SoundOutput {
 public:
     // Hands a file to the program the desktop associates with it; true when started.
@@ -47,8 +49,10 @@ private:
     void playWave(const QString& path);
     void playMidi(const QString& path);
 
+    class WaveLoader;
+
     Opener m_opener;
-    Mix_Chunk* m_chunk = nullptr;
+    std::unique_ptr<WaveLoader> m_waves;
     _Mix_Music* m_music = nullptr;
     // The MIDI bytes the music was loaded from; kept alive for as long as the music is.
     QByteArray m_midiBytes;

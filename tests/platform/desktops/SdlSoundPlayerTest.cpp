@@ -116,6 +116,11 @@ TEST_F(SoundPlayerTest, EachSoundReplacesTheOneBefore) {
             // A file the synthesiser takes may "play" for a moment, but must end by itself.
             EXPECT_TRUE(waitUntilSilent(player)) << path.toStdString();
         }
+        // A wave still loading when the next request comes never sounds.
+        player.play(file("stale.wav", makeWave(kRate * 3, 1234)));
+        player.play(QString());
+        QThread::msleep(300);
+        EXPECT_FALSE(player.isPlaying());
         player.play(file("c.wav", makeWave(kRate * 3, 2500)));
         QThread::msleep(300);
         player.play(QString());
@@ -134,6 +139,7 @@ TEST_F(SoundPlayerTest, EachSoundReplacesTheOneBefore) {
     EXPECT_EQ(std::vector({runs[0].first, runs[2].first, runs[3].first}), std::vector<qint16>({3000, 2500, 999}));
     EXPECT_LT(std::max({runs[0].second, runs[2].second, runs[3].second}), kRate * 3);
     EXPECT_EQ(runs[1], SampleRun(-7000, kRate / 5));
+    EXPECT_EQ(std::count_if(runs.begin(), runs.end(), [](const SampleRun& r) { return r.first == 1234; }), 0);
 }
 
 class MidiPlayTest : public SoundPlayerTest, public ::testing::WithParamInterface<std::pair<const char*, bool>> {};
