@@ -253,17 +253,12 @@ Queue::AddResult Queue::addOneFile(const QString& fullPath, int* newRecord) {
 
     // A new entry starts from a clean record: it uses the queue's default sound and
     // carries nothing over from the entry read last.
+    // Date, depth, size and the facts-known flag start at zero: the facts are read at its
+    // first change.
     m_entry.clear();
     m_entry.setFilePath(fullPath);
     m_entry.setTiled(m_header.tiled() != 0 ? 1 : 0);
-    m_entry.setFileDate(0);
-    m_entry.setBitsPerPixel(0);
-    m_entry.setReserved262(0);
-    m_entry.setWidth(0);
-    m_entry.setHeight(0);
-    m_entry.setFactsKnown(0);
     m_entry.setResizeMode(qu3::UseDefault);
-    m_entry.setFixedSize(0);
     m_entry.setFixedWidth(m_env.screenWidth);
     m_entry.setFixedHeight(m_env.screenHeight);
     m_entry.setSoundOption(qu3::DefaultSound);

@@ -102,7 +102,3 @@ void QueueEntry::setThumbnail(const QByteArray& data) {
     std::memcpy(m_bytes.data() + kThumbnail, data.constData(), n);
     std::memset(m_bytes.data() + kThumbnail + n, 0, kThumbnailSize - n);
 }
-
-void QueueEntry::setReserved262(std::uint16_t value) {
-    ss::setI16(m_bytes.data(), kReserved262, static_cast<std::int16_t>(value));
-}

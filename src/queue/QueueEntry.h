@@ -51,7 +51,6 @@ public:
     QByteArray thumbnail() const;
     // Stores the first 4,000 bytes of data; the rest of the field is zeroed.
     void setThumbnail(const QByteArray& data);
-    void setReserved262(std::uint16_t value);
 
 private:
     std::array<std::uint8_t, qu3::kRecordSize> m_bytes;
