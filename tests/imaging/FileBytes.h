@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDataStream>
 #include <QIODevice>
+#include <QtEndian>
 
 #include <vector>
 
@@ -24,6 +25,12 @@ template <typename... T> QByteArray littleEndian(T... values) {
 
 template <typename... T> QByteArray bigEndian(T... values) {
     return packed(QDataStream::BigEndian, values...);
+}
+
+// A little-endian field of `bytes`, two or four bytes long.
+inline quint32 field(const QByteArray& bytes, int at, int size = 4) {
+    return size == 2 ? qFromLittleEndian<quint16>(bytes.constData() + at)
+                     : qFromLittleEndian<quint32>(bytes.constData() + at);
 }
 
 // A Windows BMP: file header, 40-byte info header, palette (0x00RRGGBB), then the pixel rows as given.

@@ -4,11 +4,10 @@
 
 #include "imaging/Picbuf.h"
 
+#include "FileBytes.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <QtEndian>
 
 #include <vector>
 
@@ -16,6 +15,7 @@ namespace picbuftest {
 
 using namespace MagickLib;
 using Bytes = std::vector<std::uint8_t>;
+using filebytes::field;
 
 inline unsigned pixelAt(const Magick::Image& img, unsigned x, unsigned y) {
     const Magick::Color c = img.pixelColor(x, y);
@@ -61,11 +61,6 @@ inline QByteArray encoded(Magick::Image img, const char* magick) {
 
 inline QByteArray gradientAs(const char* magick, unsigned w = 30, unsigned h = 20) {
     return encoded(make(Picture::Gradient, w, h), magick);
-}
-
-// A little-endian field of a file.
-inline std::uint32_t le(const QByteArray& b, int at, int bytes = 4) {
-    return bytes == 2 ? qFromLittleEndian<quint16>(b.constData() + at) : qFromLittleEndian<quint32>(b.constData() + at);
 }
 
 class PicbufTest : public ::testing::Test {

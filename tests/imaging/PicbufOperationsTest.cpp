@@ -64,10 +64,10 @@ TEST_F(PicbufTest, StoreWritesUncompressedBmp3OfTheImagesDepth) {
         const QByteArray b = mtest::readFile(QString::fromStdString(file));
         ASSERT_GE(b.size(), 54);
         EXPECT_EQ(b.left(2), QByteArray("BM"));
-        EXPECT_EQ(le(b, 2), std::uint32_t(b.size()));
+        EXPECT_EQ(field(b, 2), std::uint32_t(b.size()));
         // Header size, width, height, bits per pixel, compression, size of the pixels.
-        EXPECT_EQ(std::vector(
-                      {le(b, 14), le(b, 18), le(b, 22), le(b, 28, 2), le(b, 30), std::uint32_t(b.size()) - le(b, 10)}),
+        EXPECT_EQ(std::vector({field(b, 14), field(b, 18), field(b, 22), field(b, 28, 2), field(b, 30),
+                               std::uint32_t(b.size()) - field(b, 10)}),
                   std::vector<std::uint32_t>({40, 30, 20, std::uint32_t(depth), 0, (30u * depth + 31) / 32 * 4 * 20}));
         EXPECT_EQ(load(back, file).colorDepth(), depth);
         for (unsigned y : {0u, 7u, 19u})

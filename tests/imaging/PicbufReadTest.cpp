@@ -52,7 +52,7 @@ TEST_P(ReadFormat, LoadsWithSizeDepthAndPixels) {
     source.compressType(c.compression);
     const QByteArray bytes = encoded(source, c.magick);
     if (c.compression == RLECompression && c.format == Picbuf::Bmp) {
-        ASSERT_EQ(le(bytes, 30), 1u) << "the file is not RLE8";
+        ASSERT_EQ(field(bytes, 30), 1u) << "the file is not RLE8";
     }
     Picbuf p;
     load(p, save(bytes, c.file));

@@ -89,41 +89,32 @@ QString readKey(const char* key) {
     return QString::fromUtf8(value);
 }
 
-class GnomeBackendTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(m_backend.isAvailable()); }
-    GSettingsBackend m_backend{GSettingsBackend::Flavour::Gnome};
-};
-
 // dconf announces no change when the same path is set again, so the engine alternates paths.
 // The desktop's colour settings are the user's: neither a change nor a clear touches them.
-TEST_F(GnomeBackendTest, SetsPictureAndStyleAndClearLeavesTheUsersColour) {
-    EXPECT_TRUE(m_backend.needsFreshPath());
+TEST(GnomeBackend, SetsPictureAndStyleAndClearLeavesTheUsersColour) {
+    GSettingsBackend backend(GSettingsBackend::Flavour::Gnome);
+    ASSERT_TRUE(backend.isAvailable());
+    EXPECT_TRUE(backend.needsFreshPath());
     g_autoptr(GSettings) settings = g_settings_new("org.gnome.desktop.background");
     ASSERT_TRUE(g_settings_set_string(settings, "primary-color", "#123456"));
     ASSERT_TRUE(g_settings_set_string(settings, "color-shading-type", "vertical"));
-    for (const auto& [path, uri, tiled] :
-         {std::tuple{"/tmp/wall paper/muralo32.bmp", "file:///tmp/wall%20paper/muralo32.bmp", true},
-          std::tuple{"/tmp/ü #1/x.bmp", "file:///tmp/%C3%BC%20%231/x.bmp", false}}) {
+    // An empty path and uri stand for a clear.
+    for (const auto& [path, uri, options] :
+         {std::tuple{"/tmp/wall paper/muralo32.bmp", "file:///tmp/wall%20paper/muralo32.bmp", "wallpaper"},
+          std::tuple{"/tmp/ü #1/x.bmp", "file:///tmp/%C3%BC%20%231/x.bmp", "centered"}, std::tuple{"", "", "none"}}) {
         QString error;
-        ASSERT_TRUE(m_backend.setWallpaper(path, tiled, 0x1A2B3C, &error)) << error.toStdString();
-        EXPECT_EQ(readKey("picture-options"), tiled ? "wallpaper" : "centered");
+        ASSERT_TRUE(*path ? backend.setWallpaper(path, qstrcmp(options, "wallpaper") == 0, 0x1A2B3C, &error)
+                          : backend.clearWallpaper(0xFF8000, &error))
+            << error.toStdString();
+        EXPECT_EQ(readKey("picture-options"), options);
         EXPECT_EQ(readKey("picture-uri"), uri);
         EXPECT_EQ(readKey("picture-uri-dark"), uri);
         EXPECT_EQ(readKey("primary-color"), "#123456");
         EXPECT_EQ(readKey("color-shading-type"), "vertical");
-        EXPECT_EQ(m_backend.currentWallpaper(), path);
+        EXPECT_EQ(backend.currentWallpaper(), path);
         // A second backend (another process, in real use) reads the same value.
         EXPECT_EQ(GSettingsBackend(GSettingsBackend::Flavour::Gnome).currentWallpaper(), path);
     }
-    QString error;
-    ASSERT_TRUE(m_backend.clearWallpaper(0xFF8000, &error)) << error.toStdString();
-    EXPECT_EQ(readKey("picture-uri"), QString());
-    EXPECT_EQ(readKey("picture-uri-dark"), QString());
-    EXPECT_EQ(readKey("picture-options"), "none");
-    EXPECT_EQ(readKey("primary-color"), "#123456");
-    EXPECT_EQ(readKey("color-shading-type"), "vertical");
-    EXPECT_EQ(m_backend.currentWallpaper(), QString());
 }
 
 // g_settings_new() would abort the process on a schema that is not installed.

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QThread>
 #include <QtEndian>
@@ -80,9 +80,7 @@ protected:
     }
     // The disk driver plays at about real speed.
     static bool waitUntilSilent(const SdlSoundPlayer& player) {
-        QElapsedTimer t;
-        t.start();
-        while (player.isPlaying() && t.elapsed() < 10000)
+        for (const QDeadlineTimer deadline(10000); player.isPlaying() && !deadline.hasExpired();)
             QThread::msleep(20);
         return !player.isPlaying();
     }

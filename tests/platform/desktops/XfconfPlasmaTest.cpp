@@ -87,19 +87,16 @@ TEST_F(PrivateBus, XfconfSetsEveryBackdropAndClears) {
 
 // Without xfconf-query or a Plasma shell on the bus, setting and clearing fail with a reason.
 TEST_F(PrivateBus, MissingXfconfOrPlasmaShellIsAnError) {
-    XfconfBackend xfconf(QStringLiteral("no-such-xfconf-query-program"));
+    const QString program = QStringLiteral("no-such-xfconf-query-program");
+    XfconfBackend xfconf(program);
     PlasmaBackend plasma;
-    for (DesktopBackend* backend : std::initializer_list<DesktopBackend*>{&xfconf, &plasma}) {
-        QString error;
-        EXPECT_FALSE(backend->setWallpaper(QStringLiteral("/tmp/a.bmp"), true, 0, &error));
-        EXPECT_FALSE(error.isEmpty());
-        error.clear();
-        EXPECT_FALSE(backend->clearWallpaper(0, &error));
-        EXPECT_FALSE(error.isEmpty());
+    for (const auto& [backend, named] : {std::pair<DesktopBackend*, QString>{&xfconf, program}, {&plasma, ""}}) {
+        QString setError, clearError;
+        EXPECT_FALSE(backend->setWallpaper(QStringLiteral("/tmp/a.bmp"), true, 0, &setError));
+        EXPECT_FALSE(backend->clearWallpaper(0, &clearError));
+        EXPECT_FALSE(setError.isEmpty() || clearError.isEmpty());
+        EXPECT_TRUE(setError.contains(named)) << setError.toStdString();
     }
-    QString error;
-    xfconf.setWallpaper(QStringLiteral("/tmp/a.bmp"), true, 0, &error);
-    EXPECT_TRUE(error.contains(QLatin1String("no-such-xfconf-query-program"))) << error.toStdString();
 }
 
 // A file name can hold quotes and backslashes; they must stay inside the script's string.

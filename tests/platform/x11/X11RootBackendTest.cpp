@@ -77,14 +77,18 @@ void expectScreenShows(Display* d, const Layout& layout) {
     }
 }
 
+constexpr std::uint32_t kClearColour = 0x123456;
+
+// Shows the bitmap, or clears the desktop for an empty path; a failure says why.
+::testing::AssertionResult applied(X11RootBackend& backend, const QString& path, bool tiled) {
+    QString error;
+    const bool done = path.isEmpty() ? backend.clearWallpaper(kClearColour, &error)
+                                     : backend.setWallpaper(path, tiled, kBackground, &error);
+    return done ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << error.toStdString();
+}
+
 class X11RootBackendTest : public ServerTest<false> {
 protected:
-    ::testing::AssertionResult apply(const QString& path, bool tiled) {
-        QString error;
-        if (m_backend.setWallpaper(path, tiled, kBackground, &error)) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << error.toStdString();
-    }
-
     X11RootBackend m_backend;
 };
 
@@ -99,7 +103,7 @@ class X11RootBackendPlacement : public X11RootBackendTest, public ::testing::Wit
 TEST_P(X11RootBackendPlacement, ShowsTheBitmapTiledOrCentred) {
     const Case c = GetParam();
     const QString path = makeQuadrantBmp(c.w, c.h, c.kind);
-    ASSERT_TRUE(apply(path, c.tiled));
+    ASSERT_TRUE(applied(m_backend, path, c.tiled));
     expectScreenShows(m_x.display, {1024, 768, c.w, c.h, c.tiled});
 }
 
@@ -131,8 +135,7 @@ TEST(X11ServerShape, ReportsTheScreenAndDrawsInItsVisual) {
         Connection x;
         const QString path = makeQuadrantBmp(100, 60, BmpKind::Palette8);
         for (const bool tiled : {true, false}) {
-            QString error;
-            ASSERT_TRUE(backend.setWallpaper(path, tiled, kBackground, &error)) << error.toStdString();
+            ASSERT_TRUE(applied(backend, path, tiled));
             expectScreenShows(x.display, {width, height, 100, 60, tiled});
         }
     }
@@ -145,10 +148,7 @@ TEST_F(X11RootBackendTest, EveryChangeFreesThePreviousPixmapClearShowsTheColourA
     Pixmap previous = None;
     // An empty name stands for a clear.
     for (const QString& path : {a, b, QString(), b, a, QString(), QString(), a}) {
-        QString error;
-        ASSERT_TRUE(path.isEmpty() ? m_backend.clearWallpaper(0x123456, &error)
-                                   : m_backend.setWallpaper(path, path == a, kBackground, &error))
-            << error.toStdString();
+        ASSERT_TRUE(applied(m_backend, path, path == a));
         const Pixmap now = rootPixmap(m_x.display);
         ASSERT_NE(now, static_cast<Pixmap>(None));
         EXPECT_EQ(rootLong(m_x.display, "ESETROOT_PMAP_ID", XA_PIXMAP), now);
@@ -160,7 +160,7 @@ TEST_F(X11RootBackendTest, EveryChangeFreesThePreviousPixmapClearShowsTheColourA
         if (!path.isEmpty()) continue;
         for (const Drawable drawable : {Drawable(now), m_x.root}) {
             const std::vector<std::uint32_t> shown = colours(m_x.display, drawable, 0, 0, 1024, 768);
-            EXPECT_EQ(std::count(shown.begin(), shown.end(), 0x123456u), 1024 * 768);
+            EXPECT_EQ(std::count(shown.begin(), shown.end(), kClearColour), 1024 * 768);
         }
         EXPECT_TRUE(m_backend.currentWallpaper().isEmpty());
     }
@@ -203,13 +203,13 @@ Pixmap publishForeign(std::uint32_t colour, bool bothNames) {
 // live program, which killing it would kill; under both names it is marked for the next setter.
 TEST_F(X11RootBackendTest, ForeignPixmapsAreFreedOnlyWhenBothNamesMarkThemAndAreNeverOurs) {
     const QString path = makeQuadrantBmp(100, 60, BmpKind::TrueColor24);
-    ASSERT_TRUE(apply(path, false));
+    ASSERT_TRUE(applied(m_backend, path, false));
     EXPECT_EQ(m_backend.currentWallpaper(), path);
     for (const bool bothNames : {false, true}) {
         const Pixmap foreign = publishForeign(0x00AA00, bothNames);
         ASSERT_TRUE(pixmapExists(m_x.display, foreign));
         EXPECT_TRUE(m_backend.currentWallpaper().isEmpty());
-        ASSERT_TRUE(apply(path, true));
+        ASSERT_TRUE(applied(m_backend, path, true));
         EXPECT_EQ(m_backend.currentWallpaper(), path);
         EXPECT_EQ(pixmapExists(m_x.display, foreign), !bothNames) << "both names: " << bothNames;
     }

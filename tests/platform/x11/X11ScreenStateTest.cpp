@@ -186,17 +186,12 @@ TEST_P(X11FullScreen, JudgesTheActiveWindowUnderOpenbox) {
 
 const QRect kSmall(100, 100, 300, 200);
 const QRect kScreen(0, 0, 1024, 768);
+const QStringList kMaximised{"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"};
 INSTANTIATE_TEST_SUITE_P(
     Windows, X11FullScreen,
     ::testing::Values(WindowCase{"Normal", kSmall, false, {}, {}, false, false},
                       WindowCase{"FullScreenState", kSmall, false, {}, {"_NET_WM_STATE_FULLSCREEN"}, true, true},
-                      WindowCase{"Maximised",
-                                 kSmall,
-                                 false,
-                                 {},
-                                 {"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"},
-                                 false,
-                                 false},
+                      WindowCase{"Maximised", kSmall, false, {}, kMaximised, false, false},
                       WindowCase{"UndecoratedCovering", kScreen, true, {}, {}, true, false},
                       WindowCase{"UndecoratedShortOfAnEdge", QRect(0, 0, 1024, 760), true, {}, {}, false, false},
                       WindowCase{"Desktop", kScreen, false, {"_NET_WM_WINDOW_TYPE_DESKTOP"}, {}, false, false}),

@@ -17,7 +17,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <optional>
 #include <thread>
 #include <vector>
 
@@ -123,12 +122,6 @@ inline std::vector<std::uint32_t> colours(Display* d, Drawable drawable, int x, 
         }
     XDestroyImage(image);
     return result;
-}
-
-// The colour of one pixel.
-inline std::optional<std::uint32_t> pixelAt(Display* d, Drawable drawable, int x, int y) {
-    const std::vector<std::uint32_t> one = colours(d, drawable, x, y, 1, 1);
-    return one.empty() ? std::nullopt : std::optional(one.front());
 }
 
 // True when the pixmap still exists in the server.
