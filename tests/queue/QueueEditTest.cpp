@@ -178,9 +178,4 @@ TEST(PathSplitting, Parts) {
     }
 }
 
-TEST(QueueStatusLine, CountsFiles) {
-    EXPECT_EQ(queueStatusLine("Summer", 12), "Q: Summer (12 Files)");
-    EXPECT_EQ(queueStatusLine("untitled", 0), "Q: untitled (0 Files)");
-}
-
 } // namespace

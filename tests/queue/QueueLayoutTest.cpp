@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
 using namespace qtest;
@@ -29,13 +30,6 @@ template <class Record, class Value> struct Field {
     std::function<Value(const Record&)> get;
 };
 
-void store(QByteArray& bytes, std::size_t offset, int value, int size) {
-    putInt(bytes, offset, value, size);
-}
-void store(QByteArray& bytes, std::size_t offset, const QString& value, int) {
-    putString(bytes, offset, value.toUtf8());
-}
-
 // Writes through our code into a zeroed record and checks that exactly the expected bytes changed;
 // the record then holds those bytes as if written by hand, for the getters to read.
 template <class Record> Record laidOut(const QByteArray& expected, const std::function<void(Record&)>& set) {
@@ -49,7 +43,10 @@ template <class Record, class Value> void checkFields(const std::vector<Field<Re
     for (const Field<Record, Value>& f : fields) {
         SCOPED_TRACE(f.name);
         QByteArray bytes(Record::size(), '\0');
-        store(bytes, f.offset, f.value, f.bytes);
+        if constexpr (std::is_same_v<Value, int>)
+            putInt(bytes, f.offset, f.value, f.bytes);
+        else
+            putString(bytes, f.offset, f.value.toUtf8());
         EXPECT_EQ(f.get(laidOut<Record>(bytes, [&](Record& r) { f.set(r, f.value); })), f.value);
     }
 }

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include "queue/QueueRowMoves.h"
-#include "queue/QueueHeader.h"
 
 #include <gtest/gtest.h>
 
@@ -13,24 +12,16 @@ namespace {
 
 using Row = QueueRowMoves::Row;
 
-// Records deliberately not equal to entry numbers: the record first shown by the row of content c.
-int recordOf(char c) {
-    return 100 + (c - 'A' + 1) * 7;
-}
-
-// Rows whose content is a letter per row; entry numbers 1..n stay in place, as in the
-// list, and the record table says which record each entry number leads to.
+// Rows whose content is a letter per row; entry numbers 1..n stay in place, as in the list.
 struct Board {
     std::vector<Row> rows;
-    std::string content;     // what each row shows
-    std::vector<int> record; // record of entry number n at [n]
+    std::string content; // what each row shows
     int followed = -1;
 
-    explicit Board(const std::string& selection) : record(1) {
+    explicit Board(const std::string& selection) {
         for (std::size_t i = 0; i < selection.size(); ++i) {
             rows.push_back(Row{int(i) + 1, selection[i] == 'x'});
             content.push_back(char('A' + i));
-            record.push_back(recordOf(content.back()));
         }
     }
 
@@ -40,7 +31,6 @@ struct Board {
             [this](int upper, int lower) {
                 ASSERT_EQ(lower, upper + 1);
                 std::swap(content[upper], content[lower]);
-                std::swap(record[rows[upper].entry], record[rows[lower].entry]);
             },
             [this](int row) { followed = row; });
     }
@@ -52,12 +42,10 @@ struct Board {
         return s;
     }
 
-    // Entry numbers never leave their place, and the record behind each row moved with its content.
-    void expectRecordsFollowContent() const {
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            ASSERT_EQ(rows[i].entry, int(i) + 1);
-            ASSERT_EQ(record[i + 1], recordOf(content[i])) << "row " << i;
-        }
+    // Entry numbers never leave their place: the records behind them are exchanged instead.
+    void expectEntriesInPlace() const {
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            ASSERT_EQ(rows[i].entry, int(i) + 1) << "row " << i;
     }
 };
 
@@ -79,7 +67,7 @@ TEST_P(MoveTable, SelectedRowsStepPastUnselectedOnes) {
     EXPECT_EQ(board.followed, c.followed);
     EXPECT_EQ(board.selection(), c.after);
     EXPECT_EQ(board.content, c.content);
-    board.expectRecordsFollowContent();
+    board.expectEntriesInPlace();
 }
 
 const int kUp = QueueRowMoves::Up;
@@ -102,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
         MoveCase{".x.", -1, ".x.", "ABC", 0, -1}));
 
 // Every selection of up to 8 rows, both directions, repeated moves: each step moves every
-// selected row by at most one, keeps the number selected and the records with their rows,
+// selected row by at most one, keeps the number selected and the entry numbers in place,
 // and after n steps the selected rows sit at the edge as one block.
 TEST(QueueRowMoves, EverySelectionReachesTheEdgeOneStepAtATime) {
     for (int n = 1; n <= 8; ++n) {
@@ -126,22 +114,13 @@ TEST(QueueRowMoves, EverySelectionReachesTheEdgeOneStepAtATime) {
                         ASSERT_TRUE(to == i || to == i + (direction == kUp ? -1 : 1)) << "step " << step;
                         ASSERT_EQ(selected[to], 'x');
                     }
-                    ASSERT_NO_FATAL_FAILURE(board.expectRecordsFollowContent());
+                    ASSERT_NO_FATAL_FAILURE(board.expectEntriesInPlace());
                 }
                 const std::string block(count, 'x'), rest(n - count, '.');
                 ASSERT_EQ(board.selection(), direction == kUp ? block + rest : rest + block);
             }
         }
     }
-}
-
-TEST(QueueRowMoves, SwapRecordsExchangesTwoTableElements) {
-    QueueHeader header;
-    for (auto [entry, record] : {std::pair{1, 5}, {2, 9}, {3, 1}})
-        header.setRecordIndex(entry, record);
-    QueueRowMoves::swapRecords(header, 1, 3);
-    EXPECT_EQ(std::vector<int>({header.recordIndex(1), header.recordIndex(2), header.recordIndex(3)}),
-              std::vector<int>({1, 9, 5}));
 }
 
 } // namespace

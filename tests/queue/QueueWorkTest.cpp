@@ -14,24 +14,26 @@
 
 namespace {
 
-QCoreApplication& application() {
-    static int argc = 1;
-    static char name[] = "test_queue";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-    return *QCoreApplication::instance();
-}
+class QueueWorkTest : public testing::Test {
+protected:
+    // Waiting work is posted to the event loop, so the suite needs an application.
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "test_queue";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+    }
+    // Lets the event loop run until the path is idle (or a second has passed).
+    void settle() {
+        for (int i = 0; i < 100 && (work.isBusy() || work.waiting() > 0); ++i)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
 
-// Lets the event loop run until the path is idle (or a second has passed).
-void settle(QueueWork& work) {
-    for (int i = 0; i < 100 && (work.isBusy() || work.waiting() > 0); ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-TEST(QueueWork, WorkArrivingDuringAPieceRunsAfterItInOrder) {
-    application();
     QueueWork work;
     std::string log;
+};
+
+TEST_F(QueueWorkTest, WorkArrivingDuringAPieceRunsAfterItInOrder) {
     int idles = 0;
     QObject::connect(&work, &QueueWork::idle, [&] { ++idles; });
     EXPECT_TRUE(work.run([&] {
@@ -49,17 +51,14 @@ TEST(QueueWork, WorkArrivingDuringAPieceRunsAfterItInOrder) {
     EXPECT_EQ(log, "change() ");
     EXPECT_EQ(work.waiting(), 2);
     EXPECT_EQ(idles, 0);
-    settle(work);
+    settle();
     EXPECT_EQ(log, "change() click sort ");
     EXPECT_EQ(idles, 1);
     EXPECT_TRUE(work.runIfIdle([&] { log += "tick"; }));
     EXPECT_EQ(log, "change() click sort tick");
 }
 
-TEST(QueueWork, WaitingWorkDoesNotRunInsideTheNextPiecesLoop) {
-    application();
-    QueueWork work;
-    std::string log;
+TEST_F(QueueWorkTest, WaitingWorkDoesNotRunInsideTheNextPiecesLoop) {
     work.run([&] {
         work.run([&] { log += "queued "; });
         log += "first ";
@@ -71,37 +70,26 @@ TEST(QueueWork, WaitingWorkDoesNotRunInsideTheNextPiecesLoop) {
         QCoreApplication::processEvents();
         log += ") ";
     }));
-    settle(work);
+    settle();
     EXPECT_EQ(log, "first queued second( ) ");
 }
 
-TEST(QueueWork, AFailingPieceOpensThePathAgain) {
-    application();
-    QueueWork work;
-    bool queuedRan = false;
-    EXPECT_THROW(work.run([&] {
-        work.run([&] { queuedRan = true; });
+// A failing piece opens the path again and its waiting work still runs; dropped work never does.
+TEST_F(QueueWorkTest, AFailingPieceOpensThePathAgainAndDroppedWorkNeverRuns) {
+    const auto failing = [&] {
+        work.run([&] { log += "queued "; });
         throw std::runtime_error("disk full");
-    }),
-                 std::runtime_error);
+    };
+    EXPECT_THROW(work.run(failing), std::runtime_error);
     EXPECT_FALSE(work.isBusy());
-    settle(work);
-    EXPECT_TRUE(queuedRan);
-    bool ran = false;
-    EXPECT_TRUE(work.run([&] { ran = true; }));
-    EXPECT_TRUE(ran);
-}
-
-TEST(QueueWork, DroppedWorkNeverRuns) {
-    application();
-    QueueWork work;
-    bool ran = false;
-    work.run([&] {
-        work.run([&] { ran = true; });
+    settle();
+    EXPECT_TRUE(work.run([&] {
+        log += "next";
+        work.run([&] { log += " dropped"; });
         work.dropWaiting();
-    });
-    settle(work);
-    EXPECT_FALSE(ran);
+    }));
+    settle();
+    EXPECT_EQ(log, "queued next");
     EXPECT_EQ(work.waiting(), 0);
 }
 
