@@ -48,41 +48,17 @@ std::optional<QByteArray> sendRaw(const QString& name, const QByteArray& bytes) 
     return socket.state() == QLocalSocket::ConnectedState ? std::optional<QByteArray>("no answer") : std::nullopt;
 }
 
-// Bad input neither reaches the handler nor stops the server.
-TEST(InstanceServer, OneListenerAnswersLineByLineAndSurvivesBadInput) {
+// The socket lies in the user's private runtime folder (else in our private temporary folder),
+// where nobody else can take its name first; a socket a crash left there is replaced. One listener
+// answers line by line, and bad input neither reaches the handler nor stops the server.
+TEST(InstanceServer, OneListenerInAPrivateFolderAnswersAndSurvivesBadInput) {
     int argc = 1;
     char program[] = "test_startup";
     char* argv[] = {program, nullptr};
     QCoreApplication application(argc, argv); // the server runs on its event loop
-    const QString name = uniqueName("serve");
-    InstanceServer server;
-    InstanceServer second;
-    ASSERT_EQ(server.listen(name), InstanceServer::ListenResult::Listening);
-    EXPECT_EQ(second.listen(name), InstanceServer::ListenResult::AlreadyRunning);
-    // Before a handler is set, requests get an error answer rather than silence.
-    EXPECT_EQ(sendRaw(name, "{\"cmd\":\"activate\"}\n"), "{\"error\":\"not ready\",\"ok\":false}\n");
-
-    server.setHandler([](const QJsonObject& request, const InstanceServer::Reply& reply) {
-        reply(QJsonObject{{"ok", true}, {"file", request["file"]}});
-    });
-    const QByteArray load = "{\"cmd\":\"load\",\"file\":\"/a b.qu3\"}\n";
-    EXPECT_EQ(sendRaw(name, load), "{\"file\":\"/a b.qu3\",\"ok\":true}\n");
-    EXPECT_EQ(sendRaw(name, "[1,2,3]\n"), "{\"error\":\"malformed request\",\"ok\":false}\n");
-    EXPECT_EQ(sendRaw(name, QByteArray(256 * 1024, 'x')), std::nullopt) << "an endless line must be cut off";
-    EXPECT_EQ(sendRaw(name, load), "{\"file\":\"/a b.qu3\",\"ok\":true}\n");
-}
-
-// The socket lies in the user's private runtime folder (else in our private temporary folder),
-// where nobody else can take its name first; a socket a crash left there is replaced.
-TEST(InstanceServer, SocketLivesInAPrivateFolderAndADeadOneIsReplaced) {
-    int argc = 1;
-    char program[] = "test_startup";
-    char* argv[] = {program, nullptr};
-    QCoreApplication application(argc, argv);
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    const QString name = uniqueName("private");
-    EXPECT_EQ(instanceSocketPath(name), runtime + "/" + name);
-
+    const QString name = uniqueName("serve");
+    ASSERT_EQ(instanceSocketPath(name), runtime + "/" + name);
     // A dead socket: bound, never listened on, its file left behind.
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
@@ -92,12 +68,21 @@ TEST(InstanceServer, SocketLivesInAPrivateFolderAndADeadOneIsReplaced) {
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
     ::close(fd);
     InstanceServer server;
-    EXPECT_EQ(server.listen(name), InstanceServer::ListenResult::Listening);
+    InstanceServer second;
+    ASSERT_EQ(server.listen(name), InstanceServer::ListenResult::Listening);
+    EXPECT_EQ(second.listen(name), InstanceServer::ListenResult::AlreadyRunning);
+    // Before a handler is set, requests get an error answer rather than silence.
+    EXPECT_EQ(sendRaw(name, "{\"cmd\":\"activate\"}\n"), "{\"error\":\"not ready\",\"ok\":false}\n");
+
     // An answer may come later, from the event loop; one that is never given is answered with an
     // error once the handler lets go of it, so the asker does not wait for nothing.
     std::vector<InstanceServer::Reply> later;
     server.setHandler([&later](const QJsonObject& request, const InstanceServer::Reply& reply) {
         if (request["drop"].toBool()) return;
+        if (!request["later"].toBool()) {
+            reply(QJsonObject{{"ok", true}, {"file", request["file"]}});
+            return;
+        }
         later.push_back(reply);
         QTimer::singleShot(20, [&later] {
             later.back()(QJsonObject{{"ok", true}});
@@ -105,9 +90,14 @@ TEST(InstanceServer, SocketLivesInAPrivateFolderAndADeadOneIsReplaced) {
             later.clear();
         });
     });
-    EXPECT_EQ(sendRaw(name, "{}\n"), "{\"ok\":true}\n");
+    const QByteArray load = "{\"cmd\":\"load\",\"file\":\"/a b.qu3\"}\n";
+    EXPECT_EQ(sendRaw(name, load), "{\"file\":\"/a b.qu3\",\"ok\":true}\n");
+    EXPECT_EQ(sendRaw(name, "{\"later\":true}\n"), "{\"ok\":true}\n");
     EXPECT_EQ(sendRaw(name, "{\"drop\":true}\n"),
               "{\"error\":\"the request was dropped: the program is closing\",\"ok\":false}\n");
+    EXPECT_EQ(sendRaw(name, "[1,2,3]\n"), "{\"error\":\"malformed request\",\"ok\":false}\n");
+    EXPECT_EQ(sendRaw(name, QByteArray(256 * 1024, 'x')), std::nullopt) << "an endless line must be cut off";
+    EXPECT_EQ(sendRaw(name, load), "{\"file\":\"/a b.qu3\",\"ok\":true}\n");
 
     // A runtime folder others can enter is not believed: the socket goes to our own private one.
     QFile::setPermissions(runtime, QFile::permissions(runtime) | QFileDevice::ReadOther | QFileDevice::ExeOther);
