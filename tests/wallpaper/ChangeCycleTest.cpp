@@ -135,8 +135,8 @@ INSTANTIATE_TEST_SUITE_P(
                         f.queue->header().setFolderQueue(1);
                         f.queue->workingImageFolder = f.dir + "/pics/";
                     },
-                    [](EngineFixture& f) { f.makeImage("a.png", 40, 30, 100, f.dir + "/pics"); },
-                    Outcome::NothingToShow, "", 0},
+                    [](EngineFixture& f) { f.makeImage("a.png", 40, 30, f.dir + "/pics"); }, Outcome::NothingToShow, "",
+                    0},
         // Unreadable images are told only when asked; the cycle goes on to the next.
         StoppedCase{"UnreadableImage", 2, breakFirstImage, noRepair, Outcome::RenderFailed, "", 0},
         StoppedCase{"UnreadableImageTold", 2,
@@ -171,8 +171,8 @@ TEST_F(ChangeCycle, AFifoNamedLikeAnImageIsNotRead) {
 
 TEST_F(ChangeCycle, FolderQueueWalksTheFolderAndWritesNoRecord) {
     const QString pics = dir + "/pics";
-    makeImage("b.PNG", 40, 30, 100, pics);
-    makeImage("a.png", 40, 30, 100, pics);
+    makeImage("b.PNG", 40, 30, pics);
+    makeImage("a.png", 40, 30, pics);
     queue->header().setFolderQueue(1);
     queue->header().setImageFolder(pics + "/");
     queue->workingImageFolder = pics + "/";

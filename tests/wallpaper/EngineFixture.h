@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "../imaging/FileBytes.h"
 #include "ScriptedPrompter.h"
 #include "TestSupport.h"
 #include "imaging/Picbuf.h"
@@ -14,7 +15,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QtEndian>
 
 #include <Magick++.h>
 #include <gtest/gtest.h>
@@ -51,14 +51,13 @@ public:
         engine = std::make_unique<WallpaperEngine>(app, *queue, folder, s);
     }
 
-    // A true-colour PNG in one colour whose red and blue are `level` and green half of
-    // it (a grey one would load as a palette image).
-    QString makeImage(const QString& name, int w = 64, int h = 48, int level = 128, const QString& inFolder = {}) {
-        const QString parent = inFolder.isEmpty() ? dir : inFolder;
-        QDir().mkpath(parent);
-        const QString path = parent + "/" + name;
+    // A true-colour PNG whose red and blue are mid grey and green a quarter (a grey one would
+    // load as a palette image).
+    QString makeImage(const QString& name, int w = 64, int h = 48, const QString& inFolder = {}) {
+        const QString path = (inFolder.isEmpty() ? dir : inFolder) + "/" + name;
+        QDir().mkpath(QFileInfo(path).path());
         Magick::Image img(Magick::Geometry(unsigned(w), unsigned(h)),
-                          Magick::ColorRGB(level / 255.0, level / 510.0, level / 255.0));
+                          Magick::ColorRGB(128 / 255.0, 64 / 255.0, 128 / 255.0));
         img.write("PNG24:" + QFile::encodeName(path).toStdString());
         return path;
     }
@@ -88,11 +87,7 @@ public:
     }
     QByteArray bitmapBytes() const { return mtest::readFile(desktop.calls.back().path); }
     // A little-endian field of the last wallpaper bitmap.
-    int bitmapField(int offset, int bytes = 4) const {
-        const QByteArray b = bitmapBytes();
-        return bytes == 2 ? qFromLittleEndian<quint16>(b.constData() + offset)
-                          : qFromLittleEndian<qint32>(b.constData() + offset);
-    }
+    int bitmapField(int offset, int bytes = 4) const { return int(filebytes::field(bitmapBytes(), offset, bytes)); }
 
     QString dir = mtest::freshDir("engine");
     AppContext app;
