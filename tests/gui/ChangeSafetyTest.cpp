@@ -24,7 +24,6 @@ protected:
 
 TEST_F(ChangeSafety, ClicksAndSortsDuringAChangeWaitAndTheRenderedRecordStaysWhole) {
     makeQueue(3);
-    set("ChangeAtStartup", "False");
     MainWindow& w = make();
     auto& list = child<QTreeWidget>("lstqueue");
     const QByteArray second = record(2).toByteArray();
@@ -62,7 +61,6 @@ TEST_F(ChangeSafety, ClicksAndSortsDuringAChangeWaitAndTheRenderedRecordStaysWho
 
 TEST_F(ChangeSafety, ALastingFaultIsToldOnceAndNoChangeStartsWhileItIsTold) {
     makeQueue(2);
-    set("ChangeAtStartup", "False");
     set("TimerTime", "0.1"); // a change on every tick
     app.tempFolder = dir + "/no-such-folder";
     app.wallpaperBitmap = app.tempFolder + "/muralo32.bmp";
@@ -99,7 +97,6 @@ TEST_F(ChangeSafety, ALastingFaultIsToldOnceAndNoChangeStartsWhileItIsTold) {
 // A change made while the window lives hidden shows in its status line once it is opened.
 TEST_F(ChangeSafety, AChangeWhileHiddenShowsOnceTheWindowOpens) {
     makeQueue(1);
-    set("ChangeAtStartup", "False");
     MainWindow& w = make();
     ASSERT_FALSE(w.isVisible());
     // A window never shown has not laid its lines out: they have no room yet.
@@ -121,7 +118,6 @@ TEST_F(ChangeSafety, ARepairedQueueIsToldOnceAtStartUp) {
     bytes[13600 + 2 * 2] = 1; // entry 3 names record 1
     bytes[13600 + 2 * 2 + 1] = 0;
     ASSERT_TRUE(mtest::writeFile(app.queueFile, bytes));
-    set("ChangeAtStartup", "False");
     make();
     ASSERT_EQ(prompter.messages.size(), 1);
     EXPECT_TRUE(prompter.messages[0].contains("1 of its entries")) << prompter.messages[0].toStdString();
@@ -130,7 +126,6 @@ TEST_F(ChangeSafety, ARepairedQueueIsToldOnceAtStartUp) {
 
 TEST_F(ChangeSafety, ClosingDuringAChangeStopsItSilently) {
     makeQueue(1);
-    set("ChangeAtStartup", "False");
     MainWindow& w = make();
     engine->services().processEvents = [&] { w.close(); };
     w.changeWallpaperNow();

@@ -83,7 +83,6 @@ TEST_F(InstanceCommandsTest, RefusesAnotherQueueAndUnknownCommandsAndSaysWhyNoth
 // during a change waits for it, the list follows, and the next change keeps the new entry.
 TEST_F(InstanceCommandsTest, QueueEditsWaitForAChangeAndGoThroughTheWindowsQueue) {
     makeQueue(2);
-    set("ChangeAtStartup", "False");
     MainWindow& w = make();
     auto& list = child<QueueListView>("lstqueue");
     const QString added = dir + "/img3.png";
@@ -105,6 +104,7 @@ TEST_F(InstanceCommandsTest, QueueEditsWaitForAChangeAndGoThroughTheWindowsQueue
     EXPECT_EQ(answer["refused"].toArray().at(0)["path"].toString(), dir + "/missing.png");
     ASSERT_EQ(list.rowCount(), 3);
     EXPECT_EQ(list.topLevelItem(2)->text(0), added);
+    EXPECT_EQ(list.entryOfRow(2), 3);
     EXPECT_EQ(headerOnDisk().entryCount(), 3);
     ASSERT_TRUE(w.changeWallpaperNow());
     EXPECT_EQ(headerOnDisk().entryCount(), 3) << "the next change undid the add";

@@ -40,10 +40,6 @@ protected:
         app.helpFile = dir + "/index.html";
         queue = std::make_unique<Queue>(Queue::Environment{app.programFolder, 1024, 768});
     }
-    void TearDown() override {
-        window.reset();
-        engine.reset();
-    }
 
     // Writes a queue file holding n small images before the window loads it.
     void makeQueue(int n) {
@@ -61,11 +57,6 @@ protected:
     }
     QString get(const char* name) const {
         return settings->read(QString::fromLatin1(name), QStringLiteral("<missing>"));
-    }
-    // Only the screen-saver box is off by default.
-    void turnTrayBoxesOff() {
-        for (const char* name : {"WPTimerIcon", "NewPaperIcon", "CLSIcon"})
-            set(name, "False");
     }
 
     // Builds the window and runs its start-up.
@@ -125,11 +116,12 @@ protected:
     FakeDesktopBackend desktop;
     FakeScreenState screen;
     ScriptedPrompter prompter;
-    std::unique_ptr<WallpaperEngine> engine;
-    std::unique_ptr<MainWindow> window;
     QList<QUrl> opened;
     QStringList dropped;
     int bits = 32;
     int quits = 0;
     bool trayIconsShown = true;
+    // Last, so the window goes first and the engine after it.
+    std::unique_ptr<WallpaperEngine> engine;
+    std::unique_ptr<MainWindow> window;
 };
