@@ -5,15 +5,10 @@
 // Qt and gtest headers come before Xlib's, whose macros clash with them.
 #include "MurctlRunner.h"
 
-#include <QJsonObject>
-#include <QThread>
 #include <QUuid>
-
-#include "startup/SingleInstance.h"
 
 #include <gtest/gtest.h>
 
-#include "../imaging/FileBytes.h"
 #include "../platform/x11/X11TestSupport.h"
 
 namespace {
@@ -31,18 +26,10 @@ protected:
         env.insert("SDL_AUDIODRIVER", "dummy");
     }
 
-    // A bitmap in one colour.
-    QString image(const QString& name, int w, int h, std::uint32_t colour) {
-        using filebytes::littleEndian;
-        QByteArray row = littleEndian(quint8(colour), quint8(colour >> 8), quint8(colour >> 16)).repeated(w);
-        row.append((4 - row.size() % 4) % 4, '\0');
-        const QString path = dir + "/" + name;
-        EXPECT_TRUE(mtest::writeFile(path, filebytes::bmpFile(w, h, 24, 0, {}, row.repeated(h))));
-        return path;
-    }
     MurctlRun run(const QStringList& args) { return murctl(QStringList{"--config", dir} + args, env); }
     std::uint32_t rootPixel(int x, int y) {
-        return x11test::pixelAt(m_x.display, x11test::rootPixmap(m_x.display), x, y).value_or(0xDEADBEEF);
+        const auto one = x11test::colours(m_x.display, x11test::rootPixmap(m_x.display), x, y, 1, 1);
+        return one.empty() ? 0xDEADBEEF : one.front();
     }
     // A change prints the image it shows, which the screen and murctl current then show.
     void expectChange(const QStringList& args, const QString& image, std::uint32_t colour) {
@@ -65,18 +52,6 @@ protected:
         EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(cause)) << r.err.toStdString();
     }
-    bool startProgram(QProcess& program) {
-        QProcessEnvironment programEnv = env;
-        programEnv.insert("MURALO_CONFIG_DIR", dir);
-        programEnv.insert("QT_QPA_PLATFORM", "xcb");
-        program.setProcessEnvironment(programEnv);
-        program.start(mtest::builtProgram("muralo32"), {queue});
-        for (int i = 0; i < 100 && program.waitForStarted(); ++i) {
-            if (sendInstanceRequest(QJsonObject{{"cmd", "ping"}}, 1000, env.value("MURALO_INSTANCE_NAME"))) return true;
-            QThread::msleep(100);
-        }
-        return false;
-    }
 
     QString dir = mtest::freshDir("change");
     QString queue = dir + "/q.qu3";
@@ -87,7 +62,8 @@ protected:
 // Small pictures, which the queue's rules fit to the screen: a red one that fills it and a
 // blue one of another shape, centred. With the program running, murctl hands the commands over.
 TEST_F(MurctlChange, ChangeRenderAndClearAloneAndThroughTheRunningProgram) {
-    const QStringList images{image("red.bmp", 64, 48, 0xFF0000), image("blue.bmp", 100, 80, 0x0000FF)};
+    const QStringList images{writeBmp(dir + "/red.bmp", 64, 48, 0xFF0000),
+                             writeBmp(dir + "/blue.bmp", 100, 80, 0x0000FF)};
     ASSERT_EQ(run(QStringList{"queue", "add", queue} + images).status, 0);
     {
         SCOPED_TRACE("murctl alone");
@@ -119,7 +95,7 @@ TEST_F(MurctlChange, ChangeRenderAndClearAloneAndThroughTheRunningProgram) {
         env.insert("DISPLAY", s_session->displayName());
     }
     QProcess program;
-    ASSERT_TRUE(startProgram(program)) << program.readAllStandardError().toStdString();
+    ASSERT_TRUE(startMuralo32(program, env, dir, queue, "xcb")) << program.readAllStandardError().toStdString();
     {
         SCOPED_TRACE("through the running program");
         expectChange({"change"}, images[0], 0xFF0000);

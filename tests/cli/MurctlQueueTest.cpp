@@ -1,33 +1,47 @@
 // SPDX-License-Identifier: MIT
 // murctl queue ... end to end, on real files. The bytes a queue holds are the queue tests'
-// business; here: that the commands reach them, with murctl's folder and the screen given.
+// business; here: that the commands reach them, with murctl's folder and the screen given,
+// and that murctl and the window agree on a queue: a sorted queue is walked in the listed
+// order, a folder queue takes no entries, a command that adds nothing writes nothing, and
+// edits of the queue the program has open are made by the program.
 #include "MurctlRunner.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonObject>
+#include <QUuid>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
 
 namespace {
 
+// murctl with its own settings, talking only to a muralo32 started by the test.
 class MurctlQueue : public ::testing::Test {
 protected:
-    QString image(const QString& name) {
-        const QString path = dir + "/" + name;
-        mtest::writeFile(path, "not really an image, but queues do not look inside");
-        return path;
+    void SetUp() override {
+        env.insert("MURALO_INSTANCE_NAME", "murctl-queue-" + QUuid::createUuid().toString(QUuid::Id128));
+        // A desktop that only remembers what it was given: no display is needed.
+        ASSERT_TRUE(mtest::writeFile(dir + "/Muralo32.ini", "[Muralo32]\nDesktopBackend=fake\n"));
     }
+    QString image(const QString& name) { return writeBmp(dir + "/" + name, 8, 6, 0x336699); }
     // An 800 x 600 screen, which the rules of a queue and its new entries follow.
-    MurctlRun run(const QStringList& args) { return murctl(QStringList{"--screen=800x600"} + args); }
+    MurctlRun run(const QStringList& args) {
+        return murctl(QStringList{"--config", dir, "--screen=800x600"} + args, env);
+    }
     QJsonObject info(const QStringList& more = {}) {
         return run(QStringList{"queue", "info", queue, "--json"} + more).json().object();
     }
     QJsonArray rows() { return run({"queue", "list", queue, "--json"}).json().array(); }
+    // Sets one byte of the queue header as the window's menus would store it.
+    void setHeaderByte(int offset, char value) {
+        QByteArray bytes = mtest::readFile(queue);
+        bytes[offset] = value;
+        ASSERT_TRUE(mtest::writeFile(queue, bytes));
+    }
 
     QString dir = mtest::freshDir("murctl");
     QString queue = dir + "/pics.qu3";
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
 };
 
 // Only new and add create a queue file; a new queue names murctl's folder as its folders.
@@ -132,6 +146,56 @@ TEST_F(MurctlQueue, EveryCommandRefusesABadFileWithOneLineAndNoWrite) {
             EXPECT_EQ(mtest::readFile(queue), bytes);
         }
     }
+}
+
+TEST_F(MurctlQueue, ChangeWalksASortedQueueInTheListedOrder) {
+    ASSERT_EQ(run({"queue", "add", queue, image("c.bmp"), image("a.bmp"), image("b.bmp")}).status, 0);
+    setHeaderByte(266, 1); // sorted by name
+    QStringList shown;
+    for (int i = 0; i < 4; ++i) {
+        const MurctlRun r = run({"change", "--queue", queue});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        shown << QFileInfo(r.out.trimmed()).fileName();
+    }
+    EXPECT_EQ(shown, QStringList({"a.bmp", "b.bmp", "c.bmp", "a.bmp"}));
+}
+
+TEST_F(MurctlQueue, AddRefusesAFolderQueueAndWritesNothingWhenNothingIsAdded) {
+    const QString img = image("a.bmp");
+    EXPECT_NE(run({"queue", "add", queue, dir + "/missing.png"}).status, 0);
+    EXPECT_FALSE(QFileInfo::exists(queue)) << "no image, no queue file";
+
+    ASSERT_EQ(run({"queue", "new", queue}).status, 0);
+    setHeaderByte(292, 1); // a folder queue
+    const QByteArray before = mtest::readFile(queue);
+    const MurctlRun r = run({"queue", "add", queue, img});
+    EXPECT_NE(r.status, 0);
+    EXPECT_TRUE(r.err.contains("folder queue")) << r.err.toStdString();
+    EXPECT_EQ(mtest::readFile(queue), before);
+}
+
+// While muralo32 has the queue open, murctl's edits go to it: the program's next change (which
+// writes its header) keeps them, and its next add does not reuse a record.
+TEST_F(MurctlQueue, EditsOfTheQueueTheProgramHasOpenAreMadeByTheProgram) {
+    ASSERT_EQ(run({"queue", "add", queue, image("a.bmp")}).status, 0);
+    QProcess program;
+    ASSERT_TRUE(startMuralo32(program, env, dir, queue, "offscreen")) << "muralo32 did not start";
+
+    const MurctlRun added = run({"queue", "add", queue, image("b.bmp"), image("c.bmp")});
+    ASSERT_EQ(added.status, 0) << added.err.toStdString();
+    EXPECT_EQ(added.out.count("added "), 2);
+    ASSERT_EQ(run({"change"}).status, 0);
+    ASSERT_EQ(run({"queue", "delete", queue, "1"}).status, 0);
+    ASSERT_EQ(run({"change"}).status, 0);
+    const MurctlRun listed = run({"queue", "list", queue});
+    const QStringList rows = listed.out.trimmed().split('\n');
+    ASSERT_EQ(rows.size(), 2) << listed.out.toStdString();
+    EXPECT_TRUE(rows[0].startsWith("1\t2\t") && rows[0].endsWith("b.bmp")) << rows[0].toStdString();
+    EXPECT_TRUE(rows[1].startsWith("2\t3\t") && rows[1].endsWith("c.bmp")) << rows[1].toStdString();
+    const MurctlRun third = run({"queue", "add", queue, image("d.bmp")});
+    EXPECT_TRUE(third.out.startsWith("added 3\t1\t")) << "record 1 is free again: " << third.out.toStdString();
+    program.terminate();
+    EXPECT_TRUE(program.waitForFinished(30000));
 }
 
 TEST(MurctlUsage, UnknownCommandsAndOptionsExitTwo) {

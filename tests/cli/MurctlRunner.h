@@ -1,10 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "../imaging/FileBytes.h"
 #include "TestSupport.h"
+#include "startup/SingleInstance.h"
 
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QThread>
 
 // What the built murctl printed, and its exit status (-1 when it crashed or hung).
 struct MurctlRun {
@@ -22,4 +29,29 @@ inline MurctlRun murctl(const QStringList& args,
     const bool ended = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit;
     return {ended ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};
+}
+
+// A 24-bit bitmap in one colour (0xRRGGBB); the program decodes it like any picture.
+inline QString writeBmp(const QString& path, int width, int height, std::uint32_t colour) {
+    using filebytes::littleEndian;
+    QByteArray row = littleEndian(quint8(colour), quint8(colour >> 8), quint8(colour >> 16)).repeated(width);
+    row.append((4 - row.size() % 4) % 4, '\0');
+    EXPECT_TRUE(mtest::writeFile(path, filebytes::bmpFile(width, height, 24, 0, {}, row.repeated(height))));
+    return path;
+}
+
+// Starts muralo32 on the queue, with its settings in configDir and murctl's instance name from
+// env, and waits until it answers; false when it never did.
+inline bool startMuralo32(QProcess& program, QProcessEnvironment env, const QString& configDir, const QString& queue,
+                          const QString& platform) {
+    env.insert("MURALO_CONFIG_DIR", configDir);
+    env.insert("QT_QPA_PLATFORM", platform);
+    program.setProcessEnvironment(env);
+    program.start(mtest::builtProgram("muralo32"), {queue});
+    QDeadlineTimer deadline(60000);
+    while (!sendInstanceRequest(QJsonObject{{"cmd", "ping"}}, 1000, env.value("MURALO_INSTANCE_NAME"))) {
+        if (deadline.hasExpired() || program.state() == QProcess::NotRunning) return false;
+        QThread::msleep(50);
+    }
+    return true;
 }
