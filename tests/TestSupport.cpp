@@ -8,12 +8,9 @@
 
 namespace mtest {
 
-QString home() {
-    return qEnvironmentVariable("MURALO_TEST_HOME", QDir::tempPath());
-}
-
 QString freshDir(const QString& tag) {
-    const QString path = home() + "/" + tag + "-" + QUuid::createUuid().toString(QUuid::Id128).left(12);
+    const QString home = qEnvironmentVariable("MURALO_TEST_HOME", QDir::tempPath());
+    const QString path = home + "/" + tag + "-" + QUuid::createUuid().toString(QUuid::Id128).left(12);
     QDir().mkpath(path);
     return path;
 }

@@ -6,9 +6,7 @@
 
 namespace mtest {
 
-// The folder this test run owns (set up by the test main).
-QString home();
-// A fresh, empty folder below home() for one test.
+// A fresh, empty folder for one test, below the folder this test run owns (set up by the test main).
 QString freshDir(const QString& tag);
 QByteArray readFile(const QString& path);
 // Writes the whole file, making its folder first.

@@ -188,7 +188,7 @@ TEST_P(WatcherMethods, ReportsNameChangesAndEndsWithTheFolder) {
 // An hour between polls: only the stop request, or a folder that cannot be watched, ends the thread in time.
 TEST_P(WatcherMethods, StopWakesItAndAMissingFolderEndsItAtOnce) {
     std::atomic<bool> changed{false}, running{false};
-    FolderWatcher missing(mtest::home() + "/not-there", changed, running, GetParam(), std::chrono::hours(1));
+    FolderWatcher missing(mtest::freshDir("gone") + "/not-there", changed, running, GetParam(), std::chrono::hours(1));
     missing.start();
     EXPECT_TRUE(missing.wait(QDeadlineTimer(5000)));
     EXPECT_FALSE(running.load());

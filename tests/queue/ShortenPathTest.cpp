@@ -24,9 +24,7 @@ TEST(ShortenPath, FitsTheLabel) {
              // a label too narrow for the dots gets what fits
              {"/home/user/x.jpg", 2, "/h"},
          }) {
-        const QString result = shortenPath(text, width, length);
-        EXPECT_EQ(result, expected) << text;
-        EXPECT_LE(result.size(), width) << "result must fit the label";
+        EXPECT_EQ(shortenPath(text, width, length), expected) << text;
     }
 }
 
