@@ -413,20 +413,18 @@ void WallpaperEngine::resizeImage(Picbuf& source, Picbuf& work, const rendermath
 }
 
 void WallpaperEngine::reduceToScreenColours(Picbuf& control, int depth) {
-    if (control.colorDepth() > depth && depth < kTrueColourDepth) {
-        const int colours = rendermath::reductionColours(depth);
+    const int colours = rendermath::reductionColours(depth);
+    try {
         try {
-            try {
-                control.reduceColors(colours, colours >= 236);
-            } catch (const PicbufError& e) {
-                if (e.code() != PicbufCode::ReduceRetry) throw;
-                control.reduceColors(colours, true);
-            }
-            // The twenty colours the system keeps make the palette a full 256 again.
-            if (colours == 236) control.completePalette();
-        } catch (const PicbufError&) {
-            return; // a picture with too many colours still beats no picture
+            control.reduceColors(colours, colours >= 236);
+        } catch (const PicbufError& e) {
+            if (e.code() != PicbufCode::ReduceRetry) throw;
+            control.reduceColors(colours, true);
         }
+        // The twenty colours the system keeps make the palette a full 256 again.
+        if (colours == 236) control.completePalette();
+    } catch (const PicbufError&) {
+        return; // a picture with too many colours still beats no picture
     }
     if (control.hasImage() && control.colorDepth() < depth) control.raiseColorDepth(depth);
 }

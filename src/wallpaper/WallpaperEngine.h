@@ -79,6 +79,7 @@ public:
     void applyWallpaper();
     void writeWallpaperBitmap();
     void resizeImage(Picbuf& source, Picbuf& work, const rendermath::ResizeRequest& request);
+    // For a picture deeper than a screen of fewer than 15 bits per pixel.
     void reduceToScreenColours(Picbuf& control, int depth);
     // Facts and thumbnail of the image held by source, into entry.
     void makeThumbnail(Picbuf& source, Picbuf& work, const QString& imagePath, QueueEntry& entry);

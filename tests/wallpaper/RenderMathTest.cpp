@@ -100,6 +100,8 @@ TEST(ResizedSize, KeepsProportionsUnlessStretched) {
     EXPECT_EQ(resizedSize(800, 800, {1024, 768, 0}), (Size{768, 768}));
     EXPECT_EQ(resizedSize(800, 800, {1024, 768, 1}), (Size{1024, 768}));
     EXPECT_EQ(resizedSize(6000, 4000, {1920, 1080, 0}), (Size{1620, 1080}));
+    // A picture with no size of its own takes the target's.
+    EXPECT_EQ(resizedSize(0, 600, {1024, 768, 0}), (Size{1024, 768}));
 }
 
 TEST(GammaControlValue, FiveStandsForOne) {
@@ -117,7 +119,7 @@ TEST(ThumbnailSize, FitsTheBoxKeepingProportions) {
     for (const auto& [w, h, size] : {std::tuple{1600, 1200, Size{152, 114}}, std::tuple{1024, 768, Size{152, 114}},
                                      std::tuple{800, 800, Size{114, 114}}, std::tuple{2000, 500, Size{152, 38}},
                                      std::tuple{1000, 999, Size{114, 114}}, std::tuple{133, 100, Size{151, 114}},
-                                     std::tuple{1, 1000, Size{0, 114}}})
+                                     std::tuple{1335, 1000, Size{152, 113}}, std::tuple{1, 1000, Size{0, 114}}})
         EXPECT_EQ(thumbnailSize(w, h), size) << w << " x " << h;
 }
 
