@@ -191,20 +191,6 @@ ExitStatus reportAdds(CliContext& ctx, const QJsonArray& added, const QJsonArray
     return refused.isEmpty() ? ExitStatus::Success : ExitStatus::Failure;
 }
 
-QString addFailure(Queue::AddResult result) {
-    switch (result) {
-    case Queue::AddResult::Missing:
-        return QStringLiteral("no such file; skipped");
-    case Queue::AddResult::LimitReached:
-        return Queue::kLimitMessage;
-    case Queue::AddResult::WriteFailed:
-        return Queue::kAddFailedMessage;
-    case Queue::AddResult::Added:
-        break;
-    }
-    return QString();
-}
-
 ExitStatus queueAdd(CliContext& ctx, const QStringList& args) {
     if (args.size() < 2) return ctx.usage(QStringLiteral("usage: murctl queue add FILE IMAGE..."));
     // With no image to add, no queue file is created or rewritten.
@@ -238,7 +224,7 @@ ExitStatus queueAdd(CliContext& ctx, const QStringList& args) {
         if (result == Queue::AddResult::Added)
             added.append(QJsonObject{{"entry", queue.entryCount()}, {"record", record}, {"path", path}});
         else
-            refused.append(QJsonObject{{"path", path}, {"error", addFailure(result)}});
+            refused.append(QJsonObject{{"path", path}, {"error", Queue::addFailureText(result)}});
     }
     ExitStatus status = reportAdds(ctx, added, refused);
     if (!added.isEmpty() && !queue.writeHeader())

@@ -64,20 +64,6 @@ QJsonObject change(const QJsonObject& request, InstanceCommandContext& context) 
     return outcome(context);
 }
 
-QString addFailure(Queue::AddResult result) {
-    switch (result) {
-    case Queue::AddResult::Missing:
-        return QStringLiteral("no such file; skipped");
-    case Queue::AddResult::LimitReached:
-        return Queue::kLimitMessage;
-    case Queue::AddResult::WriteFailed:
-        return Queue::kAddFailedMessage;
-    case Queue::AddResult::Added:
-        break;
-    }
-    return QString();
-}
-
 QJsonObject addFiles(const QJsonObject& request, InstanceCommandContext& context) {
     QStringList paths;
     for (const QJsonValue& file : request.value(QStringLiteral("files")).toArray())
@@ -88,7 +74,7 @@ QJsonObject addFiles(const QJsonObject& request, InstanceCommandContext& context
         if (a.result == Queue::AddResult::Added)
             added.append(QJsonObject{{"entry", a.entry}, {"record", a.record}, {"path", a.path}});
         else
-            refused.append(QJsonObject{{"path", a.path}, {"error", addFailure(a.result)}});
+            refused.append(QJsonObject{{"path", a.path}, {"error", Queue::addFailureText(a.result)}});
     }
     return QJsonObject{{"ok", true}, {"added", added}, {"refused", refused}};
 }

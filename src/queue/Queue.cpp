@@ -4,6 +4,7 @@
 #include "queue/QueueFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -11,6 +12,24 @@
 const QString Queue::kLimitMessage = QStringLiteral(
     "There are 6,000 entries in this queue.  Muralo32 cannot support more, so addtional files are not allowed.");
 const QString Queue::kAddFailedMessage = QStringLiteral("An error occurred and the file was not added");
+const QString Queue::kPathTooLongMessage =
+    QStringLiteral("The path of this file is longer than a queue can hold (255 bytes), so it was not added.");
+
+QString Queue::addFailureText(AddResult result) {
+    switch (result) {
+    case AddResult::Missing:
+        return QStringLiteral("no such file; skipped");
+    case AddResult::LimitReached:
+        return kLimitMessage;
+    case AddResult::TooLong:
+        return kPathTooLongMessage;
+    case AddResult::WriteFailed:
+        return kAddFailedMessage;
+    case AddResult::Added:
+        break;
+    }
+    return QString();
+}
 
 namespace {
 
@@ -204,9 +223,13 @@ bool Queue::readEntry(int record) {
 }
 
 bool Queue::writeEntry(int record) {
+    return writeEntryFrom(record, m_entry);
+}
+
+bool Queue::writeEntryFrom(int record, const QueueEntry& entry) {
     if (m_busy || m_currentFile.isEmpty()) return false;
     BusyGuard guard(*this);
-    return queuefile::writeRecord(m_currentFile, record, m_entry);
+    return queuefile::writeRecord(m_currentFile, record, entry);
 }
 
 bool Queue::writeEntryRetrying(int record) {
@@ -245,6 +268,7 @@ void Queue::freeRecord(int record) {
 
 Queue::AddResult Queue::addOneFile(const QString& fullPath, int* newRecord) {
     if (m_header.entryCount() >= qu3::kMaxEntries) return AddResult::LimitReached;
+    if (QFile::encodeName(fullPath).size() > qu3::kPathCapacity) return AddResult::TooLong;
     if (!QFileInfo::exists(fullPath)) return AddResult::Missing;
 
     const std::int16_t count = static_cast<std::int16_t>(m_header.entryCount() + 1);

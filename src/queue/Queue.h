@@ -36,10 +36,14 @@ public:
         bool ok() const { return status == LoadStatus::Loaded || status == LoadStatus::Created; }
     };
 
-    enum class AddResult { Added, LimitReached, Missing, WriteFailed };
+    // TooLong: the path does not fit an entry's 255 bytes; a cut one would name another file.
+    enum class AddResult { Added, LimitReached, Missing, TooLong, WriteFailed };
 
     static const QString kLimitMessage;
     static const QString kAddFailedMessage;
+    static const QString kPathTooLongMessage;
+    // Why a file was not added (empty for Added).
+    static QString addFailureText(AddResult result);
     static constexpr int kAttempts = 11;
 
     explicit Queue(Environment env);
@@ -70,6 +74,7 @@ public:
     // The same for an entry held elsewhere than the shared buffer: a wallpaper change works on
     // its own copy, so nothing the window reads meanwhile can change what it writes back.
     bool readEntryInto(int record, QueueEntry& entry);
+    bool writeEntryFrom(int record, const QueueEntry& entry); // one attempt
     bool writeEntryFromRetrying(int record, const QueueEntry& entry);
 
     int allocateRecord();
