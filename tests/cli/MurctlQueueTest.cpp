@@ -96,6 +96,7 @@ TEST_F(MurctlQueue, AddDeleteAndListNeverTouchImages) {
     EXPECT_EQ(added.status, 1);
     EXPECT_EQ(added.err.count('\n'), 2);
     EXPECT_TRUE(added.err.contains("missing1.jpg") && added.err.contains("missing2.jpg")) << added.err.toStdString();
+    EXPECT_EQ(added.out, "added 1\t1\t" + images[0] + "\n");
     const QJsonObject row = rows()[0].toObject();
     EXPECT_EQ(row["path"].toString(), images[0]);
     // Entry, record, resize mode and the fixed size the screen gives.
