@@ -49,12 +49,16 @@ MainMenus::MainMenus(QMenuBar* bar) : QObject(bar) {
 
 void MainMenus::buildFileMenu(QMenuBar* bar) {
     QMenu* file = addMenu(bar, "mnuFile", QStringLiteral("&File"));
-    m_addImageAction =
-        addDisabledItem(file, "menuadd", QStringLiteral("&Add Image File"), QKeySequence(Qt::CTRL | Qt::Key_A));
-    addDisabledItem(file, "menuedit", QStringLiteral("&Edit Image"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    m_addImageAction = addItem(file, "menuadd", QStringLiteral("&Add Image File"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    m_editImageAction =
+        addDisabledItem(file, "menuedit", QStringLiteral("&Edit Image"), QKeySequence(Qt::CTRL | Qt::Key_E));
     m_relinkAction = addDisabledItem(file, "mnuRelink", QStringLiteral("ReLink Image File"));
     m_deleteImageAction =
         addDisabledItem(file, "MenuDelt", QStringLiteral("&Delete Image File"), QKeySequence(Qt::CTRL | Qt::Key_D));
+    connect(m_addImageAction, &QAction::triggered, this, &MainMenus::addImageTriggered);
+    connect(m_editImageAction, &QAction::triggered, this, &MainMenus::editImageTriggered);
+    connect(m_relinkAction, &QAction::triggered, this, &MainMenus::relinkTriggered);
+    connect(m_deleteImageAction, &QAction::triggered, this, &MainMenus::deleteImageTriggered);
     buildListMenus(file);
     file->addSeparator();
     m_newQueueAction = addDisabledItem(file, "mnuQueStart", QStringLiteral("Start New Queue File"));
@@ -177,10 +181,17 @@ void MainMenus::showFolderQueue(bool folder) {
     m_listDetailsMenu->menuAction()->setEnabled(!folder);
     m_useFolderAction->setChecked(folder);
     m_changeFolderAction->setVisible(folder);
-    // The editing items come back with their commands and the selection, not here.
+    m_addImageAction->setEnabled(!folder);
+    // Delete and relink come back with a selection.
     if (folder)
-        for (QAction* action : {m_addImageAction, m_deleteImageAction, m_relinkAction, m_clearQueueAction})
+        for (QAction* action : {m_deleteImageAction, m_relinkAction, m_clearQueueAction})
             action->setEnabled(false);
+}
+
+void MainMenus::showSelection(int selectedRows) {
+    m_deleteImageAction->setEnabled(selectedRows > 0);
+    m_relinkAction->setEnabled(selectedRows > 0);
+    m_editImageAction->setEnabled(selectedRows == 1);
 }
 
 void MainMenus::setQueueCommandsShown(bool shown) {

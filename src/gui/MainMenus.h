@@ -31,8 +31,14 @@ public:
     // A folder queue has no entries to add, delete, relink, sort or list in detail: those
     // items are disabled, "Use Folder as Queue" is checked and "Change Folder" shows.
     void showFolderQueue(bool folder);
+    // Delete and relink need selected rows, edit exactly one.
+    void showSelection(int selectedRows);
 
 Q_SIGNALS:
+    void addImageTriggered();
+    void deleteImageTriggered();
+    void relinkTriggered();
+    void editImageTriggered();
     void sortByNameTriggered();
     void unsortedTriggered();
     void fileNameOnlyTriggered(bool on);
@@ -60,6 +66,7 @@ private:
     QAction* m_changeFolderAction = nullptr;
     QAction* m_deleteImageAction = nullptr;
     QAction* m_relinkAction = nullptr;
+    QAction* m_editImageAction = nullptr;
     QAction* m_fileNameOnlyAction = nullptr;
     QAction* m_fullPathAction = nullptr;
     QAction* m_newQueueAction = nullptr;

@@ -27,8 +27,7 @@ MainToolBar::MainToolBar(QWidget* parent) : QWidget(parent) {
 
     QToolButton* addImage = toolButton(this, "SpeedButton1", QRect(2, 2, 23, 22), QStringLiteral("Add Image"));
     addImage->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
-    // This window has no add-image dialog: the button keeps its place in the row but does nothing.
-    addImage->setEnabled(false);
+    connect(addImage, &QToolButton::clicked, this, &MainToolBar::addImageClicked);
 
     // Both order buttons lie in one place; only one of them is shown at a time.
     const QRect orderPlace(27, 2, 32, 22);

@@ -20,6 +20,7 @@ public:
     void setCountdownText(const QString& text);
 
 Q_SIGNALS:
+    void addImageClicked();
     void orderModeRequested(OrderMode mode);
     void changeWallpaperClicked();
     void clearScreenClicked();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "gui/MainWindow.h"
 
+#include "gui/DeleteDialog.h"
+#include "gui/DialogFileChooser.h"
 #include "gui/ImageList.h"
 #include "gui/MainMenus.h"
 #include "gui/MainToolBar.h"
@@ -8,6 +10,7 @@
 #include "gui/OptionsPage.h"
 #include "gui/PicbufImage.h"
 #include "gui/PropertiesPanel.h"
+#include "gui/QueueEditCommands.h"
 #include "gui/QueueEditor.h"
 #include "gui/QueueListView.h"
 #include "gui/StatusLines.h"
@@ -84,6 +87,7 @@ MainWindow::MainWindow(MainWindowDeps deps, QWidget* parent) : QMainWindow(paren
     m_menus = new MainMenus(menuBar());
     connectControls();
     connectQueueList();
+    buildEditCommands();
     wireEngine();
 
     // The layout is drawn for this size; the window neither grows nor shrinks.
@@ -112,6 +116,15 @@ void MainWindow::fillMissingDeps() {
             return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
         };
     if (!m_deps.quit) m_deps.quit = [] { QCoreApplication::quit(); };
+    if (!m_deps.fileChooser) {
+        m_ownChooser = std::make_unique<DialogFileChooser>(this, [this](const QString& topic) { openHelp(topic); });
+        m_deps.fileChooser = m_ownChooser.get();
+    }
+    if (!m_deps.askDeleteChoice)
+        m_deps.askDeleteChoice = [this](int rows) {
+            return int(DeleteDialog::ask(
+                rows, [this] { openHelp(QStringLiteral("rgnDeleteButton")); }, this));
+        };
 }
 
 ChangeTimer::Hooks MainWindow::countdownHooks() {
@@ -229,6 +242,32 @@ void MainWindow::connectControls() {
     connect(m_menus, &MainMenus::helpTriggered, this, &MainWindow::showHelp);
 }
 
+void MainWindow::buildEditCommands() {
+    QueueEditCommands::Deps d;
+    d.app = m_deps.app;
+    d.settings = m_deps.settings;
+    d.queue = m_deps.queue;
+    d.list = m_queueList;
+    d.editor = m_editor.get();
+    d.prompter = m_deps.prompter;
+    d.chooser = m_deps.fileChooser;
+    d.runTimer = [this](bool run) { run ? m_changeTimer->start() : m_changeTimer->stop(); };
+    d.deselectAll = [this] { selectionReset(); };
+    d.askDeleteChoice = m_deps.askDeleteChoice;
+    d.openUrl = m_deps.openUrl;
+    m_editCommands = std::make_unique<QueueEditCommands>(d);
+    const auto asQueueWork = [this](void (QueueEditCommands::*command)()) {
+        return [this, command] { m_queueWork.run([this, command] { (m_editCommands.get()->*command)(); }); };
+    };
+    connect(m_menus, &MainMenus::addImageTriggered, this, asQueueWork(&QueueEditCommands::addImageFiles));
+    connect(m_toolBar, &MainToolBar::addImageClicked, this, asQueueWork(&QueueEditCommands::addImageFiles));
+    connect(m_menus, &MainMenus::deleteImageTriggered, this, asQueueWork(&QueueEditCommands::deleteSelected));
+    connect(m_queueList, &QueueListView::deleteRequested, this, asQueueWork(&QueueEditCommands::deleteSelected));
+    connect(m_menus, &MainMenus::relinkTriggered, this, asQueueWork(&QueueEditCommands::relinkSelected));
+    connect(m_menus, &MainMenus::editImageTriggered, this, asQueueWork(&QueueEditCommands::editSelected));
+    connect(m_queueList, &QueueListView::editRequested, this, asQueueWork(&QueueEditCommands::editSelected));
+}
+
 void MainWindow::connectQueueList() {
     connect(m_queueList, &QueueListView::statusLineChanged, m_statusLines, &StatusLines::setQueueLine);
     connect(m_queueList, &QueueListView::wallpaperNowRequested, this, &MainWindow::changeWallpaperNow);
@@ -237,6 +276,7 @@ void MainWindow::connectQueueList() {
         const bool moves = count > 0 && !sorted;
         m_moveUpButton->setVisible(moves);
         m_moveDownButton->setVisible(moves);
+        m_menus->showSelection(count);
     });
     // While the list is rebuilt, the commands that would change the queue underneath it are out of reach.
     connect(m_queueList, &QueueListView::fillStarted, this, [this] {

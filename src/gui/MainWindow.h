@@ -15,6 +15,7 @@
 #include <memory>
 
 struct AppContext;
+class FileChooser;
 class FolderQueue;
 class MainMenus;
 class MainToolBar;
@@ -23,6 +24,7 @@ class OptionsPage;
 class PropertiesPanel;
 class Prompter;
 class Queue;
+class QueueEditCommands;
 class QueueEditor;
 class QueueListView;
 class ScreenState;
@@ -54,8 +56,11 @@ struct MainWindowDeps {
     std::function<int()> bitsPerPixel;
     // The screen the window is placed on.
     std::function<QRect()> screenRect;
-    // Adds dropped image files to the open queue.
-    std::function<void(const QStringList&)> addFiles;
+    // Asks for image files and folders (default: the window's file dialogs).
+    FileChooser* fileChooser = nullptr;
+    // Asks how to delete the selected rows: 0 cancel, 1 from the queue only, 2 from the
+    // queue and the disk (default: the delete dialog).
+    std::function<int(int selectedRows)> askDeleteChoice;
     // Ends the program once the window has closed (default QCoreApplication::quit).
     std::function<void()> quit;
     // True while at least one of our icons is in the notification area. Minimising hides
@@ -131,6 +136,7 @@ private:
     void buildImagesPage();
     void connectControls();
     void connectQueueList();
+    void buildEditCommands();
     void wireEngine();
 
     void loadSettings();
@@ -178,6 +184,8 @@ private:
     QTabWidget* m_pages = nullptr;
     QueueListView* m_queueList = nullptr;
     std::unique_ptr<QueueEditor> m_editor;
+    std::unique_ptr<FileChooser> m_ownChooser;
+    std::unique_ptr<QueueEditCommands> m_editCommands;
     QToolButton* m_moveUpButton = nullptr;
     QToolButton* m_moveDownButton = nullptr;
     OptionsPage* m_options = nullptr;

@@ -4,6 +4,7 @@
 
 #include "gui/MainMenus.h"
 #include "gui/OptionsPage.h"
+#include "gui/QueueEditCommands.h"
 #include "gui/QueueListView.h"
 #include "queue/Queue.h"
 #include "settings/AppContext.h"
@@ -130,6 +131,6 @@ void MainWindow::onExitTimeout() {
 }
 
 void MainWindow::filesDropped(const QStringList& paths) {
-    if (m_deps.queue->isFolderQueue() || paths.isEmpty() || !m_deps.addFiles) return;
-    m_queueWork.run([this, paths] { m_deps.addFiles(paths); });
+    if (m_deps.queue->isFolderQueue() || paths.isEmpty()) return;
+    m_queueWork.run([this, paths] { m_editCommands->dropFiles(paths); });
 }

@@ -3,6 +3,9 @@
 
 #include "gui/QueueListView.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <algorithm>
 #include <functional>
 #include <set>
@@ -30,7 +33,7 @@ std::vector<QueueEditor::Added> QueueEditor::addFiles(const QStringList& paths) 
     return outcome;
 }
 
-bool QueueEditor::deleteEntries(const QList<int>& entries) {
+bool QueueEditor::deleteEntries(const QList<int>& entries, Deletion deletion) {
     if (m_queue.isFolderQueue() || entries.isEmpty()) return false;
     const int count = m_queue.entryCount();
     const std::set<int, std::greater<>> wanted(entries.begin(), entries.end());
@@ -39,6 +42,7 @@ bool QueueEditor::deleteEntries(const QList<int>& entries) {
     // From the last entry to the first, so the numbers still to come stay valid.
     for (const int entry : wanted) {
         const int row = rowOfEntry(entry);
+        if (deletion == Deletion::QueueAndDisk) removeImageFile(m_queue.recordOfEntry(entry));
         // The position counts the rows the change cycle walks; without a list they are the entries.
         m_queue.deleteEntry(entry, row >= 0 ? row + 1 : entry);
         if (row >= 0) m_list.removeEntryRow(row);
@@ -46,6 +50,13 @@ bool QueueEditor::deleteEntries(const QList<int>& entries) {
     m_queue.writeHeader();
     m_list.refreshStatusLine();
     return true;
+}
+
+void QueueEditor::removeImageFile(int record) {
+    QueueEntry entry;
+    if (!m_queue.readEntryInto(record, entry)) return;
+    const QString path = entry.trimmedPath();
+    if (QFileInfo(path).isFile()) QFile::remove(path);
 }
 
 int QueueEditor::rowOfEntry(int entry) const {

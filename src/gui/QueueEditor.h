@@ -31,14 +31,16 @@ public:
     // again when the queue is sorted, and the header is written once more at the end.
     std::vector<Added> addFiles(const QStringList& paths);
 
-    // Deletes the given entries (the queue's entry numbers) from the queue only: image files are
-    // never touched. False, and nothing done, when a number is out of range or the queue is a
-    // folder queue.
-    bool deleteEntries(const QList<int>& entries);
+    enum class Deletion { QueueOnly, QueueAndDisk };
+    // Deletes the given entries (the queue's entry numbers) from the queue, and with QueueAndDisk
+    // their image files too. False, and nothing done, when a number is out of range or the queue
+    // is a folder queue.
+    bool deleteEntries(const QList<int>& entries, Deletion deletion = Deletion::QueueOnly);
 
 private:
     // The 0-based row that shows entry n; -1 when the list holds no such row.
     int rowOfEntry(int entry) const;
+    void removeImageFile(int record);
 
     Queue& m_queue;
     QueueListView& m_list;

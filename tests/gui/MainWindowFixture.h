@@ -3,6 +3,7 @@
 
 #include "ScriptedPrompter.h"
 #include "TestSupport.h"
+#include "gui/FileChooser.h"
 #include "gui/MainWindow.h"
 #include "imaging/Picbuf.h"
 #include "platform/fake/FakeDesktopBackend.h"
@@ -24,6 +25,24 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+
+// Answers the file dialogs with what the test set, and records what they were asked.
+class ScriptedFileChooser : public FileChooser {
+public:
+    std::optional<Answer> openFiles(const Request& request) override {
+        requests.push_back(request);
+        return answer;
+    }
+    QString chooseFolder(const QString& startFolder) override {
+        folderStarts << startFolder;
+        return folder;
+    }
+
+    std::optional<Answer> answer;
+    QString folder;
+    std::vector<Request> requests;
+    QStringList folderStarts;
+};
 
 // A main window over a queue in a fresh folder, a fake desktop and a fake screen; the settings
 // live in the folder too. Controls are found by their form names.
@@ -86,7 +105,11 @@ protected:
         };
         deps.bitsPerPixel = [this] { return bits; };
         deps.screenRect = [] { return QRect(0, 0, 1024, 768); };
-        deps.addFiles = [this](const QStringList& files) { dropped << files; };
+        deps.fileChooser = &chooser;
+        deps.askDeleteChoice = [this](int rows) {
+            deleteAsked << rows;
+            return deleteChoice;
+        };
         deps.quit = [this] { ++quits; };
         deps.trayIconsShown = [this] { return trayIconsShown; };
         window = std::make_unique<MainWindow>(deps);
@@ -117,7 +140,9 @@ protected:
     FakeScreenState screen;
     ScriptedPrompter prompter;
     QList<QUrl> opened;
-    QStringList dropped;
+    ScriptedFileChooser chooser;
+    int deleteChoice = 0;
+    QList<int> deleteAsked;
     int bits = 32;
     int quits = 0;
     bool trayIconsShown = true;

@@ -286,11 +286,16 @@ TEST_F(MainWindowTest, DroppedLocalFilesGoToTheQueueUnlessItIsAFolderQueue) {
         QCoreApplication::sendEvent(&w, &dropEvent);
         return enter.isAccepted();
     };
-    EXPECT_FALSE(drop({QUrl("https://example.com/a.jpg")}));
-    EXPECT_TRUE(drop({QUrl::fromLocalFile(dir + "/a.jpg"), QUrl("https://example.com/b.jpg")}));
+    for (const char* name : {"a.jpg", "c.jpg"})
+        ASSERT_TRUE(mtest::writeFile(dir + "/" + name, "x"));
     queue->header().setFolderQueue(1);
     drop({QUrl::fromLocalFile(dir + "/c.jpg")});
-    EXPECT_EQ(dropped, QStringList{dir + "/a.jpg"});
+    EXPECT_EQ(queue->entryCount(), 0);
+    queue->header().setFolderQueue(0);
+    EXPECT_FALSE(drop({QUrl("https://example.com/a.jpg")}));
+    EXPECT_TRUE(drop({QUrl::fromLocalFile(dir + "/a.jpg"), QUrl("https://example.com/b.jpg")}));
+    EXPECT_EQ(headerOnDisk().entryCount(), 1);
+    EXPECT_EQ(child<QueueListView>("lstqueue").topLevelItem(0)->text(0), dir + "/a.jpg");
 }
 
 // A folder queue opened at start-up is read at once: the window counts its images, and the

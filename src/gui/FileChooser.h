@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Asks the user for files or a folder. The window answers with its file dialogs; tests answer
+// with scripted choices.
+class FileChooser {
+public:
+    struct Request {
+        QString title;
+        // Pairs of description and patterns: "JPEG JPG|*.JPG;*.JPEG|All Files|*.*".
+        QString filter;
+        // Where the dialog opens (ignored when it does not exist).
+        QString folder;
+        bool multiple = false;
+        // The help page the dialog's Help button opens.
+        QString helpTopic;
+        // The list style the user chose last time (0 a list of names, 1 details).
+        int style = 0;
+    };
+    struct Answer {
+        QStringList files;
+        int style = 0;
+    };
+
+    virtual ~FileChooser() = default;
+    // Existing files to open; nullopt when cancelled.
+    virtual std::optional<Answer> openFiles(const Request& request) = 0;
+    // A folder, ending in a separator; empty when cancelled.
+    virtual QString chooseFolder(const QString& startFolder) = 0;
+};

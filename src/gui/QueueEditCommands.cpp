@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: MIT
+#include "gui/QueueEditCommands.h"
+
+#include "gui/FileChooser.h"
+#include "gui/QueueEditor.h"
+#include "gui/QueueListView.h"
+#include "gui/UpdatingScope.h"
+#include "gui/WidgetScopes.h"
+#include "queue/PathSplit.h"
+#include "queue/Queue.h"
+#include "settings/SettingsStore.h"
+#include "settings/SettingsValues.h"
+#include "wallpaper/Prompter.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// Stops the change timer for a command and starts it again on every way out.
+class TimerPause {
+public:
+    explicit TimerPause(const std::function<void(bool)>& runTimer) : m_runTimer(runTimer) {
+        if (m_runTimer) m_runTimer(false);
+    }
+    ~TimerPause() {
+        if (m_runTimer) m_runTimer(true);
+    }
+    TimerPause(const TimerPause&) = delete;
+    TimerPause& operator=(const TimerPause&) = delete;
+
+private:
+    const std::function<void(bool)>& m_runTimer;
+};
+
+QList<int> entriesOfRows(const QueueListView& list, const QList<int>& rows) {
+    QList<int> entries;
+    for (const int row : rows)
+        entries << list.entryOfRow(row);
+    return entries;
+}
+
+} // namespace
+
+const QString QueueEditCommands::kImageFilter = QStringLiteral(
+    "All Supported Formats|*.JPG;*.PCX;*.JPEG;*.JPE;*.GIF;*.BMP;*.TIFF;*.TGA;*.TIF;*.RLE;*.PNG|Windows BMP|*.BMP;*.RLE|"
+    "Compuserve GIF|*.GIF|ZSoft PCX|*.PCX|TARGA TGA|*.TGA|Tagged TIF|*.TIF;*.TIFF|JPEG JPG|*.JPG;*.JPE;*.JPEG|"
+    "Internet PNG|*.PNG|All Files|*.*");
+
+void QueueEditCommands::addImageFiles() {
+    Queue& queue = *m_deps.queue;
+    if (queue.isFolderQueue()) return;
+    m_deps.deselectAll();
+    UpdatingScope updating(*m_deps.app);
+    TimerPause pause(m_deps.runTimer);
+    SettingsStore& settings = *m_deps.settings;
+    FileChooser::Request request;
+    request.title = QStringLiteral("Add Image(s)");
+    request.filter = kImageFilter;
+    request.folder = queue.workingImageFolder;
+    request.multiple = true;
+    request.helpTopic = QStringLiteral("13");
+    request.style = settingsvalues::toInt(settings.read(QStringLiteral("DialogStyle"), QStringLiteral("0")), 0);
+    const auto answer = m_deps.chooser->openFiles(request);
+    if (!answer) return;
+    settings.write(QStringLiteral("DialogStyle"), QString::number(answer->style & 127));
+    if (answer->files.isEmpty()) return;
+    // The folder of the first file is where the next add opens.
+    queue.workingImageFolder = splitPath(answer->files.first()).folder;
+    queue.header().setImageFolder(queue.workingImageFolder);
+    addAll(answer->files, true);
+}
+
+void QueueEditCommands::dropFiles(const QStringList& paths) {
+    if (m_deps.queue->isFolderQueue() || paths.isEmpty()) return;
+    UpdatingScope updating(*m_deps.app);
+    addAll(paths, false);
+}
+
+void QueueEditCommands::addAll(const QStringList& paths, bool tellEveryFullQueue) {
+    std::vector<QueueEditor::Added> outcome;
+    {
+        WaitCursor cursor;
+        outcome = m_deps.editor->addFiles(paths);
+    }
+    bool toldFull = false;
+    for (const QueueEditor::Added& added : outcome) {
+        switch (added.result) {
+        case Queue::AddResult::Added:
+        case Queue::AddResult::Missing:
+            break;
+        case Queue::AddResult::LimitReached:
+            if (toldFull && !tellEveryFullQueue) break;
+            toldFull = true;
+            m_deps.prompter->message(Queue::kLimitMessage, Prompter::Icon::Warning);
+            break;
+        case Queue::AddResult::TooLong:
+            m_deps.prompter->message(added.path + QStringLiteral("\n\n") + Queue::kPathTooLongMessage,
+                                     Prompter::Icon::Warning);
+            break;
+        case Queue::AddResult::WriteFailed:
+            m_deps.prompter->message(Queue::kAddFailedMessage, Prompter::Icon::Error);
+            break;
+        }
+    }
+}
+
+void QueueEditCommands::deleteSelected() {
+    Queue& queue = *m_deps.queue;
+    QueueListView& list = *m_deps.list;
+    const QList<int> rows = list.selectedRows();
+    if (queue.isFolderQueue() || rows.isEmpty()) return;
+    UpdatingScope updating(*m_deps.app);
+    QueueEntry first;
+    queue.readEntryInto(queue.recordOfEntry(list.entryOfRow(rows.first())), first);
+    // A lone image that is gone already leaves the queue without a question.
+    int choice = 1;
+    if (QFileInfo::exists(first.trimmedPath()) || rows.size() > 1) choice = m_deps.askDeleteChoice(int(rows.size()));
+    if (choice == 0) return;
+    WaitCursor cursor;
+    m_deps.editor->deleteEntries(entriesOfRows(list, rows),
+                                 choice == 2 ? QueueEditor::Deletion::QueueAndDisk : QueueEditor::Deletion::QueueOnly);
+    m_deps.deselectAll();
+}
+
+void QueueEditCommands::relinkSelected() {
+    Queue& queue = *m_deps.queue;
+    QueueListView& list = *m_deps.list;
+    const QList<int> rows = list.selectedRows();
+    if (queue.isFolderQueue() || rows.isEmpty()) return;
+    TimerPause pause(m_deps.runTimer);
+    const QString folder = m_deps.chooser->chooseFolder(queue.workingRelinkFolder);
+    if (folder.isEmpty()) return;
+    queue.workingRelinkFolder = folder;
+    queue.header().setRelinkFolder(folder);
+    queue.writeHeader();
+    for (const int entryNumber : entriesOfRows(list, rows)) {
+        const int record = queue.recordOfEntry(entryNumber);
+        QueueEntry entry;
+        if (!queue.readEntryInto(record, entry)) continue;
+        entry.setFilePath(folder + splitPath(entry.trimmedPath()).fileName);
+        queue.writeEntryFrom(record, entry);
+    }
+    m_deps.deselectAll();
+    // Full paths show the new folder only once the rows are built again.
+    if (!list.fileNameOnly()) {
+        list.clearFilled();
+        list.fill();
+    }
+}
+
+void QueueEditCommands::editSelected() {
+    Queue& queue = *m_deps.queue;
+    QueueListView& list = *m_deps.list;
+    const int row = list.firstSelectedRow();
+    if (queue.isFolderQueue() || row < 0 || m_deps.app->updating || queue.busy()) return;
+    QueueEntry entry;
+    queue.readEntryInto(queue.recordOfEntry(list.entryOfRow(row)), entry);
+    m_deps.deselectAll();
+    if (!m_deps.openUrl(QUrl::fromLocalFile(entry.trimmedPath())))
+        m_deps.prompter->message(QStringLiteral("Unable to open image editor"), Prompter::Icon::Error);
+}

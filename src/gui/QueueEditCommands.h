@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+
+struct AppContext;
+class FileChooser;
+class Prompter;
+class Queue;
+class QueueEditor;
+class QueueListView;
+class SettingsStore;
+
+// The window's commands that change which images a queue holds: add image files, drop files,
+// delete, relink and edit. The window runs each as queue work, so none runs inside a change;
+// every way out of a command gives the change timer and the updating flag back.
+class QueueEditCommands {
+public:
+    struct Deps {
+        AppContext* app = nullptr;
+        SettingsStore* settings = nullptr;
+        Queue* queue = nullptr;
+        QueueListView* list = nullptr;
+        QueueEditor* editor = nullptr;
+        Prompter* prompter = nullptr;
+        FileChooser* chooser = nullptr;
+        // Stops (false) and restarts (true) the change timer.
+        std::function<void(bool)> runTimer;
+        // Drops the list's selection and shows the queue's defaults.
+        std::function<void()> deselectAll;
+        // Asks how to delete: 0 cancel, 1 from the queue only, 2 from the queue and the disk.
+        std::function<int(int selectedRows)> askDeleteChoice;
+        // Opens a file with the program the desktop has for it; false when that failed.
+        std::function<bool(const QUrl&)> openUrl;
+    };
+
+    // The file types the program reads, as the add dialog offers them.
+    static const QString kImageFilter;
+
+    explicit QueueEditCommands(Deps deps) : m_deps(std::move(deps)) {}
+
+    void addImageFiles();
+    void dropFiles(const QStringList& paths);
+    void deleteSelected();
+    void relinkSelected();
+    void editSelected();
+
+private:
+    // Adds the names in order, telling each refusal; a drop stops telling at the first full queue.
+    void addAll(const QStringList& paths, bool tellEveryFullQueue);
+
+    Deps m_deps;
+};

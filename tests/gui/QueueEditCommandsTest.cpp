@@ -1,0 +1,205 @@
+// SPDX-License-Identifier: MIT
+// Adding, dropping, deleting, relinking and editing images from the window: after each command
+// the rows, the record index table, the header and the file agree.
+#include "MainWindowFixture.h"
+
+#include "gui/DeleteDialog.h"
+#include "gui/QueueEditCommands.h"
+#include "gui/QueueListView.h"
+#include "queue/QueueFile.h"
+
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+class QueueEditCommandsTest : public MainWindowTest {
+protected:
+    QueueListView& list() const { return child<QueueListView>("lstqueue"); }
+    // What the file says, row by row in the list's order: each row's entry, its record and path.
+    QStringList rowsOnDisk() const {
+        const QueueHeader header = headerOnDisk();
+        QStringList rows;
+        for (int row = 0; row < list().rowCount(); ++row) {
+            const int entry = list().entryOfRow(row);
+            QueueEntry e;
+            EXPECT_TRUE(queuefile::readRecord(app.queueFile, header.recordIndex(entry), e));
+            EXPECT_EQ(list().topLevelItem(row)->text(0), e.trimmedPath()) << "row " << row;
+            rows << QStringLiteral("%1:%2").arg(entry).arg(QFileInfo(e.trimmedPath()).fileName());
+        }
+        EXPECT_EQ(header.entryCount(), list().rowCount());
+        return rows;
+    }
+    void selectRows(const QList<int>& rows) const {
+        list().deselectAll();
+        for (const int row : rows)
+            list().topLevelItem(row)->setSelected(true);
+    }
+};
+
+// The dialog opens in the image folder with the list style last used, and both come back:
+// the style to the settings, the folder of the first file to the queue. A missing name is
+// skipped without a word.
+TEST_F(QueueEditCommandsTest, AddImageFilesTakesTheChosenFilesInOrder) {
+    makeQueue(1);
+    set("DialogStyle", "1");
+    make();
+    const QString other = mtest::freshDir("add-other");
+    for (const char* name : {"b.png", "a.png"})
+        ASSERT_TRUE(mtest::writeFile(other + "/" + name, "x"));
+    chooser.answer = FileChooser::Answer{{other + "/b.png", dir + "/gone.png", other + "/a.png"}, 129};
+    QTest::mouseClick(&child<QToolButton>("SpeedButton1"), Qt::LeftButton);
+    ASSERT_EQ(chooser.requests.size(), 1u);
+    const FileChooser::Request& asked = chooser.requests.front();
+    EXPECT_EQ(asked.title, "Add Image(s)");
+    EXPECT_TRUE(asked.multiple);
+    EXPECT_EQ(asked.style, 1);
+    EXPECT_EQ(asked.filter, QueueEditCommands::kImageFilter);
+    EXPECT_EQ(get("DialogStyle"), "1");
+    EXPECT_EQ(rowsOnDisk(), QStringList({"1:img1.png", "2:b.png", "3:a.png"}));
+    EXPECT_EQ(headerOnDisk().imageFolder(), other + "/");
+    EXPECT_TRUE(prompter.messages.isEmpty());
+    EXPECT_TRUE(child<QTimer>("Timer1").isActive()) << "the change timer was not given back";
+    EXPECT_FALSE(app.updating);
+
+    // The next add opens where the last one took its files; a cancelled dialog changes nothing.
+    chooser.answer.reset();
+    const QByteArray before = mtest::readFile(app.queueFile);
+    action("menuadd").trigger();
+    EXPECT_EQ(chooser.requests.back().folder, other + "/");
+    EXPECT_EQ(mtest::readFile(app.queueFile), before);
+    EXPECT_TRUE(child<QTimer>("Timer1").isActive());
+}
+
+// With 5,999 entries, the first of three names fills the queue and each of the other two is
+// refused with the limit message. A path longer than a record holds is refused, not cut.
+TEST_F(QueueEditCommandsTest, AFullQueueRefusesEachFurtherName) {
+    {
+        Queue q(queue->environment());
+        ASSERT_TRUE(q.load(app.queueFile).ok());
+        for (int r = 1; r < qu3::kMaxEntries; ++r) {
+            q.header().setRecordUse(r, static_cast<std::int16_t>(r));
+            q.header().setRecordIndex(r, static_cast<std::int16_t>(r));
+        }
+        q.header().setEntryCount(qu3::kMaxEntries - 1);
+        ASSERT_TRUE(q.writeHeader());
+    }
+    make();
+    const QString longName = dir + "/" + QString(250, QLatin1Char('x')) + ".png";
+    for (const QString& path : {dir + "/a.png", dir + "/b.png", dir + "/c.png"})
+        ASSERT_TRUE(mtest::writeFile(path, "x"));
+    chooser.answer = FileChooser::Answer{{dir + "/a.png", dir + "/b.png", dir + "/c.png"}, 0};
+    action("menuadd").trigger();
+    EXPECT_EQ(headerOnDisk().entryCount(), qu3::kMaxEntries);
+    EXPECT_EQ(prompter.messages, QStringList({Queue::kLimitMessage, Queue::kLimitMessage}));
+    QueueEntry last;
+    ASSERT_TRUE(queuefile::readRecord(app.queueFile, qu3::kMaxEntries, last));
+    EXPECT_EQ(last.trimmedPath(), dir + "/a.png");
+
+    EXPECT_EQ(queue->addOneFile(longName), Queue::AddResult::LimitReached);
+    Queue fresh(queue->environment());
+    ASSERT_TRUE(fresh.load(dir + "/other.qu3").ok());
+    EXPECT_EQ(fresh.addOneFile(longName), Queue::AddResult::TooLong);
+    EXPECT_EQ(fresh.entryCount(), 0);
+}
+
+// Deleting rows 2 and 4 of 6 leaves four rows numbered 1..4 in the same order, the table's first
+// four records the remaining ones; "From Queue and Disk" removes the files too; a lone image
+// that is gone leaves without a question; a cancelled dialog changes nothing.
+TEST_F(QueueEditCommandsTest, DeleteKeepsRowsTableAndFileInStep) {
+    makeQueue(6);
+    make();
+    selectRows({1, 3});
+    deleteChoice = DeleteDialog::FromQueueOnly;
+    action("MenuDelt").trigger();
+    EXPECT_EQ(deleteAsked, QList<int>{2});
+    EXPECT_EQ(rowsOnDisk(), QStringList({"1:img1.png", "2:img3.png", "3:img5.png", "4:img6.png"}));
+    const QueueHeader header = headerOnDisk();
+    EXPECT_EQ(std::vector({header.recordIndex(1), header.recordIndex(2), header.recordIndex(3), header.recordIndex(4)}),
+              std::vector<std::int16_t>({1, 3, 5, 6}));
+    EXPECT_TRUE(QFileInfo::exists(dir + "/img2.png"));
+    EXPECT_FALSE(action("MenuDelt").isEnabled()) << "the selection should be gone";
+
+    deleteChoice = DeleteDialog::Cancelled;
+    selectRows({0});
+    const QByteArray before = mtest::readFile(app.queueFile);
+    QTest::keyRelease(&list(), Qt::Key_Delete);
+    EXPECT_EQ(mtest::readFile(app.queueFile), before);
+
+    deleteChoice = DeleteDialog::FromQueueAndDisk;
+    selectRows({0});
+    list().findChild<QAction*>("mnupopdelete")->trigger();
+    EXPECT_FALSE(QFileInfo::exists(dir + "/img1.png"));
+    EXPECT_EQ(rowsOnDisk(), QStringList({"1:img3.png", "2:img5.png", "3:img6.png"}));
+
+    ASSERT_TRUE(QFile::remove(dir + "/img6.png"));
+    selectRows({2});
+    action("MenuDelt").trigger();
+    EXPECT_EQ(deleteAsked.size(), 3) << "a missing image needs no question";
+    EXPECT_EQ(rowsOnDisk(), QStringList({"1:img3.png", "2:img5.png"}));
+}
+
+// Relinking moves the selected entries to the chosen folder, keeping their file names; the
+// folder is where the next relink starts.
+TEST_F(QueueEditCommandsTest, RelinkPointsTheSelectedEntriesAtAnotherFolder) {
+    makeQueue(3);
+    make();
+    const QString moved = mtest::freshDir("relinked") + "/";
+    chooser.folder = moved;
+    selectRows({0, 2});
+    ASSERT_TRUE(action("mnuRelink").isEnabled());
+    action("mnuRelink").trigger();
+    EXPECT_EQ(headerOnDisk().relinkFolder(), moved);
+    EXPECT_EQ(list().topLevelItem(0)->text(0), moved + "img1.png");
+    EXPECT_EQ(list().topLevelItem(1)->text(0), dir + "/img2.png");
+    EXPECT_EQ(rowsOnDisk(), QStringList({"1:img1.png", "2:img2.png", "3:img3.png"}));
+    selectRows({1});
+    chooser.folder.clear();
+    action("mnuRelink").trigger();
+    EXPECT_EQ(chooser.folderStarts.back(), moved);
+    EXPECT_EQ(list().topLevelItem(1)->text(0), dir + "/img2.png");
+}
+
+// Edit opens the image with the user's program for it; Edit needs exactly one row.
+TEST_F(QueueEditCommandsTest, EditOpensTheOneSelectedImage) {
+    makeQueue(2);
+    make();
+    selectRows({0, 1});
+    EXPECT_FALSE(action("menuedit").isEnabled());
+    selectRows({1});
+    ASSERT_TRUE(action("menuedit").isEnabled());
+    action("menuedit").trigger();
+    EXPECT_EQ(opened.back(), QUrl::fromLocalFile(dir + "/img2.png"));
+    EXPECT_EQ(list().selectedCount(), 0);
+}
+
+TEST(DeleteDialogTest, SaysHowManyAndReturnsTheChoice) {
+    DeleteDialog single(1, {});
+    EXPECT_EQ(single.windowTitle(), "Delete Image");
+    EXPECT_FALSE(single.findChild<QLabel*>("severalLabel")->isVisibleTo(&single));
+    EXPECT_EQ(single.findChild<QGroupBox*>("deleteGroup")->title(), "Delete Image File");
+    EXPECT_TRUE(single.findChild<QRadioButton*>("fromQueueOnly")->isChecked());
+
+    int helped = 0;
+    DeleteDialog several(3, [&helped] { ++helped; });
+    EXPECT_TRUE(several.findChild<QLabel*>("severalLabel")->isVisibleTo(&several));
+    EXPECT_EQ(several.findChild<QGroupBox*>("deleteGroup")->title(), "Delete Image Files");
+    several.findChild<QRadioButton*>("fromQueueAndDisk")->setChecked(true);
+    auto* buttons = several.findChild<QDialogButtonBox*>();
+    for (QAbstractButton* button : buttons->buttons())
+        if (button->text() == "Help") button->click();
+    EXPECT_EQ(helped, 1);
+    EXPECT_EQ(several.choice(), DeleteDialog::Cancelled);
+    for (QAbstractButton* button : buttons->buttons())
+        if (button->text() == "OK") button->click();
+    EXPECT_EQ(several.choice(), DeleteDialog::FromQueueAndDisk);
+}
+
+} // namespace
