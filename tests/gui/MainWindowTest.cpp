@@ -43,6 +43,11 @@ TEST_P(Shortcuts, ReachTheirCommands) {
     EXPECT_EQ(headerOnDisk().orderMode(), 1);
     QTest::keyClick(target, Qt::Key_F1);
     EXPECT_EQ(opened.size(), 1);
+    // The toolbar's buttons reach the same commands.
+    QTest::mouseClick(&child<QToolButton>("SpeedButton5"), Qt::LeftButton);
+    QTest::mouseClick(&child<QToolButton>("SpeedButton6"), Qt::LeftButton);
+    EXPECT_EQ(desktop.calls.size(), 4u);
+    EXPECT_EQ(desktop.clearCount(), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Focus, Shortcuts, ::testing::Bool(),
