@@ -62,9 +62,12 @@ void MainMenus::buildFileMenu(QMenuBar* bar) {
     buildListMenus(file);
     file->addSeparator();
     m_newQueueAction = addDisabledItem(file, "mnuQueStart", QStringLiteral("Start New Queue File"));
-    m_useFolderAction = addDisabledItem(file, "mnuUseFolder", QStringLiteral("Use Folder as Queue"), {}, Check::Yes);
-    m_changeFolderAction = addDisabledItem(file, "mnuChangeFolder", QStringLiteral("Change Folder"));
+    m_useFolderAction =
+        addItem(file, "mnuUseFolder", QStringLiteral("Use Folder as Queue"), {}, State::Enabled, Check::Yes);
+    m_changeFolderAction = addItem(file, "mnuChangeFolder", QStringLiteral("Change Folder"));
     m_changeFolderAction->setVisible(false);
+    connect(m_useFolderAction, &QAction::triggered, this, &MainMenus::useFolderTriggered);
+    connect(m_changeFolderAction, &QAction::triggered, this, &MainMenus::changeFolderTriggered);
     m_changeQueueAction = addDisabledItem(file, "mnuChangeQueue", QStringLiteral("Change Queue File"),
                                           QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_clearQueueAction = addDisabledItem(file, "mnuClearQueue", QStringLiteral("Clear Queue File"));

@@ -39,6 +39,8 @@ Q_SIGNALS:
     void deleteImageTriggered();
     void relinkTriggered();
     void editImageTriggered();
+    void useFolderTriggered();
+    void changeFolderTriggered();
     void sortByNameTriggered();
     void unsortedTriggered();
     void fileNameOnlyTriggered(bool on);

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "gui/MainWindow.h"
 
-#include "gui/DeleteDialog.h"
-#include "gui/DialogFileChooser.h"
+#include "gui/FileChooser.h"
 #include "gui/ImageList.h"
 #include "gui/MainMenus.h"
 #include "gui/MainToolBar.h"
@@ -116,15 +115,6 @@ void MainWindow::fillMissingDeps() {
             return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
         };
     if (!m_deps.quit) m_deps.quit = [] { QCoreApplication::quit(); };
-    if (!m_deps.fileChooser) {
-        m_ownChooser = std::make_unique<DialogFileChooser>(this, [this](const QString& topic) { openHelp(topic); });
-        m_deps.fileChooser = m_ownChooser.get();
-    }
-    if (!m_deps.askDeleteChoice)
-        m_deps.askDeleteChoice = [this](int rows) {
-            return int(DeleteDialog::ask(
-                rows, [this] { openHelp(QStringLiteral("rgnDeleteButton")); }, this));
-        };
 }
 
 ChangeTimer::Hooks MainWindow::countdownHooks() {
@@ -240,32 +230,6 @@ void MainWindow::connectControls() {
     connect(m_menus, &MainMenus::startWithFirstTriggered, this, &MainWindow::toggleStartWithFirst);
     connect(m_menus, &MainMenus::showFileErrorsTriggered, this, &MainWindow::toggleShowFileErrors);
     connect(m_menus, &MainMenus::helpTriggered, this, &MainWindow::showHelp);
-}
-
-void MainWindow::buildEditCommands() {
-    QueueEditCommands::Deps d;
-    d.app = m_deps.app;
-    d.settings = m_deps.settings;
-    d.queue = m_deps.queue;
-    d.list = m_queueList;
-    d.editor = m_editor.get();
-    d.prompter = m_deps.prompter;
-    d.chooser = m_deps.fileChooser;
-    d.runTimer = [this](bool run) { run ? m_changeTimer->start() : m_changeTimer->stop(); };
-    d.deselectAll = [this] { selectionReset(); };
-    d.askDeleteChoice = m_deps.askDeleteChoice;
-    d.openUrl = m_deps.openUrl;
-    m_editCommands = std::make_unique<QueueEditCommands>(d);
-    const auto asQueueWork = [this](void (QueueEditCommands::*command)()) {
-        return [this, command] { m_queueWork.run([this, command] { (m_editCommands.get()->*command)(); }); };
-    };
-    connect(m_menus, &MainMenus::addImageTriggered, this, asQueueWork(&QueueEditCommands::addImageFiles));
-    connect(m_toolBar, &MainToolBar::addImageClicked, this, asQueueWork(&QueueEditCommands::addImageFiles));
-    connect(m_menus, &MainMenus::deleteImageTriggered, this, asQueueWork(&QueueEditCommands::deleteSelected));
-    connect(m_queueList, &QueueListView::deleteRequested, this, asQueueWork(&QueueEditCommands::deleteSelected));
-    connect(m_menus, &MainMenus::relinkTriggered, this, asQueueWork(&QueueEditCommands::relinkSelected));
-    connect(m_menus, &MainMenus::editImageTriggered, this, asQueueWork(&QueueEditCommands::editSelected));
-    connect(m_queueList, &QueueListView::editRequested, this, asQueueWork(&QueueEditCommands::editSelected));
 }
 
 void MainWindow::connectQueueList() {

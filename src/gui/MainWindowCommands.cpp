@@ -2,9 +2,13 @@
 // The main window's commands: what its menu items, buttons and timers do.
 #include "gui/MainWindow.h"
 
+#include "gui/DeleteDialog.h"
+#include "gui/DialogFileChooser.h"
 #include "gui/MainMenus.h"
+#include "gui/MainToolBar.h"
 #include "gui/OptionsPage.h"
 #include "gui/QueueEditCommands.h"
+#include "gui/QueueEditor.h"
 #include "gui/QueueListView.h"
 #include "queue/Queue.h"
 #include "settings/AppContext.h"
@@ -17,6 +21,51 @@
 #include <QTimer>
 
 namespace sv = settingsvalues;
+
+// The commands that change which images the queue holds run as queue work, never inside a change.
+void MainWindow::buildEditCommands() {
+    if (!m_deps.fileChooser) {
+        m_ownChooser = std::make_unique<DialogFileChooser>(this, [this](const QString& topic) { openHelp(topic); });
+        m_deps.fileChooser = m_ownChooser.get();
+    }
+    if (!m_deps.askDeleteChoice)
+        m_deps.askDeleteChoice = [this](int rows) {
+            return int(DeleteDialog::ask(
+                rows, [this] { openHelp(QStringLiteral("rgnDeleteButton")); }, this));
+        };
+    QueueEditCommands::Deps d;
+    d.app = m_deps.app;
+    d.settings = m_deps.settings;
+    d.queue = m_deps.queue;
+    d.list = m_queueList;
+    d.editor = m_editor.get();
+    d.folder = m_deps.folder;
+    d.prompter = m_deps.prompter;
+    d.chooser = m_deps.fileChooser;
+    d.runTimer = [this](bool run) { run ? m_changeTimer->start() : m_changeTimer->stop(); };
+    d.deselectAll = [this] { selectionReset(); };
+    d.askDeleteChoice = m_deps.askDeleteChoice;
+    d.openUrl = m_deps.openUrl;
+    d.refreshQueueLine = [this] { refreshQueueLine(); };
+    m_editCommands = std::make_unique<QueueEditCommands>(d);
+    const auto asQueueWork = [this](void (QueueEditCommands::*command)()) {
+        return [this, command] { m_queueWork.run([this, command] { (m_editCommands.get()->*command)(); }); };
+    };
+    connect(m_menus, &MainMenus::addImageTriggered, this, asQueueWork(&QueueEditCommands::addImageFiles));
+    connect(m_toolBar, &MainToolBar::addImageClicked, this, asQueueWork(&QueueEditCommands::addImageFiles));
+    connect(m_menus, &MainMenus::deleteImageTriggered, this, asQueueWork(&QueueEditCommands::deleteSelected));
+    connect(m_queueList, &QueueListView::deleteRequested, this, asQueueWork(&QueueEditCommands::deleteSelected));
+    connect(m_menus, &MainMenus::relinkTriggered, this, asQueueWork(&QueueEditCommands::relinkSelected));
+    connect(m_menus, &MainMenus::editImageTriggered, this, asQueueWork(&QueueEditCommands::editSelected));
+    connect(m_queueList, &QueueListView::editRequested, this, asQueueWork(&QueueEditCommands::editSelected));
+    connect(m_menus, &MainMenus::useFolderTriggered, this,
+            [this, toggle = asQueueWork(&QueueEditCommands::toggleFolderQueue)] {
+                // The check mark follows the queue, not the click.
+                m_menus->showFolderQueue(m_deps.queue->isFolderQueue());
+                toggle();
+            });
+    connect(m_menus, &MainMenus::changeFolderTriggered, this, asQueueWork(&QueueEditCommands::changeFolder));
+}
 
 bool MainWindow::changeWallpaperNow() {
     return m_queueWork.runIfIdle([this] {

@@ -6,6 +6,7 @@
 #include "gui/QueueListView.h"
 #include "gui/UpdatingScope.h"
 #include "gui/WidgetScopes.h"
+#include "queue/FolderQueue.h"
 #include "queue/PathSplit.h"
 #include "queue/Queue.h"
 #include "settings/SettingsStore.h"
@@ -159,4 +160,50 @@ void QueueEditCommands::editSelected() {
     m_deps.deselectAll();
     if (!m_deps.openUrl(QUrl::fromLocalFile(entry.trimmedPath())))
         m_deps.prompter->message(QStringLiteral("Unable to open image editor"), Prompter::Icon::Error);
+}
+
+void QueueEditCommands::toggleFolderQueue() {
+    Queue& queue = *m_deps.queue;
+    if (queue.entryCount() > 0) {
+        m_deps.prompter->message(QStringLiteral("This queue contains files already. To use the Folder Queue option, "
+                                                "either clear this queue or start a new one."),
+                                 Prompter::Icon::Information);
+        return;
+    }
+    if (!queue.isFolderQueue()) {
+        changeFolder();
+        return;
+    }
+    queue.header().setFolderQueue(0);
+    queue.writeHeader();
+    refillList();
+}
+
+void QueueEditCommands::changeFolder() {
+    Queue& queue = *m_deps.queue;
+    if (queue.entryCount() > 0) return;
+    TimerPause pause(m_deps.runTimer);
+    const QString folder = m_deps.chooser->chooseFolder(queue.workingImageFolder);
+    if (folder.isEmpty()) return;
+    FolderQueue& images = *m_deps.folder;
+    if (folder != queue.workingImageFolder) {
+        queue.workingImageFolder = folder;
+        images.clearList();
+        m_deps.settings->write(QStringLiteral("lastloadedpath"), folder);
+    }
+    queue.header().setImageFolder(folder);
+    queue.header().setFolderQueue(1);
+    queue.writeHeader();
+    // Read at once, so the window counts the folder's images from the start.
+    images.markChanged();
+    images.refreshBeforeChange(queue.workingImageFolder);
+    refillList();
+}
+
+void QueueEditCommands::refillList() {
+    QueueListView& list = *m_deps.list;
+    list.clearFilled();
+    list.fill();
+    m_deps.deselectAll();
+    if (m_deps.refreshQueueLine) m_deps.refreshQueueLine();
 }

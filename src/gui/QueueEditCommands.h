@@ -8,6 +8,7 @@
 
 struct AppContext;
 class FileChooser;
+class FolderQueue;
 class Prompter;
 class Queue;
 class QueueEditor;
@@ -25,6 +26,7 @@ public:
         Queue* queue = nullptr;
         QueueListView* list = nullptr;
         QueueEditor* editor = nullptr;
+        FolderQueue* folder = nullptr;
         Prompter* prompter = nullptr;
         FileChooser* chooser = nullptr;
         // Stops (false) and restarts (true) the change timer.
@@ -35,6 +37,8 @@ public:
         std::function<int(int selectedRows)> askDeleteChoice;
         // Opens a file with the program the desktop has for it; false when that failed.
         std::function<bool(const QUrl&)> openUrl;
+        // Shows the queue line again (a folder queue's count changed).
+        std::function<void()> refreshQueueLine;
     };
 
     // The file types the program reads, as the add dialog offers them.
@@ -47,10 +51,16 @@ public:
     void deleteSelected();
     void relinkSelected();
     void editSelected();
+    // Folder mode on (by way of changeFolder) or off; refused while the queue has entries.
+    void toggleFolderQueue();
+    // Chooses the folder whose images the queue shows, and turns folder mode on.
+    void changeFolder();
 
 private:
     // Adds the names in order, telling each refusal; a drop stops telling at the first full queue.
     void addAll(const QStringList& paths, bool tellEveryFullQueue);
+    // Builds the rows again after the queue became or stopped being a folder queue.
+    void refillList();
 
     Deps m_deps;
 };

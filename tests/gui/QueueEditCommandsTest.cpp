@@ -180,6 +180,46 @@ TEST_F(QueueEditCommandsTest, EditOpensTheOneSelectedImage) {
     EXPECT_EQ(list().selectedCount(), 0);
 }
 
+// Folder mode: refused while the queue has entries; on an empty queue the chosen folder's images
+// are the queue, counted at once; a second click turns it back into an ordinary empty queue.
+TEST_F(QueueEditCommandsTest, UseFolderAsQueueSwitchesBothWays) {
+    makeQueue(1);
+    make();
+    const QByteArray before = mtest::readFile(app.queueFile);
+    action("mnuUseFolder").trigger();
+    EXPECT_EQ(prompter.messages, QStringList{"This queue contains files already. To use the Folder Queue option, "
+                                             "either clear this queue or start a new one."});
+    EXPECT_FALSE(action("mnuUseFolder").isChecked());
+    EXPECT_EQ(mtest::readFile(app.queueFile), before);
+    EXPECT_TRUE(chooser.folderStarts.isEmpty());
+
+    selectRows({0});
+    deleteChoice = DeleteDialog::FromQueueOnly;
+    action("MenuDelt").trigger();
+    const QString images = mtest::freshDir("folder-images") + "/";
+    for (const char* name : {"b.JPG", "a.gif", "notes.txt"})
+        ASSERT_TRUE(mtest::writeFile(images + name, "x"));
+    chooser.folder = images;
+    action("mnuUseFolder").trigger();
+    EXPECT_TRUE(queue->isFolderQueue());
+    EXPECT_EQ(headerOnDisk().folderQueue(), 1);
+    EXPECT_EQ(headerOnDisk().imageFolder(), images);
+    EXPECT_EQ(get("lastloadedpath"), images);
+    EXPECT_EQ(child<QLabel>("label11").text(), "Q: test (2 Files)");
+    EXPECT_EQ(list().topLevelItemCount(), 2);
+    EXPECT_EQ(list().topLevelItem(1)->text(0), images);
+    EXPECT_TRUE(action("mnuUseFolder").isChecked() && action("mnuChangeFolder").isVisible());
+    EXPECT_FALSE(action("menuadd").isEnabled());
+    EXPECT_TRUE(child<QTimer>("Timer1").isActive());
+
+    action("mnuUseFolder").trigger();
+    EXPECT_FALSE(queue->isFolderQueue());
+    EXPECT_EQ(headerOnDisk().folderQueue(), 0);
+    EXPECT_EQ(list().topLevelItemCount(), 0);
+    EXPECT_FALSE(action("mnuUseFolder").isChecked() || action("mnuChangeFolder").isVisible());
+    EXPECT_TRUE(action("menuadd").isEnabled());
+}
+
 TEST(DeleteDialogTest, SaysHowManyAndReturnsTheChoice) {
     DeleteDialog single(1, {});
     EXPECT_EQ(single.windowTitle(), "Delete Image");
