@@ -25,29 +25,45 @@ QStringList DialogFileChooser::nameFilters(const QString& filter) {
     return filters;
 }
 
-std::optional<FileChooser::Answer> DialogFileChooser::openFiles(const Request& request) {
-    QFileDialog dialog(m_owner, request.title);
-    dialog.setObjectName(QStringLiteral("TOpenFileDialog"));
+void DialogFileChooser::prepare(QFileDialog& dialog, const Request& request) {
+    dialog.setWindowTitle(request.title);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setOption(QFileDialog::ReadOnly);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dialog.setNameFilters(nameFilters(request.filter));
     if (QFileInfo(request.folder).isDir()) dialog.setDirectory(request.folder);
     dialog.setViewMode(request.style == 1 ? QFileDialog::Detail : QFileDialog::List);
-    if (m_openHelp && !request.helpTopic.isEmpty()) {
-        if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
-            QPushButton* help = buttons->addButton(QDialogButtonBox::Help);
-            QObject::connect(help, &QPushButton::clicked, &dialog,
-                             [this, topic = request.helpTopic] { m_openHelp(topic); });
-        }
+    if (!m_openHelp || request.helpTopic.isEmpty()) return;
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+        QPushButton* help = buttons->addButton(QDialogButtonBox::Help);
+        QObject::connect(help, &QPushButton::clicked, &dialog,
+                         [this, topic = request.helpTopic] { m_openHelp(topic); });
     }
+}
+
+std::optional<FileChooser::Answer> DialogFileChooser::openFiles(const Request& request) {
+    QFileDialog dialog(m_owner);
+    dialog.setObjectName(QStringLiteral("TOpenFileDialog"));
+    prepare(dialog, request);
+    dialog.setOption(QFileDialog::ReadOnly);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     Answer answer;
     for (const QString& file : dialog.selectedFiles())
         answer.files << QDir::toNativeSeparators(file);
     answer.style = dialog.viewMode() == QFileDialog::Detail ? 1 : 0;
     return answer;
+}
+
+std::optional<QString> DialogFileChooser::saveFile(const Request& request) {
+    QFileDialog dialog(m_owner);
+    dialog.setObjectName(QStringLiteral("TSaveFileDialog"));
+    prepare(dialog, request);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The callers ask their own question before a file is replaced.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return QDir::toNativeSeparators(dialog.selectedFiles().first());
 }
 
 QString DialogFileChooser::chooseFolder(const QString& startFolder) {

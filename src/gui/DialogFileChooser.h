@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QFileDialog;
 class QWidget;
 
 // The file chooser of the window: Qt's own (not the desktop's) file dialog, so it looks and
@@ -18,6 +19,7 @@ public:
     void setOwner(QWidget* owner) { m_owner = owner; }
 
     std::optional<Answer> openFiles(const Request& request) override;
+    std::optional<QString> saveFile(const Request& request) override;
     QString chooseFolder(const QString& startFolder) override;
 
     // "Desc|*.A;*.B|..." as the dialog's name filters ("Desc (*.A *.a *.B *.b)"), each pattern
@@ -25,6 +27,9 @@ public:
     static QStringList nameFilters(const QString& filter);
 
 private:
+    // The parts both dialogs share: title, filters, folder, list style and the Help button.
+    void prepare(QFileDialog& dialog, const Request& request);
+
     QWidget* m_owner;
     HelpOpener m_openHelp;
 };

@@ -30,6 +30,8 @@ public:
     virtual ~FileChooser() = default;
     // Existing files to open; nullopt when cancelled.
     virtual std::optional<Answer> openFiles(const Request& request) = 0;
+    // A name to save under (the file may exist or not); nullopt when cancelled.
+    virtual std::optional<QString> saveFile(const Request& request) = 0;
     // A folder, ending in a separator; empty when cancelled.
     virtual QString chooseFolder(const QString& startFolder) = 0;
 };

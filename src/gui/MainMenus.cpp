@@ -61,18 +61,23 @@ void MainMenus::buildFileMenu(QMenuBar* bar) {
     connect(m_deleteImageAction, &QAction::triggered, this, &MainMenus::deleteImageTriggered);
     buildListMenus(file);
     file->addSeparator();
-    m_newQueueAction = addDisabledItem(file, "mnuQueStart", QStringLiteral("Start New Queue File"));
+    m_newQueueAction = addItem(file, "mnuQueStart", QStringLiteral("Start New Queue File"));
     m_useFolderAction =
         addItem(file, "mnuUseFolder", QStringLiteral("Use Folder as Queue"), {}, State::Enabled, Check::Yes);
     m_changeFolderAction = addItem(file, "mnuChangeFolder", QStringLiteral("Change Folder"));
     m_changeFolderAction->setVisible(false);
     connect(m_useFolderAction, &QAction::triggered, this, &MainMenus::useFolderTriggered);
     connect(m_changeFolderAction, &QAction::triggered, this, &MainMenus::changeFolderTriggered);
-    m_changeQueueAction = addDisabledItem(file, "mnuChangeQueue", QStringLiteral("Change Queue File"),
-                                          QKeySequence(Qt::CTRL | Qt::Key_Q));
-    m_clearQueueAction = addDisabledItem(file, "mnuClearQueue", QStringLiteral("Clear Queue File"));
-    m_saveQueueAsAction = addDisabledItem(file, "mnuQueSaveAs", QStringLiteral("Save Queue File As"));
-    addDisabledItem(file, "mnuDeleteQueue", QStringLiteral("Delete Queue File"));
+    m_changeQueueAction =
+        addItem(file, "mnuChangeQueue", QStringLiteral("Change Queue File"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_clearQueueAction = addItem(file, "mnuClearQueue", QStringLiteral("Clear Queue File"));
+    m_saveQueueAsAction = addItem(file, "mnuQueSaveAs", QStringLiteral("Save Queue File As"));
+    QAction* deleteQueue = addItem(file, "DeleteQueueFile1", QStringLiteral("Delete Queue File"));
+    connect(m_newQueueAction, &QAction::triggered, this, &MainMenus::newQueueTriggered);
+    connect(m_changeQueueAction, &QAction::triggered, this, &MainMenus::changeQueueTriggered);
+    connect(m_clearQueueAction, &QAction::triggered, this, &MainMenus::clearQueueTriggered);
+    connect(m_saveQueueAsAction, &QAction::triggered, this, &MainMenus::saveQueueAsTriggered);
+    connect(deleteQueue, &QAction::triggered, this, &MainMenus::deleteQueueTriggered);
     file->addSeparator();
     QAction* exit = addItem(file, "mnuExit", QStringLiteral("E&xit"));
     connect(exit, &QAction::triggered, this, &MainMenus::exitTriggered);
@@ -185,9 +190,10 @@ void MainMenus::showFolderQueue(bool folder) {
     m_useFolderAction->setChecked(folder);
     m_changeFolderAction->setVisible(folder);
     m_addImageAction->setEnabled(!folder);
+    m_clearQueueAction->setEnabled(!folder);
     // Delete and relink come back with a selection.
     if (folder)
-        for (QAction* action : {m_deleteImageAction, m_relinkAction, m_clearQueueAction})
+        for (QAction* action : {m_deleteImageAction, m_relinkAction})
             action->setEnabled(false);
 }
 

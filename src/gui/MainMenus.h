@@ -40,6 +40,11 @@ Q_SIGNALS:
     void relinkTriggered();
     void editImageTriggered();
     void useFolderTriggered();
+    void newQueueTriggered();
+    void changeQueueTriggered();
+    void clearQueueTriggered();
+    void saveQueueAsTriggered();
+    void deleteQueueTriggered();
     void changeFolderTriggered();
     void sortByNameTriggered();
     void unsortedTriggered();

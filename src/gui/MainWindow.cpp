@@ -11,6 +11,7 @@
 #include "gui/PropertiesPanel.h"
 #include "gui/QueueEditCommands.h"
 #include "gui/QueueEditor.h"
+#include "gui/QueueFileCommands.h"
 #include "gui/QueueListView.h"
 #include "gui/StatusLines.h"
 #include "gui/UpdatingScope.h"
@@ -87,6 +88,7 @@ MainWindow::MainWindow(MainWindowDeps deps, QWidget* parent) : QMainWindow(paren
     connectControls();
     connectQueueList();
     buildEditCommands();
+    buildFileCommands();
     wireEngine();
 
     // The layout is drawn for this size; the window neither grows nor shrinks.
@@ -322,7 +324,7 @@ void MainWindow::startUp() {
 void MainWindow::loadSettings() {
     applyScreenSize();
     loadListAndErrorSettings();
-    loadQueue();
+    loadQueue(m_deps.app->queueFile);
     loadCountdown();
     setAcceptDrops(true);
     selectionReset();
@@ -353,18 +355,20 @@ void MainWindow::loadListAndErrorSettings() {
     m_deps.queue->soundFolder = settings.read(QStringLiteral("SoundPath"), m_deps.app->programFolder);
 }
 
-void MainWindow::loadQueue() {
+bool MainWindow::loadQueue(const QString& path) {
     Queue& queue = *m_deps.queue;
-    const Queue::LoadResult loaded = queue.load(m_deps.app->queueFile);
+    const Queue::LoadResult loaded = queue.load(path);
     if (!loaded.ok() && !loaded.message.isEmpty() && m_deps.prompter)
         m_deps.prompter->message(loaded.message, Prompter::Icon::Warning);
     // A queue that had to be repaired on loading says so once.
     if (loaded.ok() && !loaded.warning.isEmpty() && m_deps.prompter)
         m_deps.prompter->message(loaded.warning, Prompter::Icon::Warning);
+    if (loaded.ok()) m_deps.app->queueFile = path;
     showOrderMode();
     m_menus->showSorted(queue.workingSorted);
     m_menus->showGamma(queue.workingGamma);
     refreshQueueLine();
+    return loaded.ok();
 }
 
 void MainWindow::loadCountdown() {

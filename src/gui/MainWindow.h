@@ -25,6 +25,7 @@ class PropertiesPanel;
 class Prompter;
 class Queue;
 class QueueEditCommands;
+class QueueFileCommands;
 class QueueEditor;
 class QueueListView;
 class ScreenState;
@@ -142,7 +143,11 @@ private:
     void loadSettings();
     void applyScreenSize();
     void loadListAndErrorSettings();
-    void loadQueue();
+    // Loads a queue with its messages and shows its settings; false (the open queue kept)
+    // when the file cannot be a queue.
+    bool loadQueue(const QString& path);
+    void buildFileCommands();
+    void popUpQueueList();
     void loadCountdown();
     void restorePage();
     void placeWindow();
@@ -186,6 +191,7 @@ private:
     std::unique_ptr<QueueEditor> m_editor;
     std::unique_ptr<FileChooser> m_ownChooser;
     std::unique_ptr<QueueEditCommands> m_editCommands;
+    std::unique_ptr<QueueFileCommands> m_fileCommands;
     QToolButton* m_moveUpButton = nullptr;
     QToolButton* m_moveDownButton = nullptr;
     OptionsPage* m_options = nullptr;

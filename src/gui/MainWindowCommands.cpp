@@ -9,7 +9,9 @@
 #include "gui/OptionsPage.h"
 #include "gui/QueueEditCommands.h"
 #include "gui/QueueEditor.h"
+#include "gui/QueueFileCommands.h"
 #include "gui/QueueListView.h"
+#include "gui/StatusLines.h"
 #include "queue/Queue.h"
 #include "settings/AppContext.h"
 #include "settings/SettingsStore.h"
@@ -18,6 +20,7 @@
 #include "wallpaper/WallpaperEngine.h"
 
 #include <QCoreApplication>
+#include <QMenu>
 #include <QTimer>
 
 namespace sv = settingsvalues;
@@ -47,6 +50,7 @@ void MainWindow::buildEditCommands() {
     d.askDeleteChoice = m_deps.askDeleteChoice;
     d.openUrl = m_deps.openUrl;
     d.refreshQueueLine = [this] { refreshQueueLine(); };
+    d.firstImageAdded = [this] { m_fileCommands->nameUntitledQueue(); };
     m_editCommands = std::make_unique<QueueEditCommands>(d);
     const auto asQueueWork = [this](void (QueueEditCommands::*command)()) {
         return [this, command] { m_queueWork.run([this, command] { (m_editCommands.get()->*command)(); }); };
@@ -65,6 +69,52 @@ void MainWindow::buildEditCommands() {
                 toggle();
             });
     connect(m_menus, &MainMenus::changeFolderTriggered, this, asQueueWork(&QueueEditCommands::changeFolder));
+}
+
+void MainWindow::buildFileCommands() {
+    QueueFileCommands::Deps d;
+    d.app = m_deps.app;
+    d.settings = m_deps.settings;
+    d.queue = m_deps.queue;
+    d.list = m_queueList;
+    d.folder = m_deps.folder;
+    d.prompter = m_deps.prompter;
+    d.chooser = m_deps.fileChooser;
+    d.runTimer = [this](bool run) { run ? m_changeTimer->start() : m_changeTimer->stop(); };
+    d.deselectAll = [this] { selectionReset(); };
+    d.refreshQueueLine = [this] { refreshQueueLine(); };
+    d.loadQueue = [this](const QString& path) { return loadQueue(path); };
+    d.changeOnOpening = [this] { return m_options->changeAtStart(); };
+    // Queued behind the command that asks for it.
+    d.changeSoon = [this] {
+        m_queueWork.run([this] {
+            m_deps.engine->changeWallpaper();
+            refreshCurrentImage();
+            refreshQueueLine();
+        });
+    };
+    m_fileCommands = std::make_unique<QueueFileCommands>(d);
+    const auto asQueueWork = [this](void (QueueFileCommands::*command)()) {
+        return [this, command] { m_queueWork.run([this, command] { (m_fileCommands.get()->*command)(); }); };
+    };
+    connect(m_menus, &MainMenus::changeQueueTriggered, this, asQueueWork(&QueueFileCommands::changeQueue));
+    connect(m_menus, &MainMenus::newQueueTriggered, this, asQueueWork(&QueueFileCommands::newQueue));
+    connect(m_menus, &MainMenus::clearQueueTriggered, this, asQueueWork(&QueueFileCommands::clearQueue));
+    connect(m_menus, &MainMenus::saveQueueAsTriggered, this, asQueueWork(&QueueFileCommands::saveQueueAs));
+    connect(m_menus, &MainMenus::deleteQueueTriggered, this, asQueueWork(&QueueFileCommands::deleteQueue));
+    connect(m_statusLines, &StatusLines::queueButtonClicked, this, &MainWindow::popUpQueueList);
+}
+
+// The queues beside the open one, to open with a click.
+void MainWindow::popUpQueueList() {
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("mnuQLst"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (const QString& name : m_fileCommands->queuesBeside()) {
+        connect(menu->addAction(name), &QAction::triggered, this,
+                [this, name] { m_queueWork.run([this, name] { m_fileCommands->pickQueue(name); }); });
+    }
+    menu->popup(m_statusLines->queueLineCorner());
 }
 
 bool MainWindow::changeWallpaperNow() {

@@ -18,22 +18,6 @@
 
 namespace {
 
-// Stops the change timer for a command and starts it again on every way out.
-class TimerPause {
-public:
-    explicit TimerPause(const std::function<void(bool)>& runTimer) : m_runTimer(runTimer) {
-        if (m_runTimer) m_runTimer(false);
-    }
-    ~TimerPause() {
-        if (m_runTimer) m_runTimer(true);
-    }
-    TimerPause(const TimerPause&) = delete;
-    TimerPause& operator=(const TimerPause&) = delete;
-
-private:
-    const std::function<void(bool)>& m_runTimer;
-};
-
 QList<int> entriesOfRows(const QueueListView& list, const QList<int>& rows) {
     QList<int> entries;
     for (const int row : rows)
@@ -80,6 +64,7 @@ void QueueEditCommands::dropFiles(const QStringList& paths) {
 
 void QueueEditCommands::addAll(const QStringList& paths, bool tellEveryFullQueue) {
     std::vector<QueueEditor::Added> outcome;
+    const bool wasEmpty = m_deps.queue->entryCount() == 0;
     {
         WaitCursor cursor;
         outcome = m_deps.editor->addFiles(paths);
@@ -104,6 +89,7 @@ void QueueEditCommands::addAll(const QStringList& paths, bool tellEveryFullQueue
             break;
         }
     }
+    if (wasEmpty && m_deps.queue->entryCount() > 0 && m_deps.firstImageAdded) m_deps.firstImageAdded();
 }
 
 void QueueEditCommands::deleteSelected() {

@@ -39,6 +39,8 @@ public:
         std::function<bool(const QUrl&)> openUrl;
         // Shows the queue line again (a folder queue's count changed).
         std::function<void()> refreshQueueLine;
+        // The queue had no entries before this add and has some now.
+        std::function<void()> firstImageAdded;
     };
 
     // The file types the program reads, as the add dialog offers them.

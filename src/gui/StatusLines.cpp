@@ -32,8 +32,7 @@ StatusLines::StatusLines(QWidget* parent) : QWidget(parent) {
     bold.setBold(true);
     m_queueButton->setFont(bold);
     m_queueButton->setGeometry(QRect(10, 395, 20, 18).translated(0, -kTop));
-    // The queue-file list it would pop up is not part of this window, so the button is shown but off.
-    m_queueButton->setEnabled(false);
+    connect(m_queueButton, &QToolButton::clicked, this, &StatusLines::queueButtonClicked);
     m_queueLine = sunkenLine(this, "label11", QRect(32, 392, 537, 20), QStringLiteral("Queue:"));
     m_currentImageLine = sunkenLine(this, "label5", QRect(32, 416, 537, 20), QStringLiteral("Current File:"));
 }
@@ -67,6 +66,10 @@ void StatusLines::layOutCurrentImage() {
     const QString shown = prefix + shortenPath(imageText.toLower(), room,
                                                [&metrics](const QString& t) { return metrics.horizontalAdvance(t); });
     if (m_currentImageLine->text() != shown) m_currentImageLine->setText(shown);
+}
+
+QPoint StatusLines::queueLineCorner() const {
+    return m_queueLine->mapToGlobal(QPoint(5, 0));
 }
 
 void StatusLines::setQueueButtonShown(bool shown) {

@@ -17,6 +17,12 @@ public:
     // "Current Image: " and the image's path in lower case, shortened to fit the line.
     void showCurrentImage(const QString& imageText);
     void setQueueButtonShown(bool shown);
+    // Where the queue line starts on the screen: the queue list pops up there.
+    QPoint queueLineCorner() const;
+
+Q_SIGNALS:
+    // The "..." button: the queues beside the open one are asked for.
+    void queueButtonClicked();
 
 protected:
     // The path is shortened to the room the line has, which is known only once it is laid out.

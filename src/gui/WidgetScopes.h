@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QWidget>
 
+#include <functional>
+
 // The hourglass for the length of a long rebuild.
 class WaitCursor {
 public:
@@ -27,4 +29,20 @@ public:
 private:
     QWidget& m_w;
     bool m_wasHidden;
+};
+
+// Stops the change timer for a command and starts it again on every way out.
+class TimerPause {
+public:
+    explicit TimerPause(const std::function<void(bool)>& runTimer) : m_runTimer(runTimer) {
+        if (m_runTimer) m_runTimer(false);
+    }
+    ~TimerPause() {
+        if (m_runTimer) m_runTimer(true);
+    }
+    TimerPause(const TimerPause&) = delete;
+    TimerPause& operator=(const TimerPause&) = delete;
+
+private:
+    const std::function<void(bool)>& m_runTimer;
 };

@@ -33,12 +33,17 @@ public:
         requests.push_back(request);
         return answer;
     }
+    std::optional<QString> saveFile(const Request& request) override {
+        requests.push_back(request);
+        return saveAnswer;
+    }
     QString chooseFolder(const QString& startFolder) override {
         folderStarts << startFolder;
         return folder;
     }
 
     std::optional<Answer> answer;
+    std::optional<QString> saveAnswer;
     QString folder;
     std::vector<Request> requests;
     QStringList folderStarts;
