@@ -51,6 +51,8 @@ void MainWindow::buildEditCommands() {
     d.openUrl = m_deps.openUrl;
     d.refreshQueueLine = [this] { refreshQueueLine(); };
     d.firstImageAdded = [this] { m_fileCommands->nameUntitledQueue(); };
+    d.closing = [this] { return m_closed; };
+    d.owner = this;
     m_editCommands = std::make_unique<QueueEditCommands>(d);
     const auto asQueueWork = [this](void (QueueEditCommands::*command)()) {
         return [this, command] { m_queueWork.run([this, command] { (m_editCommands.get()->*command)(); }); };

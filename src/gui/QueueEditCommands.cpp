@@ -13,8 +13,10 @@
 #include "settings/SettingsValues.h"
 #include "wallpaper/Prompter.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProgressDialog>
 
 namespace {
 
@@ -65,9 +67,22 @@ void QueueEditCommands::dropFiles(const QStringList& paths) {
 void QueueEditCommands::addAll(const QStringList& paths, bool tellEveryFullQueue) {
     std::vector<QueueEditor::Added> outcome;
     const bool wasEmpty = m_deps.queue->entryCount() == 0;
-    {
+    if (paths.size() < kProgressFrom) {
         WaitCursor cursor;
         outcome = m_deps.editor->addFiles(paths);
+    } else {
+        // Hundreds of files take a while: the window stays alive, shows how far the add is and
+        // lets the user stop it. Other queue work waits meanwhile.
+        QProgressDialog progress(QStringLiteral("Adding images..."), QStringLiteral("Stop"), 0, int(paths.size()),
+                                 m_deps.owner);
+        progress.setObjectName(QStringLiteral("addProgress"));
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(500);
+        outcome = m_deps.editor->addFiles(paths, [this, &progress](int done, int) {
+            progress.setValue(done);
+            QCoreApplication::processEvents();
+            return !progress.wasCanceled() && !(m_deps.closing && m_deps.closing());
+        });
     }
     bool toldFull = false;
     for (const QueueEditor::Added& added : outcome) {

@@ -14,6 +14,7 @@ class Queue;
 class QueueEditor;
 class QueueListView;
 class SettingsStore;
+class QWidget;
 
 // The window's commands that change which images a queue holds: add image files, drop files,
 // delete, relink and edit. The window runs each as queue work, so none runs inside a change;
@@ -41,10 +42,16 @@ public:
         std::function<void()> refreshQueueLine;
         // The queue had no entries before this add and has some now.
         std::function<void()> firstImageAdded;
+        // True once the window is closing: long work stops where it is.
+        std::function<bool()> closing;
+        // The window long work shows its progress over.
+        QWidget* owner = nullptr;
     };
 
     // The file types the program reads, as the add dialog offers them.
     static const QString kImageFilter;
+    // Adds of at least this many files show their progress, and can be stopped.
+    static constexpr int kProgressFrom = 50;
 
     explicit QueueEditCommands(Deps deps) : m_deps(std::move(deps)) {}
 

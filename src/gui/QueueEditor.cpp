@@ -10,11 +10,12 @@
 #include <functional>
 #include <set>
 
-std::vector<QueueEditor::Added> QueueEditor::addFiles(const QStringList& paths) {
+std::vector<QueueEditor::Added> QueueEditor::addFiles(const QStringList& paths, const Progress& progress) {
     std::vector<Added> outcome;
     if (m_queue.isFolderQueue()) return outcome;
     bool anyAdded = false;
     for (const QString& path : paths) {
+        if (progress && !progress(int(outcome.size()), int(paths.size()))) break;
         Added added;
         added.path = path;
         added.result = m_queue.addOneFile(path, &added.record);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 class QueueListView;
@@ -26,10 +27,14 @@ public:
 
     QueueEditor(Queue& queue, QueueListView& list) : m_queue(queue), m_list(list) {}
 
+    // Told after each file (files done, files in all); false stops the add there.
+    using Progress = std::function<bool(int done, int total)>;
+
     // Adds each file as a new last entry, in the order given. A full queue refuses each
     // remaining name (LimitReached); a missing file is skipped (Missing). The rows are sorted
-    // again when the queue is sorted, and the header is written once more at the end.
-    std::vector<Added> addFiles(const QStringList& paths);
+    // again when the queue is sorted, and the header is written once more at the end, also
+    // when progress stopped the add: the queue then holds the files added so far.
+    std::vector<Added> addFiles(const QStringList& paths, const Progress& progress = {});
 
     enum class Deletion { QueueOnly, QueueAndDisk };
     // Deletes the given entries (the queue's entry numbers) from the queue, and with QueueAndDisk

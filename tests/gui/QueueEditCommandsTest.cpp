@@ -78,6 +78,38 @@ TEST_F(QueueEditCommandsTest, AddImageFilesTakesTheChosenFilesInOrder) {
     EXPECT_TRUE(child<QTimer>("Timer1").isActive());
 }
 
+// Hundreds of files go in with the window alive; a close meanwhile stops the add with the queue
+// file whole: the header counts exactly the entries written, and they are the first files.
+TEST_F(QueueEditCommandsTest, ALongAddStopsCleanlyWhenTheWindowCloses) {
+    make();
+    QStringList files;
+    for (int i = 0; i < QueueEditCommands::kProgressFrom + 10; ++i) {
+        files << dir + QString("/many%1.png").arg(i, 3, 10, QLatin1Char('0'));
+        ASSERT_TRUE(mtest::writeFile(files.back(), "x"));
+    }
+    chooser.answer = FileChooser::Answer{files, 0};
+    int added = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (queue->entryCount() >= 5 && !window->isClosed()) {
+            added = queue->entryCount();
+            window->close();
+        }
+    });
+    closer.start(0);
+    action("menuadd").trigger();
+    EXPECT_EQ(quits, 1);
+    ASSERT_GE(added, 5);
+    const QueueHeader header = headerOnDisk();
+    EXPECT_LE(header.entryCount(), added + 1);
+    EXPECT_LT(header.entryCount(), files.size());
+    for (int n = 1; n <= header.entryCount(); ++n) {
+        QueueEntry e;
+        ASSERT_TRUE(queuefile::readRecord(app.queueFile, header.recordIndex(n), e));
+        EXPECT_EQ(e.trimmedPath(), files[n - 1]);
+    }
+}
+
 // With 5,999 entries, the first of three names fills the queue and each of the other two is
 // refused with the limit message. A path longer than a record holds is refused, not cut.
 TEST_F(QueueEditCommandsTest, AFullQueueRefusesEachFurtherName) {
