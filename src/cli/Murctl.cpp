@@ -19,6 +19,10 @@ commands:
   queue list FILE                one row per entry, in entry order
   queue add FILE IMAGE...        add image files as new entries
   queue delete FILE ENTRY...     remove entries (by entry number) from the queue; images are kept
+  queue clear FILE               remove every entry; images are kept
+  queue relink FILE ENTRY FOLDER point an entry at the file of the same name in FOLDER
+  queue use-folder FILE FOLDER   make an empty queue show the images of FOLDER
+  queue save-as FILE NEWFILE     copy the queue to a new file (the running program goes on with it)
   change [--queue FILE]          change the wallpaper once (through the running program, if any)
   render --queue FILE --entry N --out FILE.bmp [--depth BITS]
                                  render one entry to a bitmap, without touching the desktop

@@ -284,10 +284,109 @@ ExitStatus queueDelete(CliContext& ctx, const QStringList& args) {
     return reportDeleted(ctx, int(entries.size()), queue.entryCount());
 }
 
+// Loads a queue that exists, for the commands that change one; false (with the message given)
+// when it cannot be loaded.
+bool loadExisting(CliContext& ctx, Queue& queue, const QString& file, ExitStatus* status) {
+    QueueHeader probe;
+    Queue::LoadResult r = Queue::peekHeader(file, probe);
+    if (r.ok()) r = queue.load(file);
+    if (!r.ok()) {
+        *status = ctx.fail(QString(), r.message);
+        return false;
+    }
+    if (!r.warning.isEmpty()) ctx.warn(QString(), r.warning);
+    return true;
+}
+
+QString asFolder(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    return absolute.endsWith(QLatin1Char('/')) ? absolute : absolute + QLatin1Char('/');
+}
+
+ExitStatus done(CliContext& ctx, const QString& text) {
+    if (!ctx.json) ctx.out << text << '\n';
+    return ExitStatus::Success;
+}
+
+ExitStatus queueClear(CliContext& ctx, const QStringList& args) {
+    if (args.size() != 1) return ctx.usage(QStringLiteral("usage: murctl queue clear FILE"));
+    const QString file = QFileInfo(args[0]).absoluteFilePath();
+    const QJsonObject request{{"cmd", "queue-clear"}, {"queue", file}};
+    if (const auto handed =
+            handOverEdit(ctx, request, [&ctx](const QJsonObject&) { return done(ctx, QStringLiteral("cleared")); }))
+        return *handed;
+    Queue queue(ctx.environment);
+    ExitStatus status = ExitStatus::Success;
+    if (!loadExisting(ctx, queue, file, &status)) return status;
+    if (queue.isFolderQueue()) return ctx.fail(file, QStringLiteral("is a folder queue; it has no entries to clear"));
+    queue.clearEntries();
+    if (!queue.writeHeader()) return ctx.fail(file, QStringLiteral("the queue header could not be written"));
+    return done(ctx, QStringLiteral("cleared"));
+}
+
+ExitStatus queueRelink(CliContext& ctx, const QStringList& args) {
+    if (args.size() != 3) return ctx.usage(QStringLiteral("usage: murctl queue relink FILE ENTRY FOLDER"));
+    const QString file = QFileInfo(args[0]).absoluteFilePath();
+    bool number = false;
+    const int entry = args[1].toInt(&number);
+    if (!number) return ctx.fail(file, QStringLiteral("'%1' is no entry number; nothing was changed").arg(args[1]));
+    const QString folder = asFolder(args[2]);
+    const QJsonObject request{{"cmd", "queue-relink"}, {"queue", file}, {"entry", entry}, {"folder", folder}};
+    if (const auto handed =
+            handOverEdit(ctx, request, [&ctx](const QJsonObject&) { return done(ctx, QStringLiteral("relinked")); }))
+        return *handed;
+    Queue queue(ctx.environment);
+    ExitStatus status = ExitStatus::Success;
+    if (!loadExisting(ctx, queue, file, &status)) return status;
+    if (entry < 1 || entry > queue.entryCount())
+        return ctx.fail(file, QStringLiteral("no entry %1 (the queue has %2 entries); nothing was changed")
+                                  .arg(entry)
+                                  .arg(queue.entryCount()));
+    if (!queue.relinkEntries({entry}, folder)) return ctx.fail(file, QStringLiteral("the queue could not be written"));
+    return done(ctx, QStringLiteral("relinked"));
+}
+
+ExitStatus queueUseFolder(CliContext& ctx, const QStringList& args) {
+    if (args.size() != 2) return ctx.usage(QStringLiteral("usage: murctl queue use-folder FILE FOLDER"));
+    const QString file = QFileInfo(args[0]).absoluteFilePath();
+    const QString folder = asFolder(args[1]);
+    if (!QFileInfo(folder).isDir()) return ctx.fail(folder, QStringLiteral("is no folder; nothing was changed"));
+    const QJsonObject request{{"cmd", "queue-use-folder"}, {"queue", file}, {"folder", folder}};
+    if (const auto handed = handOverEdit(
+            ctx, request, [&ctx](const QJsonObject&) { return done(ctx, QStringLiteral("uses the folder")); }))
+        return *handed;
+    Queue queue(ctx.environment);
+    ExitStatus status = ExitStatus::Success;
+    if (!loadExisting(ctx, queue, file, &status)) return status;
+    if (queue.entryCount() > 0)
+        return ctx.fail(file, QStringLiteral("holds images of its own; clear it first. Nothing was changed"));
+    if (!queue.useFolder(folder)) return ctx.fail(file, QStringLiteral("the queue header could not be written"));
+    return done(ctx, QStringLiteral("uses the folder"));
+}
+
+ExitStatus queueSaveAs(CliContext& ctx, const QStringList& args) {
+    if (args.size() != 2) return ctx.usage(QStringLiteral("usage: murctl queue save-as FILE NEWFILE"));
+    const QString file = QFileInfo(args[0]).absoluteFilePath();
+    const QString target = QFileInfo(args[1]).absoluteFilePath();
+    if (QFileInfo::exists(target)) return ctx.fail(target, QStringLiteral("already exists; nothing was written"));
+    const QJsonObject request{{"cmd", "queue-save-as"}, {"queue", file}, {"target", target}};
+    if (const auto handed =
+            handOverEdit(ctx, request, [&ctx](const QJsonObject&) { return done(ctx, QStringLiteral("saved")); }))
+        return *handed;
+    QueueHeader probe;
+    const Queue::LoadResult r = Queue::peekHeader(file, probe);
+    if (!r.ok()) return ctx.fail(QString(), r.message);
+    if (!queuefile::copyReplacing(file, target))
+        return ctx.fail(target, QStringLiteral("Unable to complete Save Operation. Queue has not changed."));
+    return done(ctx, QStringLiteral("saved"));
+}
+
 } // namespace
 
 ExitStatus runQueueCommand(CliContext& ctx, const QStringList& args) {
-    if (args.isEmpty()) return ctx.usage(QStringLiteral("queue needs a subcommand: new, info, list, add, delete"));
+    if (args.isEmpty())
+        return ctx.usage(QStringLiteral(
+            "queue needs a subcommand: new, info, list, add, delete, clear, relink, use-folder, save-as"));
     const QString sub = args[0];
     const QStringList rest = args.mid(1);
     if (sub == QStringLiteral("new")) return queueNew(ctx, rest);
@@ -295,5 +394,9 @@ ExitStatus runQueueCommand(CliContext& ctx, const QStringList& args) {
     if (sub == QStringLiteral("list")) return queueList(ctx, rest);
     if (sub == QStringLiteral("add")) return queueAdd(ctx, rest);
     if (sub == QStringLiteral("delete")) return queueDelete(ctx, rest);
+    if (sub == QStringLiteral("clear")) return queueClear(ctx, rest);
+    if (sub == QStringLiteral("relink")) return queueRelink(ctx, rest);
+    if (sub == QStringLiteral("use-folder")) return queueUseFolder(ctx, rest);
+    if (sub == QStringLiteral("save-as")) return queueSaveAs(ctx, rest);
     return ctx.usage(QStringLiteral("unknown queue subcommand '%1'").arg(sub));
 }

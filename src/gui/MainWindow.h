@@ -97,6 +97,8 @@ public:
     QueueWork& queueWork() { return m_queueWork; }
     // Adds to and deletes from the open queue with the list kept in step; run it as queue work.
     QueueEditor& queueEditor() { return *m_editor; }
+    QueueFileCommands& queueFileCommands() { return *m_fileCommands; }
+    FolderQueue& folderQueue() { return *m_deps.folder; }
     // True from the start of startUp() until it has shown the window (its change included).
     bool isStartingUp() const { return m_startingUp; }
     // True once the window has closed for good (after which the program ends).

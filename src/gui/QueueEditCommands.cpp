@@ -133,22 +133,8 @@ void QueueEditCommands::relinkSelected() {
     TimerPause pause(m_deps.runTimer);
     const QString folder = m_deps.chooser->chooseFolder(queue.workingRelinkFolder);
     if (folder.isEmpty()) return;
-    queue.workingRelinkFolder = folder;
-    queue.header().setRelinkFolder(folder);
-    queue.writeHeader();
-    for (const int entryNumber : entriesOfRows(list, rows)) {
-        const int record = queue.recordOfEntry(entryNumber);
-        QueueEntry entry;
-        if (!queue.readEntryInto(record, entry)) continue;
-        entry.setFilePath(folder + splitPath(entry.trimmedPath()).fileName);
-        queue.writeEntryFrom(record, entry);
-    }
+    m_deps.editor->relinkEntries(entriesOfRows(list, rows), folder);
     m_deps.deselectAll();
-    // Full paths show the new folder only once the rows are built again.
-    if (!list.fileNameOnly()) {
-        list.clearFilled();
-        list.fill();
-    }
 }
 
 void QueueEditCommands::editSelected() {
@@ -175,9 +161,9 @@ void QueueEditCommands::toggleFolderQueue() {
         changeFolder();
         return;
     }
-    queue.header().setFolderQueue(0);
-    queue.writeHeader();
-    refillList();
+    m_deps.editor->stopUsingFolder();
+    m_deps.deselectAll();
+    if (m_deps.refreshQueueLine) m_deps.refreshQueueLine();
 }
 
 void QueueEditCommands::changeFolder() {
@@ -186,25 +172,8 @@ void QueueEditCommands::changeFolder() {
     TimerPause pause(m_deps.runTimer);
     const QString folder = m_deps.chooser->chooseFolder(queue.workingImageFolder);
     if (folder.isEmpty()) return;
-    FolderQueue& images = *m_deps.folder;
-    if (folder != queue.workingImageFolder) {
-        queue.workingImageFolder = folder;
-        images.clearList();
-        m_deps.settings->write(QStringLiteral("lastloadedpath"), folder);
-    }
-    queue.header().setImageFolder(folder);
-    queue.header().setFolderQueue(1);
-    queue.writeHeader();
-    // Read at once, so the window counts the folder's images from the start.
-    images.markChanged();
-    images.refreshBeforeChange(queue.workingImageFolder);
-    refillList();
-}
-
-void QueueEditCommands::refillList() {
-    QueueListView& list = *m_deps.list;
-    list.clearFilled();
-    list.fill();
+    if (folder != queue.workingImageFolder) m_deps.settings->write(QStringLiteral("lastloadedpath"), folder);
+    m_deps.editor->useFolder(folder, *m_deps.folder);
     m_deps.deselectAll();
     if (m_deps.refreshQueueLine) m_deps.refreshQueueLine();
 }

@@ -68,8 +68,6 @@ public:
 private:
     // Adds the names in order, telling each refusal; a drop stops telling at the first full queue.
     void addAll(const QStringList& paths, bool tellEveryFullQueue);
-    // Builds the rows again after the queue became or stopped being a folder queue.
-    void refillList();
 
     Deps m_deps;
 };

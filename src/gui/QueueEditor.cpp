@@ -2,6 +2,7 @@
 #include "gui/QueueEditor.h"
 
 #include "gui/QueueListView.h"
+#include "queue/FolderQueue.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -51,6 +52,40 @@ bool QueueEditor::deleteEntries(const QList<int>& entries, Deletion deletion) {
     m_queue.writeHeader();
     m_list.refreshStatusLine();
     return true;
+}
+
+bool QueueEditor::relinkEntries(const QList<int>& entries, const QString& folder) {
+    if (m_queue.isFolderQueue()) return false;
+    const bool written = m_queue.relinkEntries(entries, folder);
+    if (!m_list.fileNameOnly()) rebuildRows();
+    return written;
+}
+
+bool QueueEditor::useFolder(const QString& folder, FolderQueue& images) {
+    const bool another = folder != m_queue.workingImageFolder;
+    if (!m_queue.useFolder(folder)) return false;
+    if (another) images.clearList();
+    images.markChanged();
+    images.refreshBeforeChange(m_queue.workingImageFolder);
+    rebuildRows();
+    return true;
+}
+
+void QueueEditor::stopUsingFolder() {
+    m_queue.header().setFolderQueue(0);
+    m_queue.writeHeader();
+    rebuildRows();
+}
+
+void QueueEditor::clearAll() {
+    m_queue.clearEntries();
+    m_queue.writeHeader();
+    rebuildRows();
+}
+
+void QueueEditor::rebuildRows() {
+    m_list.clearFilled();
+    m_list.fill();
 }
 
 void QueueEditor::removeImageFile(int record) {

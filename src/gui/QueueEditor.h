@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+class FolderQueue;
 class QueueListView;
 
 // Adds image files to the open queue and deletes entries from it, keeping the queue list in
@@ -42,7 +43,17 @@ public:
     // is a folder queue.
     bool deleteEntries(const QList<int>& entries, Deletion deletion = Deletion::QueueOnly);
 
+    // Points the entries at folder (relink); full-path rows are built again to show it.
+    bool relinkEntries(const QList<int>& entries, const QString& folder);
+    // Makes the queue a folder queue of folder, read at once so its images can be counted.
+    bool useFolder(const QString& folder, FolderQueue& images);
+    // Back to an ordinary, empty queue.
+    void stopUsingFolder();
+    // Empties the queue; the records stay in the file and the images on the disk.
+    void clearAll();
+
 private:
+    void rebuildRows();
     // The 0-based row that shows entry n; -1 when the list holds no such row.
     int rowOfEntry(int entry) const;
     void removeImageFile(int record);

@@ -8,6 +8,7 @@
 #include "queue/FolderQueue.h"
 #include "queue/PathSplit.h"
 #include "queue/Queue.h"
+#include "queue/QueueFile.h"
 #include "settings/AppContext.h"
 #include "settings/SettingsStore.h"
 #include "wallpaper/Prompter.h"
@@ -16,9 +17,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <filesystem>
-#include <system_error>
-
 namespace {
 
 const QString kQueueFilter = QStringLiteral("Muralo32 Queues (*.QU3)|*.QU3");
@@ -26,18 +24,6 @@ const QString kFallbackName = QStringLiteral("untitled.qu3");
 
 bool endsInQu3(const QString& path) {
     return path.right(3).toUpper() == QLatin1String("QU3");
-}
-
-// Copies source over target in one step: target is either the old file or the whole copy,
-// never half of one.
-bool copyReplacing(const QString& source, const QString& target) {
-    const QString partial = target + QStringLiteral(".part");
-    QFile::remove(partial);
-    if (!QFile::copy(source, partial)) return false;
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(partial).toStdString(), QFile::encodeName(target).toStdString(), error);
-    if (error) QFile::remove(partial);
-    return !error;
 }
 
 } // namespace
@@ -157,16 +143,19 @@ void QueueFileCommands::saveQueueAs() {
     if (!endsInQu3(current) || *chosen == current) return;
     const QString name = endsInQu3(*chosen) ? *chosen : *chosen + QStringLiteral(".qu3");
     if (QFileInfo::exists(name) && !m_deps.prompter->askYesNo(QStringLiteral("File exists. Overwrite?"))) return;
+    if (!continueAs(name))
+        m_deps.prompter->message(QStringLiteral("Unable to complete Save Operation. Queue has not changed."),
+                                 Prompter::Icon::Error);
+}
+
+bool QueueFileCommands::continueAs(const QString& target) {
     UpdatingScope updating(*m_deps.app);
     WaitCursor cursor;
     m_deps.deselectAll();
-    if (!copyReplacing(current, name)) {
-        m_deps.prompter->message(QStringLiteral("Unable to complete Save Operation. Queue has not changed."),
-                                 Prompter::Icon::Error);
-        return;
-    }
-    adoptName(name);
+    if (!queuefile::copyReplacing(m_deps.queue->currentFile(), target)) return false;
+    adoptName(target);
     m_deps.deselectAll();
+    return true;
 }
 
 void QueueFileCommands::deleteQueue() {

@@ -51,6 +51,9 @@ public:
     void clearQueue();
     void saveQueueAs();
     void deleteQueue();
+    // Copies the open queue over target and goes on with the copy; false, and nothing changed,
+    // when the copy could not be made. Asks nothing.
+    bool continueAs(const QString& target);
     // After the first image went into a queue still called untitled.qu3, offers to name it.
     void nameUntitledQueue();
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "Queue.h"
 
+#include "queue/PathSplit.h"
 #include "queue/QueueFile.h"
 
 #include <QDir>
@@ -317,6 +318,32 @@ bool Queue::deleteEntry(int entryNumber, int row) {
         m_shown.push_back(0);
     }
     return true;
+}
+
+bool Queue::relinkEntries(const QList<int>& entries, const QString& folder) {
+    workingRelinkFolder = folder;
+    m_header.setRelinkFolder(folder);
+    bool written = writeHeader();
+    for (const int n : entries) {
+        if (n < 1 || n > entryCount()) continue;
+        const int record = recordOfEntry(n);
+        QueueEntry entry;
+        if (!readEntryInto(record, entry)) {
+            written = false;
+            continue;
+        }
+        entry.setFilePath(folder + splitPath(entry.trimmedPath()).fileName);
+        written = writeEntryFrom(record, entry) && written;
+    }
+    return written;
+}
+
+bool Queue::useFolder(const QString& folder) {
+    if (entryCount() > 0) return false;
+    workingImageFolder = folder;
+    m_header.setImageFolder(folder);
+    m_header.setFolderQueue(1);
+    return writeHeader();
 }
 
 void Queue::clearEntries() {

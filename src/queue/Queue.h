@@ -4,6 +4,7 @@
 #include "queue/QueueEntry.h"
 #include "queue/QueueHeader.h"
 
+#include <QList>
 #include <QString>
 
 #include <cstdint>
@@ -90,6 +91,12 @@ public:
     bool deleteEntry(int entryNumber, int row);
     // Empties the queue: position, count and both tables to zero; settings kept.
     void clearEntries();
+    // Points the given entries at folder (ending in a separator), keeping their file names, and
+    // makes folder the relink folder. False when a write failed (that entry keeps its path).
+    bool relinkEntries(const QList<int>& entries, const QString& folder);
+    // Makes the queue a folder queue showing the images of folder (ending in a separator);
+    // refused (false) while the queue has entries.
+    bool useFolder(const QString& folder);
 
     // State.
     QueueHeader& header() { return m_header; }

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "QueueFile.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace queuefile {
 
@@ -102,6 +105,16 @@ RecordReader::RecordReader(const QString& path) : m_file(path) {
 
 bool RecordReader::read(int r, QueueEntry& entry) {
     return m_file.isOpen() && readAt(m_file, r, entry);
+}
+
+bool copyReplacing(const QString& source, const QString& target) {
+    const QString partial = target + QStringLiteral(".part");
+    QFile::remove(partial);
+    if (!QFile::copy(source, partial)) return false;
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(partial).toStdString(), QFile::encodeName(target).toStdString(), error);
+    if (error) QFile::remove(partial);
+    return !error;
 }
 
 } // namespace queuefile

@@ -51,4 +51,8 @@ private:
     QFile m_file;
 };
 
+// Copies source over target in one step: target is afterwards either as it was or the whole
+// copy, never half of one. False when the copy could not be made.
+bool copyReplacing(const QString& source, const QString& target);
+
 } // namespace queuefile

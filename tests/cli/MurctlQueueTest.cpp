@@ -11,6 +11,8 @@
 #include <QUuid>
 #include <QtEndian>
 
+#include "queue/Queue.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -198,6 +200,53 @@ TEST_F(MurctlQueue, EditsOfTheQueueTheProgramHasOpenAreMadeByTheProgram) {
     program.terminate();
     EXPECT_TRUE(program.waitForFinished(30000));
 }
+
+// The file commands, on their own and handed to a muralo32 that has the queue open: relink,
+// save as (the program goes on with the copy), clear, and use-folder, refused while a queue has
+// entries.
+class MurctlQueueFiles : public MurctlQueue, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(MurctlQueueFiles, RelinkSaveAsClearAndUseFolder) {
+    const bool running = GetParam();
+    ASSERT_EQ(run({"queue", "add", queue, image("a.bmp"), image("b.bmp")}).status, 0);
+    QProcess program;
+    if (running) {
+        ASSERT_TRUE(startMuralo32(program, env, dir, queue, "offscreen")) << "muralo32 did not start";
+    }
+    const QString moved = mtest::freshDir("murctl-moved");
+    ASSERT_EQ(run({"queue", "relink", queue, "2", moved}).status, 0);
+    EXPECT_EQ(rows()[1].toObject()["path"].toString(), moved + "/b.bmp");
+    EXPECT_EQ(rows()[0].toObject()["path"].toString(), dir + "/a.bmp");
+    EXPECT_EQ(info()["relink_folder"].toString(), moved + "/");
+    EXPECT_EQ(run({"queue", "relink", queue, "3", moved}).status, 1);
+
+    const QByteArray original = mtest::readFile(queue);
+    const QString copy = dir + "/copy.qu3";
+    ASSERT_EQ(run({"queue", "save-as", queue, copy}).status, 0);
+    EXPECT_EQ(mtest::readFile(copy), original);
+    EXPECT_EQ(run({"queue", "save-as", queue, copy}).status, 1) << "an existing file is never replaced";
+    // The running program has gone on with the copy, so a change of the old queue is refused.
+    EXPECT_EQ(run({"change", "--queue", queue}).status, running ? 1 : 0);
+    const QByteArray left = mtest::readFile(queue);
+
+    EXPECT_EQ(run({"queue", "use-folder", copy, moved}).status, 1);
+    ASSERT_EQ(run({"queue", "clear", copy}).status, 0);
+    QueueHeader h;
+    ASSERT_TRUE(Queue::peekHeader(copy, h).ok());
+    EXPECT_EQ(h.entryCount(), 0);
+    EXPECT_EQ(mtest::readFile(copy).size(), original.size());
+    ASSERT_EQ(run({"queue", "use-folder", copy, moved}).status, 0);
+    ASSERT_TRUE(Queue::peekHeader(copy, h).ok());
+    EXPECT_EQ(std::pair(int(h.folderQueue()), h.imageFolder()), std::pair(1, moved + "/"));
+    EXPECT_EQ(mtest::readFile(queue), left) << "the commands on the copy reached the original";
+    if (running) {
+        program.terminate();
+        EXPECT_TRUE(program.waitForFinished(30000));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Murctl, MurctlQueueFiles, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "HandedToTheProgram" : "OnTheirOwn"; });
 
 TEST(MurctlUsage, UnknownCommandsAndOptionsExitTwo) {
     EXPECT_EQ(murctl({"frobnicate"}).status, 2);
