@@ -10,6 +10,8 @@
 // with scripted choices.
 class FileChooser {
 public:
+    // What the open dialog previews of the current file.
+    enum class Preview { None, Image, Sound };
     struct Request {
         QString title;
         // Pairs of description and patterns: "JPEG JPG|*.JPG;*.JPEG|All Files|*.*".
@@ -19,8 +21,10 @@ public:
         bool multiple = false;
         // The help page the dialog's Help button opens.
         QString helpTopic;
-        // The list style the user chose last time (0 a list of names, 1 details).
+        // The list style the user chose last time: 0 large icons, 1 details, 2 small icons,
+        // 3 a list of names. This dialog shows 1 as details and the others as a list.
         int style = 0;
+        Preview preview = Preview::None;
     };
     struct Answer {
         QStringList files;

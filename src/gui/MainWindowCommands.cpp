@@ -2,8 +2,6 @@
 // The main window's commands: what its menu items, buttons and timers do.
 #include "gui/MainWindow.h"
 
-#include "gui/DeleteDialog.h"
-#include "gui/DialogFileChooser.h"
 #include "gui/MainMenus.h"
 #include "gui/MainToolBar.h"
 #include "gui/OptionsPage.h"
@@ -12,6 +10,8 @@
 #include "gui/QueueFileCommands.h"
 #include "gui/QueueListView.h"
 #include "gui/StatusLines.h"
+#include "gui/dialogs/DeleteDialog.h"
+#include "gui/filedlg/DialogFileChooser.h"
 #include "queue/Queue.h"
 #include "settings/AppContext.h"
 #include "settings/SettingsStore.h"
@@ -28,7 +28,15 @@ namespace sv = settingsvalues;
 // The commands that change which images the queue holds run as queue work, never inside a change.
 void MainWindow::buildEditCommands() {
     if (!m_deps.fileChooser) {
-        m_ownChooser = std::make_unique<DialogFileChooser>(this, [this](const QString& topic) { openHelp(topic); });
+        auto preview = [this] {
+            PreviewPanel::Services services;
+            services.sound = m_deps.engine->services().sound;
+            services.screenDepth = [this] { return m_colorDepth; };
+            services.screenColour = QColor::fromRgb(m_deps.engine->services().background);
+            return services;
+        };
+        m_ownChooser = std::make_unique<DialogFileChooser>(
+            this, [this](const QString& topic) { openHelp(topic); }, preview);
         m_deps.fileChooser = m_ownChooser.get();
     }
     if (!m_deps.askDeleteChoice)

@@ -47,6 +47,7 @@ void QueueEditCommands::addImageFiles() {
     request.folder = queue.workingImageFolder;
     request.multiple = true;
     request.helpTopic = QStringLiteral("13");
+    request.preview = FileChooser::Preview::Image;
     request.style = settingsvalues::toInt(settings.read(QStringLiteral("DialogStyle"), QStringLiteral("0")), 0);
     const auto answer = m_deps.chooser->openFiles(request);
     if (!answer) return;

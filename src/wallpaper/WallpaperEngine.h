@@ -53,6 +53,9 @@ public:
     // setting "Desktop"); any other Background setting means black.
     static constexpr std::uint32_t kDesktopColour = 0x3A6EA5;
     static std::uint32_t backgroundColour(SettingsStore& settings);
+    // For a picture deeper than a screen of fewer than 15 bits per pixel: the screen's
+    // colours (236 of them on an 8-bit screen, the system keeping twenty).
+    static void reduceToScreenColours(Picbuf& control, int depth);
 
     WallpaperEngine(AppContext& app, Queue& queue, FolderQueue& folder, EngineServices services);
     ~WallpaperEngine();
@@ -79,8 +82,6 @@ public:
     void applyWallpaper();
     void writeWallpaperBitmap();
     void resizeImage(Picbuf& source, Picbuf& work, const rendermath::ResizeRequest& request);
-    // For a picture deeper than a screen of fewer than 15 bits per pixel.
-    void reduceToScreenColours(Picbuf& control, int depth);
     // Facts and thumbnail of the image held by source, into entry.
     void makeThumbnail(Picbuf& source, Picbuf& work, const QString& imagePath, QueueEntry& entry);
     // Loads the current entry's stored thumbnail into the control.

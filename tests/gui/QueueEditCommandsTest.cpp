@@ -3,7 +3,7 @@
 // the rows, the record index table, the header and the file agree.
 #include "MainWindowFixture.h"
 
-#include "gui/DeleteDialog.h"
+#include "gui/dialogs/DeleteDialog.h"
 #include "gui/QueueEditCommands.h"
 #include "gui/QueueListView.h"
 #include "queue/QueueFile.h"
@@ -61,6 +61,7 @@ TEST_F(QueueEditCommandsTest, AddImageFilesTakesTheChosenFilesInOrder) {
     EXPECT_EQ(asked.title, "Add Image(s)");
     EXPECT_TRUE(asked.multiple);
     EXPECT_EQ(asked.style, 1);
+    EXPECT_EQ(asked.preview, FileChooser::Preview::Image);
     EXPECT_EQ(asked.filter, QueueEditCommands::kImageFilter);
     EXPECT_EQ(get("DialogStyle"), "1");
     EXPECT_EQ(rowsOnDisk(), QStringList({"1:img1.png", "2:b.png", "3:a.png"}));

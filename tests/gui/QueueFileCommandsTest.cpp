@@ -49,6 +49,7 @@ TEST_F(QueueFileCommandsTest, ChangeAndPickOpenAnotherQueue) {
     chooser.answer = FileChooser::Answer{{other}, 0};
     action("mnuChangeQueue").trigger();
     EXPECT_EQ(chooser.requests.back().title, "Open Queue");
+    EXPECT_EQ(chooser.requests.back().preview, FileChooser::Preview::None);
     EXPECT_EQ(chooser.requests.back().filter, "Muralo32 Queues (*.QU3)|*.QU3");
     EXPECT_EQ(queue->currentFile(), other);
     EXPECT_EQ(get("QueueName"), other);

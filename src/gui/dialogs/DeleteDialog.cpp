@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "gui/DeleteDialog.h"
+#include "gui/dialogs/DeleteDialog.h"
 
 #include <QDialogButtonBox>
 #include <QGroupBox>

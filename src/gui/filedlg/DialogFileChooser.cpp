@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "gui/DialogFileChooser.h"
+#include "gui/filedlg/DialogFileChooser.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 QStringList DialogFileChooser::nameFilters(const QString& filter) {
@@ -23,6 +27,28 @@ QStringList DialogFileChooser::nameFilters(const QString& filter) {
         filters << QStringLiteral("%1 (%2)").arg(description, patterns.join(QLatin1Char(' ')));
     }
     return filters;
+}
+
+int DialogFileChooser::styleAfter(int asked, bool details) {
+    if (details) return 1;
+    // The list keeps the icon styles this dialog cannot show; after details it is the plain list.
+    return asked == 1 ? 3 : asked;
+}
+
+int DialogFileChooser::run(QFileDialog& dialog) {
+    return m_run ? m_run(dialog) : dialog.exec();
+}
+
+void DialogFileChooser::addPreview(QFileDialog& dialog, FileChooser::Preview preview) {
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (preview == Preview::None || !grid) return;
+    const auto kind = preview == Preview::Image ? PreviewPanel::Kind::Image : PreviewPanel::Kind::Sound;
+    auto* panel = new PreviewPanel(kind, m_preview ? m_preview() : PreviewPanel::Services{}, &dialog);
+    grid->addWidget(panel, 0, grid->columnCount(), grid->rowCount(), 1);
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Select"));
+    QObject::connect(&dialog, &QFileDialog::currentChanged, panel, &PreviewPanel::setCurrentFile);
+    QObject::connect(&dialog, &QFileDialog::directoryEntered, panel, &PreviewPanel::folderChanged);
+    QObject::connect(&dialog, &QDialog::finished, panel, &PreviewPanel::stop);
 }
 
 void DialogFileChooser::prepare(QFileDialog& dialog, const Request& request) {
@@ -46,11 +72,12 @@ std::optional<FileChooser::Answer> DialogFileChooser::openFiles(const Request& r
     dialog.setOption(QFileDialog::ReadOnly);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    addPreview(dialog, request.preview);
+    if (run(dialog) != QDialog::Accepted) return std::nullopt;
     Answer answer;
+    answer.style = styleAfter(request.style, dialog.viewMode() == QFileDialog::Detail);
     for (const QString& file : dialog.selectedFiles())
         answer.files << QDir::toNativeSeparators(file);
-    answer.style = dialog.viewMode() == QFileDialog::Detail ? 1 : 0;
     return answer;
 }
 
@@ -62,15 +89,23 @@ std::optional<QString> DialogFileChooser::saveFile(const Request& request) {
     dialog.setFileMode(QFileDialog::AnyFile);
     // The callers ask their own question before a file is replaced.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    if (run(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return QDir::toNativeSeparators(dialog.selectedFiles().first());
 }
 
 QString DialogFileChooser::chooseFolder(const QString& startFolder) {
-    const QString folder = QFileDialog::getExistingDirectory(
-        m_owner, QStringLiteral("Select Folder"), QFileInfo(startFolder).isDir() ? startFolder : QString(),
-        QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
-    if (folder.isEmpty()) return QString();
-    const QString native = QDir::toNativeSeparators(folder);
+    QFileDialog dialog(m_owner);
+    dialog.setObjectName(QStringLiteral("TSaveFileDialog"));
+    dialog.setWindowTitle(QStringLiteral("Select Folder"));
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly);
+    dialog.setFileMode(QFileDialog::Directory);
+    if (QFileInfo(startFolder).isDir()) dialog.setDirectory(startFolder);
+    // A folder is chosen by going into it: the answer is the folder the dialog shows.
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Choose"));
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Folder:"));
+    for (const char* name : {"fileNameLabel", "fileNameEdit", "fileTypeLabel", "fileTypeCombo"})
+        if (auto* control = dialog.findChild<QWidget*>(QLatin1String(name))) control->hide();
+    if (run(dialog) != QDialog::Accepted) return QString();
+    const QString native = QDir::toNativeSeparators(dialog.directory().absolutePath());
     return native.endsWith(QDir::separator()) ? native : native + QDir::separator();
 }
