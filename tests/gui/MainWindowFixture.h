@@ -58,6 +58,7 @@ protected:
         dir = mtest::freshDir(QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         settings = std::make_unique<SettingsStore>(dir + "/Muralo32.ini");
         app.programFolder = dir + "/";
+        app.title = QStringLiteral("Muralo32 Wallpaper Manager");
         app.tempFolder = dir;
         app.wallpaperBitmap = dir + "/muralo32.bmp";
         app.queueFile = dir + "/test.qu3";

@@ -77,8 +77,15 @@ TEST_F(MainWindowTest, DisplayOrderStartWithFirstAndSelection) {
     EXPECT_EQ(headerOnDisk().currentPosition(), 0);
     EXPECT_EQ(headerOnDisk().startWithFirst(), 1);
     auto& list = child<QueueListView>("lstqueue");
+    EXPECT_EQ(w.windowTitle(), "Muralo32 Wallpaper Manager");
     list.topLevelItem(1)->setSelected(true);
     ASSERT_TRUE(child<QToolButton>("image190").isVisibleTo(&w));
+    EXPECT_EQ(list.selectionMode(), QAbstractItemView::ExtendedSelection);
+    // Held down, the move-up button moves the selected row.
+    QTest::mousePress(&child<QToolButton>("image190"), Qt::LeftButton);
+    for (int i = 0; i < 100 && !list.topLevelItem(0)->isSelected(); ++i) QTest::qWait(10);
+    QTest::mouseRelease(&child<QToolButton>("image190"), Qt::LeftButton);
+    EXPECT_TRUE(list.topLevelItem(0)->isSelected()) << "the move-up button did not move the row";
     child<QTabWidget>("Tab1").setCurrentIndex(1);
     EXPECT_EQ(list.selectedCount(), 0);
     EXPECT_FALSE(child<QToolButton>("image190").isVisibleTo(&w));
