@@ -115,8 +115,15 @@ void MainMenus::buildImageDisplayMenu(QMenuBar* bar) {
     addDisabledItem(display, "mnuSound", QStringLiteral("Sound for Selected Images"));
     display->addSeparator();
     buildOrderAndTilingMenus(display);
-    m_gammaAction = addDisabledItem(display, "mnuGamma", QStringLiteral("Correct Screen Gamma"), {}, Check::Yes);
-    addDisabledItem(display, "mnuWallFolder", QStringLiteral("Temporary Wallpaper Folder"));
+    m_gammaAction =
+        addItem(display, "mnuGamma", QStringLiteral("Correct Screen Gamma"), {}, State::Enabled, Check::Yes);
+    connect(m_gammaAction, &QAction::triggered, this, [this] {
+        // The check mark follows the queue's setting, not the click.
+        m_gammaAction->setChecked(!m_gammaAction->isChecked());
+        Q_EMIT gammaTriggered();
+    });
+    QAction* folder = addItem(display, "mnuWallFolder", QStringLiteral("Temporary Wallpaper Folder"));
+    connect(folder, &QAction::triggered, this, &MainMenus::tempFolderTriggered);
 }
 
 void MainMenus::buildOrderAndTilingMenus(QMenu* display) {
@@ -145,7 +152,8 @@ void MainMenus::buildHelpMenu(QMenuBar* bar) {
     QAction* topics = addItem(help, "mnuHelpTopics", QStringLiteral("&Muralo32 Help Topics"), QKeySequence(Qt::Key_F1));
     connect(topics, &QAction::triggered, this, &MainMenus::helpTriggered);
     help->addSeparator();
-    addDisabledItem(help, "About1", QStringLiteral("&About Muralo32"), QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    QAction* about = addItem(help, "Aboutwc", QStringLiteral("&About Muralo32"), QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    connect(about, &QAction::triggered, this, &MainMenus::aboutTriggered);
 }
 
 void MainMenus::showSorted(bool sorted) {

@@ -56,6 +56,9 @@ Q_SIGNALS:
     void startWithFirstTriggered();
     void showFileErrorsTriggered();
     void helpTriggered();
+    void gammaTriggered();
+    void tempFolderTriggered();
+    void aboutTriggered();
 
 private:
     void buildFileMenu(QMenuBar* bar);

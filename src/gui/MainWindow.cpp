@@ -6,6 +6,7 @@
 #include "gui/MainMenus.h"
 #include "gui/MainToolBar.h"
 #include "gui/MonitorPicture.h"
+#include "gui/OptionCommands.h"
 #include "gui/OptionsPage.h"
 #include "gui/PicbufImage.h"
 #include "gui/PropertiesPanel.h"
@@ -89,6 +90,7 @@ MainWindow::MainWindow(MainWindowDeps deps, QWidget* parent) : QMainWindow(paren
     connectQueueList();
     buildEditCommands();
     buildFileCommands();
+    buildOptionCommands();
     wireEngine();
 
     // The layout is drawn for this size; the window neither grows nor shrinks.

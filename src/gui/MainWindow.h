@@ -16,6 +16,8 @@
 
 struct AppContext;
 class FileChooser;
+class OptionCommands;
+class QDialog;
 class FolderQueue;
 class MainMenus;
 class MainToolBar;
@@ -62,6 +64,11 @@ struct MainWindowDeps {
     // Asks how to delete the selected rows: 0 cancel, 1 from the queue only, 2 from the
     // queue and the disk (default: the delete dialog).
     std::function<int(int selectedRows)> askDeleteChoice;
+    // Shows a modal dialog and answers its result (default QDialog::exec).
+    std::function<int(QDialog&)> runDialog;
+    // The system-information program the about box offers (default: the first one found on
+    // the search path).
+    std::function<QString()> systemInformation;
     // Ends the program once the window has closed (default QCoreApplication::quit).
     std::function<void()> quit;
     // True while at least one of our icons is in the notification area. Minimising hides
@@ -149,6 +156,7 @@ private:
     // when the file cannot be a queue.
     bool loadQueue(const QString& path);
     void buildFileCommands();
+    void buildOptionCommands();
     void popUpQueueList();
     void loadCountdown();
     void restorePage();
@@ -194,6 +202,7 @@ private:
     std::unique_ptr<FileChooser> m_ownChooser;
     std::unique_ptr<QueueEditCommands> m_editCommands;
     std::unique_ptr<QueueFileCommands> m_fileCommands;
+    std::unique_ptr<OptionCommands> m_optionCommands;
     QToolButton* m_moveUpButton = nullptr;
     QToolButton* m_moveDownButton = nullptr;
     OptionsPage* m_options = nullptr;

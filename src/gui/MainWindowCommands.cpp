@@ -4,6 +4,7 @@
 
 #include "gui/MainMenus.h"
 #include "gui/MainToolBar.h"
+#include "gui/OptionCommands.h"
 #include "gui/OptionsPage.h"
 #include "gui/QueueEditCommands.h"
 #include "gui/QueueEditor.h"
@@ -14,6 +15,7 @@
 #include "gui/filedlg/DialogFileChooser.h"
 #include "queue/Queue.h"
 #include "settings/AppContext.h"
+#include "settings/ForeignValues.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
 #include "wallpaper/Prompter.h"
@@ -21,6 +23,7 @@
 
 #include <QCoreApplication>
 #include <QMenu>
+#include <QProcess>
 #include <QTimer>
 
 namespace sv = settingsvalues;
@@ -113,6 +116,37 @@ void MainWindow::buildFileCommands() {
     connect(m_menus, &MainMenus::saveQueueAsTriggered, this, asQueueWork(&QueueFileCommands::saveQueueAs));
     connect(m_menus, &MainMenus::deleteQueueTriggered, this, asQueueWork(&QueueFileCommands::deleteQueue));
     connect(m_statusLines, &StatusLines::queueButtonClicked, this, &MainWindow::popUpQueueList);
+}
+
+void MainWindow::buildOptionCommands() {
+    OptionCommands::Deps d;
+    d.app = m_deps.app;
+    d.settings = m_deps.settings;
+    d.queue = m_deps.queue;
+    d.engine = m_deps.engine;
+    d.prompter = m_deps.prompter;
+    d.chooser = m_deps.fileChooser;
+    d.runTimer = [this](bool run) { run ? m_changeTimer->start() : m_changeTimer->stop(); };
+    d.runDialog = m_deps.runDialog;
+    d.showGamma = [this](bool on) { m_menus->showGamma(on); };
+    d.openHelp = [this](const QString& topic) { openHelp(topic); };
+    d.systemInformation = m_deps.systemInformation;
+    if (!d.systemInformation)
+        d.systemInformation = [] {
+            ForeignValues values;
+            values.registerSystemInformation();
+            return values.read(QStringLiteral("HKEY_LOCAL_MACHINE"), ForeignValues::systemInformationKey(),
+                               QStringLiteral("Path"), QString());
+        };
+    d.startProgram = [](const QString& program) { QProcess::startDetached(program, {}); };
+    d.owner = this;
+    m_optionCommands = std::make_unique<OptionCommands>(d);
+    const auto asQueueWork = [this](void (OptionCommands::*command)()) {
+        return [this, command] { m_queueWork.run([this, command] { (m_optionCommands.get()->*command)(); }); };
+    };
+    connect(m_menus, &MainMenus::gammaTriggered, this, asQueueWork(&OptionCommands::toggleGamma));
+    connect(m_menus, &MainMenus::tempFolderTriggered, this, asQueueWork(&OptionCommands::tempFolder));
+    connect(m_menus, &MainMenus::aboutTriggered, this, asQueueWork(&OptionCommands::about));
 }
 
 // The queues beside the open one, to open with a click.

@@ -26,25 +26,58 @@ QString untitledQueue(const QString& programFolder) {
 
 } // namespace
 
-QString systemTempFolder() {
 #ifdef Q_OS_UNIX
-    // Qt answers an empty path when TMPDIR names nothing; never build on that (it would be '/').
-    const QString base = QDir::tempPath();
-    if (base.isEmpty() || !QFileInfo(base).isDir()) return {};
+namespace {
+
+// A folder of our own below `base`, made private (0700); empty when what is there is not a
+// real folder of ours (a link, or a folder someone else made to catch our files).
+QString privateSubfolder(const QString& base) {
     const QString folder = base + QStringLiteral("/muralo32-") + QString::number(::getuid());
     const QByteArray native = QFile::encodeName(folder);
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) return {};
-    // Whatever is there now must be a real folder of ours, not a link or a folder someone else
-    // made to catch our files.
     struct stat st {};
     if (::lstat(native.constData(), &st) != 0) return {};
     if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return {};
     if ((st.st_mode & 0777) != 0700 && ::chmod(native.constData(), 0700) != 0) return {};
     return folder;
+}
+
+} // namespace
+#endif
+
+QString systemTempFolder() {
+#ifdef Q_OS_UNIX
+    // Qt answers an empty path when TMPDIR names nothing; never build on that (it would be '/').
+    const QString base = QDir::tempPath();
+    if (base.isEmpty() || !QFileInfo(base).isDir()) return {};
+    return privateSubfolder(base);
 #else
     const QString folder = QDir::tempPath();
     return (!folder.isEmpty() && QFileInfo(folder).isDir()) ? folder : QString();
 #endif
+}
+
+TempFolderChoice checkTempFolder(const QString& chosen) {
+    QString folder = QDir::cleanPath(QDir::fromNativeSeparators(chosen));
+    const QFileInfo info(folder);
+    if (chosen.isEmpty() || !info.isDir())
+        return {{}, QStringLiteral("The folder %1 does not exist.").arg(QDir::toNativeSeparators(chosen))};
+    if (!info.isWritable())
+        return {{}, QStringLiteral("You cannot write to the folder %1.").arg(QDir::toNativeSeparators(folder))};
+#ifdef Q_OS_UNIX
+    // Where others may write too (or the folder is someone else's), our files go into a
+    // private folder of their own, as they do in the system temporary folder.
+    struct stat st {};
+    const QByteArray native = QFile::encodeName(folder);
+    if (::stat(native.constData(), &st) == 0 && ((st.st_mode & 0022) != 0 || st.st_uid != ::getuid())) {
+        const QString own = privateSubfolder(folder == QStringLiteral("/") ? QString() : folder);
+        if (own.isEmpty())
+            return {{}, QStringLiteral("No private folder can be made in %1.").arg(QDir::toNativeSeparators(folder))};
+        folder = own;
+    }
+#endif
+    if (!folder.endsWith(u'/')) folder += u'/';
+    return {QDir::toNativeSeparators(folder), {}};
 }
 
 QString programFolderOf(const QString& executablePath) {

@@ -16,6 +16,16 @@ class SettingsStore;
 // own that nobody else can have prepared. Empty when it cannot be created or is not ours.
 QString systemTempFolder();
 
+// A folder the user picked for the wallpaper bitmap and work files. It must exist and be
+// writable; in a folder that others can write to (or that belongs to someone else) the files
+// go to a private folder of their own inside it. `folder` ends in a separator; on refusal it
+// is empty and `problem` says why.
+struct TempFolderChoice {
+    QString folder;
+    QString problem;
+};
+TempFolderChoice checkTempFolder(const QString& chosen);
+
 // Program folder of an executable, ending in '/'.
 QString programFolderOf(const QString& executablePath);
 

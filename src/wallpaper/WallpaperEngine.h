@@ -110,6 +110,7 @@ public:
     bool showFileErrors() const { return m_showFileErrors; }
     void setShowFileErrors(bool on) { m_showFileErrors = on; }
     void setGamma(float gamma) { m_gamma = gamma; }
+    float gamma() const { return m_gamma; }
     // Renders without recording anything: no current image, no facts written back,
     // no position saved (a render to a file of the user's choosing).
     void setPreviewOnly(bool on) { m_previewOnly = on; }

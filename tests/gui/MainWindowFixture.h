@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDialog>
 #include <QFile>
 #include <QTimer>
 
@@ -116,6 +117,11 @@ protected:
             deleteAsked << rows;
             return deleteChoice;
         };
+        deps.runDialog = [this](QDialog& dialog) {
+            dialogsShown << dialog.objectName();
+            return dialogScript ? dialogScript(dialog) : int(QDialog::Rejected);
+        };
+        deps.systemInformation = [this] { return systemInformation; };
         deps.quit = [this] { ++quits; };
         deps.trayIconsShown = [this] { return trayIconsShown; };
         window = std::make_unique<MainWindow>(deps);
@@ -148,6 +154,10 @@ protected:
     QList<QUrl> opened;
     ScriptedFileChooser chooser;
     int deleteChoice = 0;
+    // Plays the user's part in a modal dialog; answers its result.
+    std::function<int(QDialog&)> dialogScript;
+    QStringList dialogsShown;
+    QString systemInformation;
     QList<int> deleteAsked;
     int bits = 32;
     int quits = 0;

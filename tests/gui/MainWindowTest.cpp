@@ -43,6 +43,8 @@ TEST_P(Shortcuts, ReachTheirCommands) {
     EXPECT_EQ(headerOnDisk().orderMode(), 1);
     QTest::keyClick(target, Qt::Key_F1);
     EXPECT_EQ(opened.size(), 1);
+    QTest::keyClick(target, Qt::Key_F1, Qt::ShiftModifier);
+    EXPECT_EQ(dialogsShown, QStringList({"TAbout"}));
     // The toolbar's buttons reach the same commands.
     QTest::mouseClick(&child<QToolButton>("SpeedButton5"), Qt::LeftButton);
     QTest::mouseClick(&child<QToolButton>("SpeedButton6"), Qt::LeftButton);

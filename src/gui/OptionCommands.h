@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class FileChooser;
+class Prompter;
+class QDialog;
+class QWidget;
+class Queue;
+class SettingsStore;
+class WallpaperEngine;
+struct AppContext;
+
+// The commands that change how every wallpaper is made (gamma, the folder the bitmap goes
+// to) and the about box. Each runs as queue work, never inside a change.
+class OptionCommands {
+public:
+    struct Deps {
+        AppContext* app = nullptr;
+        SettingsStore* settings = nullptr;
+        Queue* queue = nullptr;
+        WallpaperEngine* engine = nullptr;
+        Prompter* prompter = nullptr;
+        FileChooser* chooser = nullptr;
+        // Stops (false) and restarts (true) the change countdown.
+        std::function<void(bool run)> runTimer;
+        // Shows a modal dialog and answers its result (tests answer in place of the user).
+        std::function<int(QDialog& dialog)> runDialog;
+        std::function<void(bool on)> showGamma;
+        std::function<void(const QString& topic)> openHelp;
+        // The system-information program, read each time the about box opens.
+        std::function<QString()> systemInformation;
+        // Starts a program without a shell.
+        std::function<void(const QString& program)> startProgram;
+        QWidget* owner = nullptr;
+    };
+
+    explicit OptionCommands(Deps deps) : m_deps(std::move(deps)) {}
+
+    // Switches gamma correction off, or asks for the value and switches it on.
+    void toggleGamma();
+    void tempFolder();
+    void about();
+
+    // Moves the wallpaper bitmap and work files to `chosen` (or a private folder inside it);
+    // answers the folder now in use, or an empty string when the folder is refused.
+    QString changeTempFolder(const QString& chosen);
+
+private:
+    int run(QDialog& dialog);
+
+    Deps m_deps;
+};
