@@ -13,6 +13,8 @@
 #include <QProcess>
 #include <QThread>
 
+#include <algorithm>
+
 // What the built murctl printed, and its exit status (-1 when it crashed or hung).
 struct MurctlRun {
     int status = -1;
@@ -29,6 +31,13 @@ inline MurctlRun murctl(const QStringList& args,
     const bool ended = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit;
     return {ended ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};
+}
+
+// A failure: exit status 1 and one line on stderr that names every part given.
+inline ::testing::AssertionResult failsNaming(const MurctlRun& r, const QStringList& parts) {
+    const bool named = std::all_of(parts.begin(), parts.end(), [&r](const QString& p) { return r.err.contains(p); });
+    if (r.status == 1 && r.err.count('\n') == 1 && named) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "status " << r.status << ", stderr: " << r.err.toStdString();
 }
 
 // A 24-bit bitmap in one colour (0xRRGGBB); the program decodes it like any picture.

@@ -9,6 +9,9 @@
 
 #include <gio/gio.h>
 
+#include <string>
+#include <tuple>
+
 // On GSettings' in-memory backend (GSETTINGS_BACKEND=memory), with the GNOME schemas
 // installed and the Cinnamon and MATE ones not.
 
@@ -24,50 +27,39 @@ platform::EnvReader envOf(const char* desktop, const char* display) {
     };
 }
 
-struct Case {
-    const char* overrideName;
-    const char* desktop;
-    const char* display;
-    const char* chosen; // empty: none, with a message
-    const char* made;   // differs where the desktop's settings schema is missing
-    const char* errorPart = "";
-};
-
-void PrintTo(const Case& c, std::ostream* os) {
-    *os << '"' << c.overrideName << "\" on \"" << c.desktop << "\" with DISPLAY \"" << c.display << '"';
-}
-
-class BackendChoiceTest : public ::testing::TestWithParam<Case> {};
-
 // Without an override, a GNOME-family desktop whose schema is missing falls back to the root window.
-TEST_P(BackendChoiceTest, PicksByOverrideThenDesktopThenDisplay) {
-    const Case& c = GetParam();
-    const QString overrideName = QString::fromUtf8(c.overrideName);
-    QString chooseError;
-    const QString name = platform::chooseDesktopBackendName(overrideName, &chooseError, envOf(c.desktop, c.display));
-    EXPECT_EQ(name, QString::fromUtf8(c.chosen));
-    EXPECT_EQ(chooseError.isEmpty(), !name.isEmpty()) << chooseError.toStdString();
-    QString makeError;
-    const auto backend = platform::makeDesktopBackend(overrideName, &makeError, envOf(c.desktop, c.display));
-    EXPECT_EQ(backend ? backend->name() : QString(), QString::fromUtf8(c.made));
-    EXPECT_EQ(makeError.isEmpty(), backend != nullptr) << makeError.toStdString();
-    EXPECT_TRUE(makeError.contains(QString::fromUtf8(c.errorPart))) << makeError.toStdString();
+TEST(BackendChoice, PicksByOverrideThenDesktopThenDisplay) {
+    // Override, XDG_CURRENT_DESKTOP, DISPLAY, the name chosen (empty: none, with a message), the backend
+    // made (differs where the desktop's settings schema is missing) and a part of the message.
+    using C = std::tuple<const char*, const char*, const char*, const char*, const char*, const char*>;
+    for (const auto& [overrideText, desktop, display, chosen, made, errorPart] :
+         {// By the desktop, then by DISPLAY.
+          C{"", "GNOME", ":0", "gnome", "gnome", ""}, C{"", "ubuntu:GNOME", ":0", "gnome", "gnome", ""},
+          C{"", "Budgie:GNOME", "", "gnome", "gnome", ""}, C{"", "Unity", ":1", "gnome", "gnome", ""},
+          C{"", "gnome", "", "gnome", "gnome", ""}, C{"", "X-Cinnamon", ":0", "cinnamon", "x11", ""},
+          C{"", "MATE", ":0", "mate", "x11", ""}, C{"", "MATE", "", "mate", "", "org.mate.background"},
+          C{"", "XFCE", ":0", "xfce", "xfce", ""}, C{"", "KDE", ":0", "kde", "kde", ""},
+          // Other desktops are the root window's, which needs a display.
+          C{"", "LXQt", ":0", "x11", "x11", ""}, C{"", "", ":0", "x11", "x11", ""}, C{"", "Openbox", "", "", "", ""},
+          C{"", "", "", "", "", "DISPLAY is not set"}, C{"", "::", "", "", "", ""},
+          // An override wins, whatever the desktop.
+          C{"x11", "GNOME", "", "x11", "x11", ""}, C{"KDE", "GNOME", ":0", "kde", "kde", ""},
+          C{" fake ", "", "", "fake", "fake", ""}, C{"xfce", "", "", "xfce", "xfce", ""},
+          C{"mate", "", "", "mate", "", "org.mate.background"},
+          C{"cinnamon", "", ":0", "cinnamon", "", "org.cinnamon.desktop.background"},
+          C{"windows", "GNOME", ":0", "", "", "windows"}}) {
+        SCOPED_TRACE(std::string("\"") + overrideText + "\" on \"" + desktop + "\" with DISPLAY \"" + display + '"');
+        QString chooseError;
+        const QString name = platform::chooseDesktopBackendName(overrideText, &chooseError, envOf(desktop, display));
+        EXPECT_EQ(name, QString::fromUtf8(chosen));
+        EXPECT_EQ(chooseError.isEmpty(), !name.isEmpty()) << chooseError.toStdString();
+        QString makeError;
+        const auto backend = platform::makeDesktopBackend(overrideText, &makeError, envOf(desktop, display));
+        EXPECT_EQ(backend ? backend->name() : QString(), QString::fromUtf8(made));
+        EXPECT_EQ(makeError.isEmpty(), backend != nullptr) << makeError.toStdString();
+        EXPECT_TRUE(makeError.contains(QString::fromUtf8(errorPart))) << makeError.toStdString();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Environments, BackendChoiceTest,
-    ::testing::Values(Case{"", "GNOME", ":0", "gnome", "gnome"}, Case{"", "ubuntu:GNOME", ":0", "gnome", "gnome"},
-                      Case{"", "Budgie:GNOME", "", "gnome", "gnome"}, Case{"", "Unity", ":1", "gnome", "gnome"},
-                      Case{"", "gnome", "", "gnome", "gnome"}, Case{"", "X-Cinnamon", ":0", "cinnamon", "x11"},
-                      Case{"", "MATE", ":0", "mate", "x11"}, Case{"", "MATE", "", "mate", "", "org.mate.background"},
-                      Case{"", "XFCE", ":0", "xfce", "xfce"}, Case{"", "KDE", ":0", "kde", "kde"},
-                      Case{"", "LXQt", ":0", "x11", "x11"}, Case{"", "", ":0", "x11", "x11"},
-                      Case{"", "Openbox", "", "", ""}, Case{"", "", "", "", "", "DISPLAY is not set"},
-                      Case{"", "::", "", "", ""}, Case{"x11", "GNOME", "", "x11", "x11"},
-                      Case{"KDE", "GNOME", ":0", "kde", "kde"}, Case{" fake ", "", "", "fake", "fake"},
-                      Case{"xfce", "", "", "xfce", "xfce"}, Case{"mate", "", "", "mate", "", "org.mate.background"},
-                      Case{"cinnamon", "", ":0", "cinnamon", "", "org.cinnamon.desktop.background"},
-                      Case{"windows", "GNOME", ":0", "", "", "windows"}));
 
 TEST(ScreenStateChoice, FollowsTheDesktop) {
     QString error;
