@@ -7,11 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QDeadlineTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QThread>
 
 #include <algorithm>
 
@@ -57,10 +55,8 @@ inline bool startMuralo32(QProcess& program, QProcessEnvironment env, const QStr
     env.insert("QT_QPA_PLATFORM", platform);
     program.setProcessEnvironment(env);
     program.start(mtest::builtProgram("muralo32"), {queue});
-    QDeadlineTimer deadline(60000);
-    while (!sendInstanceRequest(QJsonObject{{"cmd", "ping"}}, 1000, env.value("MURALO_INSTANCE_NAME"))) {
-        if (deadline.hasExpired() || program.state() == QProcess::NotRunning) return false;
-        QThread::msleep(50);
-    }
-    return true;
+    const QString name = env.value("MURALO_INSTANCE_NAME");
+    const auto ended = [&program] { return program.state() == QProcess::NotRunning; };
+    const auto answers = [&name] { return sendInstanceRequest({{"cmd", "ping"}}, 1000, name).has_value(); };
+    return mtest::waitUntil([&] { return ended() || answers(); }, 60000, 50) && !ended();
 }
