@@ -138,27 +138,23 @@ TEST(QueueLoad, WorkingCopiesShownFlagsAndSoundFolder) {
             bytes[offset] = value;
         return mtest::writeFile(file, bytes) && q.load(file).ok() && mtest::readFile(file) == bytes;
     };
+    // Relink folder, image folder, default sound, sound folder ("-": none), gamma and sorting, as worked with.
+    using Working = std::tuple<QString, QString, QString, QString, bool, bool>;
+    const auto working = [&q] {
+        return Working{q.workingRelinkFolder,       q.workingImageFolder, q.workingDefaultSound,
+                       q.soundFolder.value_or("-"), q.workingGamma,       q.workingSorted};
+    };
 
     // Empty folders stand for the program folder; a switched-off default sound is kept but not used.
     q.setShown(3, true);
     ASSERT_TRUE(load(dir + "/a.qu3", "", "", {{270, 1}, {265, 9}}));
-    EXPECT_EQ(q.workingRelinkFolder, "/opt/muralo/");
-    EXPECT_EQ(q.workingImageFolder, "/opt/muralo/");
-    EXPECT_TRUE(q.workingDefaultSound.isEmpty());
+    EXPECT_EQ(working(), (Working{"/opt/muralo/", "/opt/muralo/", "", "-", true, false}));
     EXPECT_EQ(q.header().defaultSound(), sound);
-    EXPECT_FALSE(q.soundFolder.has_value());
-    EXPECT_TRUE(q.workingGamma);
-    EXPECT_FALSE(q.workingSorted);
     EXPECT_FALSE(q.shown(3));
 
     // Folders are trimmed; a default sound that is on and exists gives the sound folder.
     ASSERT_TRUE(load(dir + "/b.qu3", " /old/ ", "  /pics/ ", {{266, 1}}));
-    EXPECT_EQ(q.workingRelinkFolder, "/old/");
-    EXPECT_EQ(q.workingImageFolder, "/pics/");
-    EXPECT_EQ(q.workingDefaultSound, sound);
-    EXPECT_EQ(q.soundFolder, dir + "/");
-    EXPECT_FALSE(q.workingGamma);
-    EXPECT_TRUE(q.workingSorted);
+    EXPECT_EQ(working(), (Working{"/old/", "/pics/", sound, dir + "/", false, true}));
 
     // A default sound that is gone leaves the sound folder where the user last chose a sound.
     ASSERT_TRUE(QFile::remove(QString::fromUtf8(sound)));
