@@ -75,12 +75,6 @@ TEST(ScreenStateChoice, FollowsTheDesktop) {
     }
 }
 
-QString readKey(const char* key) {
-    g_autoptr(GSettings) settings = g_settings_new("org.gnome.desktop.background");
-    g_autofree gchar* value = g_settings_get_string(settings, key);
-    return QString::fromUtf8(value);
-}
-
 // dconf announces no change when the same path is set again, so the engine alternates paths.
 // The desktop's colour settings are the user's: neither a change nor a clear touches them.
 TEST(GnomeBackend, SetsPictureAndStyleAndClearLeavesTheUsersColour) {
@@ -100,8 +94,10 @@ TEST(GnomeBackend, SetsPictureAndStyleAndClearLeavesTheUsersColour) {
             << error.toStdString();
         QStringList keys;
         for (const char* key :
-             {"picture-options", "picture-uri", "picture-uri-dark", "primary-color", "color-shading-type"})
-            keys << readKey(key);
+             {"picture-options", "picture-uri", "picture-uri-dark", "primary-color", "color-shading-type"}) {
+            g_autofree gchar* value = g_settings_get_string(settings, key);
+            keys << QString::fromUtf8(value);
+        }
         EXPECT_EQ(keys, QStringList({options, uri, uri, "#123456", "vertical"}));
         EXPECT_EQ(backend.currentWallpaper(), path);
         // A second backend (another process, in real use) reads the same value.
