@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "TestSupport.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <QUuid>
 
 namespace mtest {
@@ -28,6 +30,15 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
 
 QString builtProgram(const QString& name) {
     return QStringLiteral(MURALO_BIN_DIR) + "/" + name;
+}
+
+bool waitUntil(const std::function<bool()>& done, int limitMs, int stepMs) {
+    const QDeadlineTimer deadline(limitMs);
+    while (!done()) {
+        if (deadline.hasExpired()) return false;
+        QThread::msleep(stepMs);
+    }
+    return true;
 }
 
 } // namespace mtest

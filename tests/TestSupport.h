@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace mtest {
 
 // A fresh, empty folder for one test, below the folder this test run owns (set up by the test main).
@@ -13,5 +15,7 @@ QByteArray readFile(const QString& path);
 bool writeFile(const QString& path, const QByteArray& bytes);
 // Path of a program built next to the tests (muralo32, murctl).
 QString builtProgram(const QString& name);
+// Asks `done` every stepMs until it says yes or limitMs have passed; false when time ran out.
+bool waitUntil(const std::function<bool()>& done, int limitMs = 5000, int stepMs = 20);
 
 } // namespace mtest

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <csignal>
+#include <optional>
 #include <sys/prctl.h>
 
 // A private X server (Xvfb) for one test binary, optionally with a window manager (openbox).
@@ -34,11 +35,11 @@ public:
             // The server reports every display number it finds taken.
             process->setStandardErrorFile(QProcess::nullDevice());
         }
-        if (!startServer(options)) return;
-        m_hadDisplay = qEnvironmentVariableIsSet("DISPLAY");
-        m_savedDisplay = qgetenv("DISPLAY");
+        m_error = startServer(options);
+        if (m_display.isEmpty()) return;
+        if (qEnvironmentVariableIsSet("DISPLAY")) m_savedDisplay = qgetenv("DISPLAY");
         qputenv("DISPLAY", m_display.toLocal8Bit());
-        if (options.windowManager) startWindowManager();
+        if (options.windowManager) m_error = startWindowManager();
     }
     ~XvfbSession() {
         // SIGTERM, so that the server removes its lock file and socket.
@@ -46,12 +47,7 @@ public:
             process->terminate();
             process->waitForFinished(5000);
         }
-        if (!m_display.isEmpty()) {
-            if (m_hadDisplay)
-                qputenv("DISPLAY", m_savedDisplay);
-            else
-                qunsetenv("DISPLAY");
-        }
+        if (!m_display.isEmpty()) m_savedDisplay ? qputenv("DISPLAY", *m_savedDisplay) : qunsetenv("DISPLAY");
     }
     XvfbSession(const XvfbSession&) = delete;
     XvfbSession& operator=(const XvfbSession&) = delete;
@@ -66,7 +62,8 @@ public:
 private:
     static constexpr int kStartTimeoutMs = 20000;
 
-    bool startServer(const Options& options) {
+    // An empty text once the server runs, else what went wrong.
+    QString startServer(const Options& options) {
         const QString screen =
             QStringLiteral("%1x%2x%3").arg(options.size.width()).arg(options.size.height()).arg(options.depth);
         // Without a display number and with -displayfd, the server takes the first free number and
@@ -77,21 +74,17 @@ private:
         }
         bool ok = false;
         const int number = m_server.readLine().trimmed().toInt(&ok);
-        if (!ok) {
-            m_error = QStringLiteral("Xvfb did not start: %1").arg(m_server.errorString());
-            return false;
-        }
+        if (!ok) return QStringLiteral("Xvfb did not start: %1").arg(m_server.errorString());
         m_display = QStringLiteral(":%1").arg(number);
-        return true;
+        return {};
     }
 
-    bool startWindowManager() {
+    // An empty text once openbox manages the screen, else what went wrong.
+    QString startWindowManager() {
         m_windowManager.setStandardOutputFile(QProcess::nullDevice());
         m_windowManager.start("openbox", {"--sm-disable"});
-        if (!m_windowManager.waitForStarted()) {
-            m_error = QStringLiteral("cannot start openbox: %1").arg(m_windowManager.errorString());
-            return false;
-        }
+        if (!m_windowManager.waitForStarted())
+            return QStringLiteral("cannot start openbox: %1").arg(m_windowManager.errorString());
         // A window manager that follows EWMH announces itself on the root window when ready.
         QElapsedTimer clock;
         clock.start();
@@ -99,20 +92,15 @@ private:
             QProcess xprop;
             xprop.start("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
             xprop.waitForFinished();
-            if (xprop.readAllStandardOutput().contains("window id")) return true;
-            if (m_windowManager.waitForFinished(100)) {
-                m_error = QStringLiteral("openbox exited");
-                return false;
-            }
+            if (xprop.readAllStandardOutput().contains("window id")) return {};
+            if (m_windowManager.waitForFinished(100)) return QStringLiteral("openbox exited");
         }
-        m_error = QStringLiteral("openbox did not come up");
-        return false;
+        return QStringLiteral("openbox did not come up");
     }
 
     QProcess m_server;
     QProcess m_windowManager;
     QString m_display;
     QString m_error;
-    bool m_hadDisplay = false;
-    QByteArray m_savedDisplay;
+    std::optional<QByteArray> m_savedDisplay;
 };

@@ -45,13 +45,6 @@ protected:
         EXPECT_EQ(rootPixel(512, 384), kDesktopColour);
         EXPECT_EQ(run({"current"}).out.trimmed(), "(None)");
     }
-    // A failure of one line that names its cause.
-    void expectFailure(const QStringList& args, const char* cause) {
-        const MurctlRun r = run(args);
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
-        EXPECT_TRUE(r.err.contains(cause)) << r.err.toStdString();
-    }
 
     QString dir = mtest::freshDir("change");
     QString queue = dir + "/q.qu3";
@@ -89,9 +82,9 @@ TEST_F(MurctlChange, ChangeRenderAndClearAloneAndThroughTheRunningProgram) {
     {
         SCOPED_TRACE("failures");
         ASSERT_EQ(run({"queue", "new", emptyQueue}).status, 0);
-        expectFailure({"change", "--queue", emptyQueue}, "nothing to show");
+        EXPECT_TRUE(failsNaming(run({"change", "--queue", emptyQueue}), {"nothing to show"}));
         env.remove("DISPLAY");
-        expectFailure({"change", "--queue", queue}, "DISPLAY");
+        EXPECT_TRUE(failsNaming(run({"change", "--queue", queue}), {"DISPLAY"}));
         env.insert("DISPLAY", s_session->displayName());
     }
     QProcess program;
@@ -101,7 +94,7 @@ TEST_F(MurctlChange, ChangeRenderAndClearAloneAndThroughTheRunningProgram) {
         expectChange({"change"}, images[0], 0xFF0000);
         expectClear();
         // Another queue is not changed behind the running program's back.
-        expectFailure({"change", "--queue", emptyQueue}, "running with the queue");
+        EXPECT_TRUE(failsNaming(run({"change", "--queue", emptyQueue}), {"running with the queue"}));
     }
     program.terminate();
     if (!program.waitForFinished(10000)) program.kill();

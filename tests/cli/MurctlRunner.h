@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QDeadlineTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QThread>
+
+#include <algorithm>
 
 // What the built murctl printed, and its exit status (-1 when it crashed or hung).
 struct MurctlRun {
@@ -31,6 +31,13 @@ inline MurctlRun murctl(const QStringList& args,
             QString::fromUtf8(p.readAllStandardError())};
 }
 
+// A failure: exit status 1 and one line on stderr that names every part given.
+inline ::testing::AssertionResult failsNaming(const MurctlRun& r, const QStringList& parts) {
+    const bool named = std::all_of(parts.begin(), parts.end(), [&r](const QString& p) { return r.err.contains(p); });
+    if (r.status == 1 && r.err.count('\n') == 1 && named) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "status " << r.status << ", stderr: " << r.err.toStdString();
+}
+
 // A 24-bit bitmap in one colour (0xRRGGBB); the program decodes it like any picture.
 inline QString writeBmp(const QString& path, int width, int height, std::uint32_t colour) {
     using filebytes::littleEndian;
@@ -48,10 +55,8 @@ inline bool startMuralo32(QProcess& program, QProcessEnvironment env, const QStr
     env.insert("QT_QPA_PLATFORM", platform);
     program.setProcessEnvironment(env);
     program.start(mtest::builtProgram("muralo32"), {queue});
-    QDeadlineTimer deadline(60000);
-    while (!sendInstanceRequest(QJsonObject{{"cmd", "ping"}}, 1000, env.value("MURALO_INSTANCE_NAME"))) {
-        if (deadline.hasExpired() || program.state() == QProcess::NotRunning) return false;
-        QThread::msleep(50);
-    }
-    return true;
+    const QString name = env.value("MURALO_INSTANCE_NAME");
+    const auto ended = [&program] { return program.state() == QProcess::NotRunning; };
+    const auto answers = [&name] { return sendInstanceRequest({{"cmd", "ping"}}, 1000, name).has_value(); };
+    return mtest::waitUntil([&] { return ended() || answers(); }, 60000, 50) && !ended();
 }

@@ -11,41 +11,36 @@
 #include <csignal>
 #include <limits>
 #include <set>
+#include <tuple>
 
 namespace {
 
 using namespace picbuftest;
 using namespace MagickLib;
 
-struct MisuseCase {
-    const char* name;
-    bool withImage; // a 1-bit palette image of 8 x 8
-    std::function<void(Picbuf&)> operation;
-    int code;
-};
-
 // Four pixels' worth of bytes, less one.
 const PicbufBitmap kShortBitmap{2, 2, PicbufBitmap::Layout::Rgba32, Bytes(15)};
 
 TEST_F(PicbufTest, MisuseFailsWithItsCodeAndLeavesTheControlAsItWas) {
-    for (const MisuseCase& c :
-         {MisuseCase{"StoreEmpty", false, [](Picbuf& p) { p.store(); }, PicbufCode::NoImage},
-          MisuseCase{"GammaEmpty", false, [](Picbuf& p) { p.gammaCorrect(3); }, PicbufCode::NoImage},
-          MisuseCase{"AssignFromEmpty", false, [](Picbuf& empty) { Picbuf().assignFrom(empty); }, PicbufCode::NoImage},
-          MisuseCase{"MakeBitmapEmpty", false, [](Picbuf& p) { p.makeBitmap(); }, PicbufCode::NoImage},
-          MisuseCase{"PaletteIndexTooHigh", true, [](Picbuf& p) { p.paletteColor(2); }, PicbufCode::BadArgument},
-          MisuseCase{"NegativePaletteIndex", true, [](Picbuf& p) { p.setPaletteColor(-1, 0); },
-                     PicbufCode::BadArgument},
-          MisuseCase{"ZeroWidth", false, [](Picbuf& p) { p.createImage(8, 0, 5); }, PicbufCode::BadArgument},
-          MisuseCase{"ShortBitmap", false, [](Picbuf& p) { p.loadBitmap(kShortBitmap); }, PicbufCode::BadArgument},
-          MisuseCase{"ReduceToOneColour", true, [](Picbuf& p) { p.reduceColors(1, false); }, PicbufCode::BadArgument},
+    // Whether the control holds an image (a 1-bit palette image of 8 x 8), the misuse and its code.
+    using M = std::tuple<const char*, bool, std::function<void(Picbuf&)>, int>;
+    for (const auto& [name, withImage, operation, code] :
+         {M{"StoreEmpty", false, [](Picbuf& p) { p.store(); }, PicbufCode::NoImage},
+          M{"GammaEmpty", false, [](Picbuf& p) { p.gammaCorrect(3); }, PicbufCode::NoImage},
+          M{"AssignFromEmpty", false, [](Picbuf& empty) { Picbuf().assignFrom(empty); }, PicbufCode::NoImage},
+          M{"MakeBitmapEmpty", false, [](Picbuf& p) { p.makeBitmap(); }, PicbufCode::NoImage},
+          M{"PaletteIndexTooHigh", true, [](Picbuf& p) { p.paletteColor(2); }, PicbufCode::BadArgument},
+          M{"NegativePaletteIndex", true, [](Picbuf& p) { p.setPaletteColor(-1, 0); }, PicbufCode::BadArgument},
+          M{"ZeroWidth", false, [](Picbuf& p) { p.createImage(8, 0, 5); }, PicbufCode::BadArgument},
+          M{"ShortBitmap", false, [](Picbuf& p) { p.loadBitmap(kShortBitmap); }, PicbufCode::BadArgument},
+          M{"ReduceToOneColour", true, [](Picbuf& p) { p.reduceColors(1, false); }, PicbufCode::BadArgument},
           // A new control's format names no writer.
-          MisuseCase{"StoreWithoutWriter", true, [](Picbuf& p) { p.store(); }, PicbufCode::UnknownWriteFormat}}) {
-        SCOPED_TRACE(c.name);
+          M{"StoreWithoutWriter", true, [](Picbuf& p) { p.store(); }, PicbufCode::UnknownWriteFormat}}) {
+        SCOPED_TRACE(name);
         Picbuf p;
-        if (c.withImage) p.createImage(1, 8, 8);
-        EXPECT_EQ(failureCode(p, c.operation), c.code);
-        EXPECT_EQ(p.hasImage(), c.withImage);
+        if (withImage) p.createImage(1, 8, 8);
+        EXPECT_EQ(failureCode(p, operation), code);
+        EXPECT_EQ(p.hasImage(), withImage);
     }
 }
 

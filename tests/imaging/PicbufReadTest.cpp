@@ -5,6 +5,8 @@
 
 #include <zlib.h>
 
+#include <tuple>
+
 namespace {
 
 using namespace picbuftest;
@@ -32,59 +34,44 @@ QByteArray withByte(QByteArray bytes, const QByteArray& after, char value) {
 
 // ---------------------------------------------------------------- reading
 
-struct FormatCase {
-    const char* name;
-    const char* file;
-    Picture picture;
-    int width, height;
-    const char* magick;
-    CompressionType compression;
-    int depth;
-    Picbuf::Format format;
-    bool lossless;
-};
-
-class ReadFormat : public PicbufTest, public ::testing::WithParamInterface<FormatCase> {};
-
-TEST_P(ReadFormat, LoadsWithSizeDepthAndPixels) {
-    const FormatCase& c = GetParam();
-    Magick::Image source = make(c.picture, c.width, c.height);
-    source.compressType(c.compression);
-    const QByteArray bytes = encoded(source, c.magick);
-    if (c.compression == RLECompression && c.format == Picbuf::Bmp) {
-        ASSERT_EQ(field(bytes, 30), 1u) << "the file is not RLE8";
+// Each file is loaded with its size, depth and format; a lossless one with its pixels.
+TEST_F(PicbufTest, EveryFormatLoadsWithSizeDepthAndPixels) {
+    using F = std::tuple<const char*, Picture, int, int, const char*, CompressionType, int, Picbuf::Format, bool>;
+    for (const auto& [file, picture, width, height, magick, compression, depth, format, lossless] :
+         {F{"a.jpg", Picture::Gradient, 64, 48, "JPEG", UndefinedCompression, 24, Picbuf::Jpeg, false},
+          F{"g.jpg", Picture::Grey, 64, 48, "JPEG", UndefinedCompression, 8, Picbuf::Jpeg, false},
+          F{"a.gif", Picture::Colours200, 40, 30, "GIF", UndefinedCompression, 8, Picbuf::Gif, true},
+          F{"b.gif", Picture::Colours2, 40, 30, "GIF", UndefinedCompression, 1, Picbuf::Gif, true},
+          F{"a.bmp", Picture::Gradient, 33, 21, "BMP3", UndefinedCompression, 24, Picbuf::Bmp, true},
+          F{"r8.bmp", Picture::Colours200, 40, 30, "BMP3", RLECompression, 8, Picbuf::Bmp, true},
+          F{"m.bmp", Picture::Colours2, 17, 9, "BMP3", UndefinedCompression, 1, Picbuf::Bmp, true},
+          F{"a.pcx", Picture::Colours200, 40, 30, "PCX", UndefinedCompression, 8, Picbuf::Pcx, true},
+          F{"b.pcx", Picture::Gradient, 40, 30, "PCX", UndefinedCompression, 24, Picbuf::Pcx, true},
+          F{"a.png", Picture::Gradient, 50, 20, "PNG", UndefinedCompression, 24, Picbuf::Png, true},
+          F{"b.png", Picture::Colours200, 40, 30, "PNG8", UndefinedCompression, 8, Picbuf::Png, true},
+          F{"a.tif", Picture::Gradient, 40, 30, "TIFF", NoCompression, 24, Picbuf::Tiff, true},
+          F{"b.tif", Picture::Gradient, 40, 30, "TIFF", LZWCompression, 24, Picbuf::Tiff, true},
+          // TGA has no signature: only the file name tells it.
+          F{"a.tga", Picture::Gradient, 40, 30, "TGA", NoCompression, 24, Picbuf::Tga, true},
+          F{"b.tga", Picture::Gradient, 40, 30, "TGA", RLECompression, 24, Picbuf::Tga, true}}) {
+        SCOPED_TRACE(file);
+        Magick::Image source = make(picture, width, height);
+        source.compressType(compression);
+        const QByteArray bytes = encoded(source, magick);
+        if (compression == RLECompression && format == Picbuf::Bmp) {
+            ASSERT_EQ(field(bytes, 30), 1u) << "the file is not RLE8";
+        }
+        Picbuf p;
+        load(p, save(bytes, file));
+        EXPECT_EQ(std::vector({p.width(), p.height(), p.fileWidth(), p.fileHeight(), p.colorDepth()}),
+                  std::vector({width, height, width, height, depth}));
+        EXPECT_EQ(p.imageFormat(), format);
+        if (!lossless) continue;
+        for (unsigned y : {0u, 5u, unsigned(height - 1)})
+            for (unsigned x : {0u, 7u, unsigned(width - 1)})
+                EXPECT_EQ(pixelAt(p.image(), x, y), pixelAt(source, x, y)) << x << "," << y;
     }
-    Picbuf p;
-    load(p, save(bytes, c.file));
-    EXPECT_EQ(std::vector({p.width(), p.height(), p.fileWidth(), p.fileHeight(), p.colorDepth()}),
-              std::vector({c.width, c.height, c.width, c.height, c.depth}));
-    EXPECT_EQ(p.imageFormat(), c.format);
-    if (!c.lossless) return;
-    for (unsigned y : {0u, 5u, unsigned(c.height - 1)})
-        for (unsigned x : {0u, 7u, unsigned(c.width - 1)})
-            EXPECT_EQ(pixelAt(p.image(), x, y), pixelAt(source, x, y)) << x << "," << y;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Formats, ReadFormat,
-    ::testing::Values(
-        FormatCase{"Jpeg", "a.jpg", Picture::Gradient, 64, 48, "JPEG", UndefinedCompression, 24, Picbuf::Jpeg, false},
-        FormatCase{"JpegGrey", "g.jpg", Picture::Grey, 64, 48, "JPEG", UndefinedCompression, 8, Picbuf::Jpeg, false},
-        FormatCase{"Gif8", "a.gif", Picture::Colours200, 40, 30, "GIF", UndefinedCompression, 8, Picbuf::Gif, true},
-        FormatCase{"Gif1", "b.gif", Picture::Colours2, 40, 30, "GIF", UndefinedCompression, 1, Picbuf::Gif, true},
-        FormatCase{"Bmp24", "a.bmp", Picture::Gradient, 33, 21, "BMP3", UndefinedCompression, 24, Picbuf::Bmp, true},
-        FormatCase{"Bmp8Rle", "r8.bmp", Picture::Colours200, 40, 30, "BMP3", RLECompression, 8, Picbuf::Bmp, true},
-        FormatCase{"Bmp1", "m.bmp", Picture::Colours2, 17, 9, "BMP3", UndefinedCompression, 1, Picbuf::Bmp, true},
-        FormatCase{"Pcx8", "a.pcx", Picture::Colours200, 40, 30, "PCX", UndefinedCompression, 8, Picbuf::Pcx, true},
-        FormatCase{"Pcx24", "b.pcx", Picture::Gradient, 40, 30, "PCX", UndefinedCompression, 24, Picbuf::Pcx, true},
-        FormatCase{"Png24", "a.png", Picture::Gradient, 50, 20, "PNG", UndefinedCompression, 24, Picbuf::Png, true},
-        FormatCase{"Png8", "b.png", Picture::Colours200, 40, 30, "PNG8", UndefinedCompression, 8, Picbuf::Png, true},
-        FormatCase{"TiffNone", "a.tif", Picture::Gradient, 40, 30, "TIFF", NoCompression, 24, Picbuf::Tiff, true},
-        FormatCase{"TiffLzw", "b.tif", Picture::Gradient, 40, 30, "TIFF", LZWCompression, 24, Picbuf::Tiff, true},
-        // TGA has no signature: only the file name tells it.
-        FormatCase{"Tga", "a.tga", Picture::Gradient, 40, 30, "TGA", NoCompression, 24, Picbuf::Tga, true},
-        FormatCase{"TgaRle", "b.tga", Picture::Gradient, 40, 30, "TGA", RLECompression, 24, Picbuf::Tga, true}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PicbufTest, Rle4BmpKeepsItsFourBitPalette) {
     std::vector<quint32> palette;
@@ -136,43 +123,31 @@ TEST_F(PicbufTest, SizeHintDecodesJpegSmallerButKnowsTheFileSize) {
     EXPECT_EQ(load(p, jpg).width(), 800);
 }
 
-struct BrokenCase {
-    const char* name;
-    std::function<QByteArray()> bytes; // null: no file at all
-    int code;                          // 0: the file is read, all 200 pixels wide
-};
-
-class BrokenFile : public PicbufTest, public ::testing::WithParamInterface<BrokenCase> {};
-
-TEST_P(BrokenFile, GivesItsCodeAndLeavesTheControlEmpty) {
-    const std::string file = GetParam().bytes ? save(GetParam().bytes()) : (dir + "/missing").toStdString();
-    Picbuf p;
-    EXPECT_EQ(failureCode(p, [&](Picbuf& q) { load(q, file); }), GetParam().code);
-    EXPECT_EQ(p.width(), GetParam().code ? 0 : 200);
+// A broken file gives its code and leaves the control empty; code 0: the file is read, all 200 pixels wide.
+TEST_F(PicbufTest, BrokenFilesGiveTheirCodeAndLeaveTheControlEmpty) {
+    using B = std::tuple<const char*, QByteArray, int>; // a null array: no file at all
+    for (const auto& [name, bytes, code] :
+         {B{"Missing", QByteArray(), PicbufCode::Reading}, B{"ZeroBytes", QByteArray(""), PicbufCode::Reading},
+          B{"Text", "Just a shopping list:\nbread\nmilk\n", PicbufCode::Reading},
+          B{"WrongSignature", withByte(gradientAs("PNG"), "\x89P", 'X'), PicbufCode::Reading},
+          // A damaged tail still leaves a usable picture.
+          B{"TruncatedJpeg", gradientAs("JPEG", 200, 150).chopped(1200), 0},
+          B{"TruncatedPng", gradientAs("PNG", 60, 40).left(40), PicbufCode::Reading},
+          B{"TruncatedBmpHeader", gradientAs("BMP3").left(30), PicbufCode::Reading},
+          B{"OtherFormatPpm", gradientAs("PPM"), PicbufCode::Reading},
+          B{"AbsurdPng", pngClaiming(60000, 60000), PicbufCode::Reading},
+          B{"AbsurdBmp", bmpFile(60000, 60000, 24, 0, {}, QByteArray(64, '\0')), PicbufCode::Reading},
+          B{"TooManyPixelsBmp", bmpFile(20000, 20000, 24, 0, {}, QByteArray(64, '\0')), PicbufCode::Reading},
+          B{"UnsupportedBmpCompression", bmpFile(8, 8, 24, 9, {}, QByteArray(8 * 8 * 3, '\x40')),
+            PicbufCode::BadCompression},
+          // A start-of-frame marker for the lossless process.
+          B{"LosslessJpeg", withByte(gradientAs("JPEG"), "\xFF\xC0", '\xC3'), PicbufCode::UnsupportedJpeg}}) {
+        SCOPED_TRACE(name);
+        const std::string file = bytes.isNull() ? (dir + "/missing").toStdString() : save(bytes, name);
+        Picbuf p;
+        EXPECT_EQ(failureCode(p, [&file](Picbuf& q) { load(q, file); }), code);
+        EXPECT_EQ(p.width(), code ? 0 : 200);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, BrokenFile,
-    ::testing::Values(
-        BrokenCase{"Missing", nullptr, PicbufCode::Reading},
-        BrokenCase{"ZeroBytes", [] { return QByteArray(); }, PicbufCode::Reading},
-        BrokenCase{"Text", [] { return QByteArray("Just a shopping list:\nbread\nmilk\n"); }, PicbufCode::Reading},
-        BrokenCase{"WrongSignature", [] { return withByte(gradientAs("PNG"), "\x89P", 'X'); }, PicbufCode::Reading},
-        // A damaged tail still leaves a usable picture.
-        BrokenCase{"TruncatedJpeg", [] { return gradientAs("JPEG", 200, 150).chopped(1200); }, 0},
-        BrokenCase{"TruncatedPng", [] { return gradientAs("PNG", 60, 40).left(40); }, PicbufCode::Reading},
-        BrokenCase{"TruncatedBmpHeader", [] { return gradientAs("BMP3").left(30); }, PicbufCode::Reading},
-        BrokenCase{"OtherFormatPpm", [] { return gradientAs("PPM"); }, PicbufCode::Reading},
-        BrokenCase{"AbsurdPng", [] { return pngClaiming(60000, 60000); }, PicbufCode::Reading},
-        BrokenCase{"AbsurdBmp", [] { return bmpFile(60000, 60000, 24, 0, {}, QByteArray(64, '\0')); },
-                   PicbufCode::Reading},
-        BrokenCase{"TooManyPixelsBmp", [] { return bmpFile(20000, 20000, 24, 0, {}, QByteArray(64, '\0')); },
-                   PicbufCode::Reading},
-        BrokenCase{"UnsupportedBmpCompression", [] { return bmpFile(8, 8, 24, 9, {}, QByteArray(8 * 8 * 3, '\x40')); },
-                   PicbufCode::BadCompression},
-        // A start-of-frame marker for the lossless process.
-        BrokenCase{"LosslessJpeg", [] { return withByte(gradientAs("JPEG"), "\xFF\xC0", '\xC3'); },
-                   PicbufCode::UnsupportedJpeg}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -27,25 +27,23 @@ QStringList scan(const QString& dir, const QString& mask = FolderQueue::defaultM
 // Which names a mask picks up, in list order.
 TEST(FolderScan, MaskTable) {
     const QString kDefault = FolderQueue::defaultMask();
+    using L = QStringList;
+    using M = std::tuple<const char*, QStringList, QString, QStringList>;
     for (const auto& [label, files, mask, expected] :
-         std::vector<std::tuple<const char*, QStringList, QString, QStringList>>{
-             // Every type of the default mask, in either case, sorted ignoring case.
-             {"every default type",
-              {"f.RLE", "b.JPG", "a.gif", "C.png", "d.BMP", "E.pcx", "g.tif", "H.TGA", "i.jpeg", "J.JPE", "k.TIFF"},
-              kDefault,
-              {"a.gif", "b.JPG", "C.png", "d.BMP", "E.pcx", "f.RLE", "g.tif", "H.TGA", "i.jpeg", "J.JPE", "k.TIFF"}},
-             {"other files left out",
-              {"notes.txt", "a.jpg.txt", "jpg", "b.jpgx", "c.tif.bak", "d.jpg", "my.holiday.photo.JPG"},
-              kDefault,
-              {"d.jpg", "my.holiday.photo.JPG"}},
-             {"names equal but for case in a fixed order",
-              {"x.jpg", "X.jpg", "x.JPG", "X.JPG"},
-              kDefault,
-              {"X.JPG", "X.jpg", "x.JPG", "x.jpg"}},
-             {"a name matching two parts is listed twice", {"a.jpg", "b.png"}, "*.jpg;a.*", {"a.jpg", "a.jpg"}},
-             {"? is one character", {"a1.png", "a12.png", "a.png"}, "a?.png", {"a1.png"}},
-             {"brackets are literal", {"[a].png", "a.png"}, "[a].png", {"[a].png"}},
-             {"empty and spaced parts ignored", {"a.png", "b.gif"}, " *.png ;;", {"a.png"}}}) {
+         {// Every type of the default mask, in either case, sorted ignoring case.
+          M{"every default type",
+            L{"f.RLE", "b.JPG", "a.gif", "C.png", "d.BMP", "E.pcx", "g.tif", "H.TGA", "i.jpeg", "J.JPE", "k.TIFF"},
+            kDefault,
+            L{"a.gif", "b.JPG", "C.png", "d.BMP", "E.pcx", "f.RLE", "g.tif", "H.TGA", "i.jpeg", "J.JPE", "k.TIFF"}},
+          M{"other files left out",
+            L{"notes.txt", "a.jpg.txt", "jpg", "b.jpgx", "c.tif.bak", "d.jpg", "my.holiday.photo.JPG"}, kDefault,
+            L{"d.jpg", "my.holiday.photo.JPG"}},
+          M{"names equal but for case in a fixed order", L{"x.jpg", "X.jpg", "x.JPG", "X.JPG"}, kDefault,
+            L{"X.JPG", "X.jpg", "x.JPG", "x.jpg"}},
+          M{"a name matching two parts is listed twice", L{"a.jpg", "b.png"}, "*.jpg;a.*", L{"a.jpg", "a.jpg"}},
+          M{"? is one character", L{"a1.png", "a12.png", "a.png"}, "a?.png", L{"a1.png"}},
+          M{"brackets are literal", L{"[a].png", "a.png"}, "[a].png", L{"[a].png"}},
+          M{"empty and spaced parts ignored", L{"a.png", "b.gif"}, " *.png ;;", L{"a.png"}}}) {
         SCOPED_TRACE(label);
         const QString dir = mtest::freshDir("mask");
         for (const QString& f : files)

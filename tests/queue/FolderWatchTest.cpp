@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <future>
 #include <thread>
 #include <utility>
@@ -17,16 +16,6 @@ using namespace qtest;
 using namespace std::chrono_literals;
 
 namespace {
-
-// Notifications arrive on another thread: wait for them, but never forever.
-bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 5s) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
 
 // A quiet spell long enough for a notification that should not come to arrive anyway.
 void settle() {
@@ -44,11 +33,11 @@ struct WatchedFolder {
         touch(dir, "a.jpg");
         touch(dir, "b.jpg");
         EXPECT_EQ(queue.refreshBeforeChange(folder), 2);
-        EXPECT_TRUE(waitFor([this] { return queue.watcherRunning(); }));
+        EXPECT_TRUE(mtest::waitUntil([this] { return queue.watcherRunning(); }));
         EXPECT_FALSE(queue.isChanged());
     }
     bool changeReported() {
-        return waitFor([this] { return queue.isChanged(); });
+        return mtest::waitUntil([this] { return queue.isChanged(); });
     }
 };
 
@@ -86,14 +75,9 @@ TEST(FolderRefresh, MissingFolderAbandonsTheChangeUntilItIsBack) {
     EXPECT_EQ(w.queue.refreshBeforeChange(w.folder), 1);
     EXPECT_EQ(w.queue.imageOfPosition(1, w.folder), w.folder + "back.jpg");
     // The refresh watches the folder again.
-    ASSERT_TRUE(waitFor([&] { return w.queue.watcherRunning(); }));
+    ASSERT_TRUE(mtest::waitUntil([&] { return w.queue.watcherRunning(); }));
     touch(w.dir, "more.jpg");
     EXPECT_TRUE(w.changeReported());
-}
-
-bool append(const QString& file) {
-    QFile f(file);
-    return f.open(QIODevice::Append) && f.write("more") == 4;
 }
 
 // Names changing in the folder set the flag and the next refresh lists them; contents
@@ -120,7 +104,9 @@ TEST(FolderWatcher, NameChangesSetTheFlagUntilStopped) {
     expectAfterRefresh(true, {"b.jpg", "in.png", "z.jpg"});
     ASSERT_TRUE(mtest::writeFile(d + "/t.txt", "") && mtest::writeFile(d + "/.hidden.jpg", "x"));
     expectAfterRefresh(true, {".hidden.jpg", "b.jpg", "in.png", "z.jpg"});
-    ASSERT_TRUE(mtest::writeFile(d + "/z.jpg", QByteArray(4096, 'y')) && append(d + "/b.jpg") &&
+    QFile appended(d + "/b.jpg");
+    ASSERT_TRUE(mtest::writeFile(d + "/z.jpg", QByteArray(4096, 'y')) &&
+                appended.open(QIODevice::Append | QIODevice::Unbuffered) && appended.write("more") == 4 &&
                 mtest::writeFile(d + "/inner/deep.jpg", "x"));
     expectAfterRefresh(false, {".hidden.jpg", "b.jpg", "in.png", "z.jpg"});
     ASSERT_TRUE(QFile::remove(d + "/b.jpg"));
@@ -145,12 +131,12 @@ TEST(FolderWatcher, StartingAgainReplacesAndDestroyingStops) {
     auto q = std::make_unique<FolderQueue>();
     q->startWatcher(first);
     q->startWatcher(second);
-    ASSERT_TRUE(waitFor([&] { return q->watcherRunning(); }));
+    ASSERT_TRUE(mtest::waitUntil([&] { return q->watcherRunning(); }));
     touch(first, "a.jpg");
     settle();
     EXPECT_FALSE(q->isChanged());
     touch(second, "a.jpg");
-    EXPECT_TRUE(waitFor([&] { return q->isChanged(); }));
+    EXPECT_TRUE(mtest::waitUntil([&] { return q->isChanged(); }));
 
     auto destroyed = std::async(std::launch::async, [&] { q.reset(); });
     ASSERT_EQ(destroyed.wait_for(5s), std::future_status::ready);
@@ -170,18 +156,18 @@ TEST_P(WatcherMethods, ReportsNameChangesAndEndsWithTheFolder) {
     std::atomic<bool> changed{false}, running{false};
     FolderWatcher t(dir, changed, running, GetParam(), 100ms);
     t.start();
-    ASSERT_TRUE(waitFor([&] { return running.load(); }));
+    ASSERT_TRUE(mtest::waitUntil([&] { return running.load(); }));
 
     touch(dir, "a.jpg", "rewritten");
     settle();
     EXPECT_FALSE(changed.load());
     touch(dir, "b.jpg");
-    EXPECT_TRUE(waitFor([&] { return changed.load(); }));
+    EXPECT_TRUE(mtest::waitUntil([&] { return changed.load(); }));
 
     settle();
     changed.store(false);
     ASSERT_TRUE(QDir(dir).removeRecursively());
-    EXPECT_TRUE(waitFor([&] { return changed.load(); }));
+    EXPECT_TRUE(mtest::waitUntil([&] { return changed.load(); }));
     EXPECT_TRUE(t.wait(QDeadlineTimer(5000)));
 }
 
@@ -196,7 +182,7 @@ TEST_P(WatcherMethods, StopWakesItAndAMissingFolderEndsItAtOnce) {
 
     FolderWatcher t(mtest::freshDir("thread-stop"), changed, running, GetParam(), std::chrono::hours(1));
     t.start();
-    ASSERT_TRUE(waitFor([&] { return running.load(); }));
+    ASSERT_TRUE(mtest::waitUntil([&] { return running.load(); }));
     t.requestStop();
     EXPECT_TRUE(t.wait(QDeadlineTimer(5000)));
 }

@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <tuple>
+#include <vector>
 
 using namespace qtest;
 
@@ -154,14 +155,12 @@ TEST_F(QueueEdit, ClearEntriesAndShownFlags) {
     EXPECT_TRUE(q.shown(8000));
     q.clearEntries();
     ASSERT_TRUE(q.writeHeader());
-    EXPECT_EQ(q.entryCount(), 0);
-    EXPECT_EQ(q.position(), 0);
-    EXPECT_EQ(q.header().recordUse(1), 0);
-    EXPECT_EQ(q.header().orderMode(), 2);
-    EXPECT_EQ(QFileInfo(file).size(), 35840);
-    EXPECT_FALSE(q.shown(8000));
-    EXPECT_FALSE(q.shown(0));
-    EXPECT_FALSE(q.shown(-4));
+    // Count, position, use of record 1, order mode and the file's size.
+    EXPECT_EQ(std::vector<qint64>({q.entryCount(), q.position(), q.header().recordUse(1), q.header().orderMode(),
+                                   QFileInfo(file).size()}),
+              std::vector<qint64>({0, 0, 0, 2, 35840}));
+    for (int row : {8000, 0, -4})
+        EXPECT_FALSE(q.shown(row)) << row;
 }
 
 TEST(PathSplitting, Parts) {

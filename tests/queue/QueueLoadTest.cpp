@@ -75,59 +75,52 @@ TEST(QueueLoad, RefusalsLeaveTheFileAndTheOpenQueueAlone) {
         EXPECT_EQ(QFileInfo(bad).isDir(), bytes.isNull());
         EXPECT_EQ(mtest::readFile(bad), bytes); // a folder reads as nothing
     }
+    // A fifo is refused without being opened: with no writer, opening it would block for good.
+    const QString fifo = dir + "/pipe.qu3";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const auto piped = q.load(fifo);
+    EXPECT_EQ(piped.status, Queue::LoadStatus::Refused);
+    EXPECT_EQ(piped.message, fifo + " is not a regular file, so it cannot be a queue.");
     // Still usable: a header write reaches the good file.
     q.header().setOrderMode(2);
     EXPECT_TRUE(q.writeHeader());
     EXPECT_EQ(mtest::readFile(dir + "/good.qu3")[264], 2);
 }
 
-// One damaged header field, and what it holds in memory after the load (screen 1024 x 768).
-struct Repair {
-    int offset;
-    int bytes;
-    int stored;
-    int repaired;
-};
-void PrintTo(const Repair& r, std::ostream* os) {
-    *os << "offset " << r.offset << " holding " << r.stored;
-}
-
-class QueueNormalise : public ::testing::TestWithParam<Repair> {};
-
-TEST_P(QueueNormalise, LoadRepairsOnlyTheDamagedFieldAndOnlyInMemory) {
-    const Repair& c = GetParam();
+// One damaged header field at a time: the load repairs it in memory (screen 1024 x 768) and
+// leaves the other fields, and the file, as they were.
+TEST(QueueLoad, RepairsOnlyTheDamagedFieldAndOnlyInMemory) {
     const QString file = mtest::freshDir("norm") + "/q.qu3";
-    QByteArray bytes = handMadeHeader(0);
     // A sane header first: rule sizes and thresholds within the screen.
+    QByteArray sane = handMadeHeader(0);
     for (auto [offset, value] : {std::pair{276, 600}, {278, 800}, {282, 600}, {284, 800}, {288, 400}, {290, 300}})
-        putInt(bytes, offset, value);
-    putInt(bytes, c.offset, c.stored, c.bytes);
-    ASSERT_TRUE(mtest::writeFile(file, bytes));
-    Queue q(env());
-    ASSERT_TRUE(q.load(file).ok());
-    QByteArray expected = bytes;
-    putInt(expected, c.offset, c.repaired, c.bytes);
-    EXPECT_EQ(q.header().toByteArray(), expected);
-    EXPECT_EQ(q.position(), q.header().currentPosition());
-    EXPECT_EQ(mtest::readFile(file), bytes); // loading never writes
+        putInt(sane, offset, value);
+    // Offset, size in bytes, value stored, value after the load.
+    using R = std::tuple<int, int, int, int>;
+    for (const auto& [offset, size, stored, repaired] :
+         {// Thresholds: 32 up to the screen size, else half the screen.
+          R{288, 2, 20, 512}, R{288, 2, 1025, 512}, R{288, 2, 1024, 1024}, R{290, 2, 31, 384}, R{290, 2, 32, 32},
+          // Rule sizes: 32 up to twice the screen size, else the screen size.
+          R{284, 2, 2049, 1024}, R{284, 2, 2048, 2048}, R{282, 2, 1537, 768}, R{278, 2, 31, 1024}, R{276, 2, -5, 768},
+          // Rule modes above 2 become 2; fixed-size flags above 1 become 0.
+          R{274, 1, 7, 2}, R{281, 1, 3, 2}, R{281, 1, 1, 1}, R{280, 1, 3, 0}, R{286, 1, 2, 0},
+          // Position and count: no negatives, at most 6,000 entries; the position is copied.
+          R{4, 2, -1, 0}, R{4, 2, 42, 42}, R{268, 2, -1, 0}, R{268, 2, 6001, 6000},
+          // Start with the first entry: 1 or 0.
+          R{272, 1, 5, 0}, R{272, 1, 1, 1}}) {
+        SCOPED_TRACE(testing::Message() << "offset " << offset << " holding " << stored);
+        QByteArray bytes = sane;
+        putInt(bytes, offset, stored, size);
+        ASSERT_TRUE(mtest::writeFile(file, bytes));
+        Queue q(env());
+        ASSERT_TRUE(q.load(file).ok());
+        QByteArray expected = bytes;
+        putInt(expected, offset, repaired, size);
+        EXPECT_EQ(q.header().toByteArray(), expected);
+        EXPECT_EQ(q.position(), q.header().currentPosition());
+        EXPECT_EQ(mtest::readFile(file), bytes); // loading never writes
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Fields, QueueNormalise,
-                         ::testing::Values(
-                             // Thresholds: 32 up to the screen size, else half the screen.
-                             Repair{288, 2, 20, 512}, Repair{288, 2, 1025, 512}, Repair{288, 2, 1024, 1024},
-                             Repair{290, 2, 31, 384}, Repair{290, 2, 32, 32},
-                             // Rule sizes: 32 up to twice the screen size, else the screen size.
-                             Repair{284, 2, 2049, 1024}, Repair{284, 2, 2048, 2048}, Repair{282, 2, 1537, 768},
-                             Repair{278, 2, 31, 1024}, Repair{276, 2, -5, 768},
-                             // Rule modes above 2 become 2; fixed-size flags above 1 become 0.
-                             Repair{274, 1, 7, 2}, Repair{281, 1, 3, 2}, Repair{281, 1, 1, 1}, Repair{280, 1, 3, 0},
-                             Repair{286, 1, 2, 0},
-                             // Position and count: no negatives, at most 6,000 entries; the position is copied.
-                             Repair{4, 2, -1, 0}, Repair{4, 2, 42, 42}, Repair{268, 2, -1, 0},
-                             Repair{268, 2, 6001, 6000},
-                             // Start with the first entry: 1 or 0.
-                             Repair{272, 1, 5, 0}, Repair{272, 1, 1, 1}));
 
 // The working copies a load takes, the shown flags it clears and the sound dialog's folder.
 TEST(QueueLoad, WorkingCopiesShownFlagsAndSoundFolder) {
@@ -145,44 +138,29 @@ TEST(QueueLoad, WorkingCopiesShownFlagsAndSoundFolder) {
             bytes[offset] = value;
         return mtest::writeFile(file, bytes) && q.load(file).ok() && mtest::readFile(file) == bytes;
     };
+    // Relink folder, image folder, default sound, sound folder ("-": none), gamma and sorting, as worked with.
+    using Working = std::tuple<QString, QString, QString, QString, bool, bool>;
+    const auto working = [&q] {
+        return Working{q.workingRelinkFolder,       q.workingImageFolder, q.workingDefaultSound,
+                       q.soundFolder.value_or("-"), q.workingGamma,       q.workingSorted};
+    };
 
     // Empty folders stand for the program folder; a switched-off default sound is kept but not used.
     q.setShown(3, true);
     ASSERT_TRUE(load(dir + "/a.qu3", "", "", {{270, 1}, {265, 9}}));
-    EXPECT_EQ(q.workingRelinkFolder, "/opt/muralo/");
-    EXPECT_EQ(q.workingImageFolder, "/opt/muralo/");
-    EXPECT_TRUE(q.workingDefaultSound.isEmpty());
+    EXPECT_EQ(working(), (Working{"/opt/muralo/", "/opt/muralo/", "", "-", true, false}));
     EXPECT_EQ(q.header().defaultSound(), sound);
-    EXPECT_FALSE(q.soundFolder.has_value());
-    EXPECT_TRUE(q.workingGamma);
-    EXPECT_FALSE(q.workingSorted);
     EXPECT_FALSE(q.shown(3));
 
     // Folders are trimmed; a default sound that is on and exists gives the sound folder.
     ASSERT_TRUE(load(dir + "/b.qu3", " /old/ ", "  /pics/ ", {{266, 1}}));
-    EXPECT_EQ(q.workingRelinkFolder, "/old/");
-    EXPECT_EQ(q.workingImageFolder, "/pics/");
-    EXPECT_EQ(q.workingDefaultSound, sound);
-    EXPECT_EQ(q.soundFolder, dir + "/");
-    EXPECT_FALSE(q.workingGamma);
-    EXPECT_TRUE(q.workingSorted);
+    EXPECT_EQ(working(), (Working{"/old/", "/pics/", sound, dir + "/", false, true}));
 
     // A default sound that is gone leaves the sound folder where the user last chose a sound.
     ASSERT_TRUE(QFile::remove(QString::fromUtf8(sound)));
     q.soundFolder = "/home/user/sounds/";
     ASSERT_TRUE(load(dir + "/c.qu3", "", "", {}));
     EXPECT_EQ(q.soundFolder, "/home/user/sounds/");
-}
-
-// A fifo named like a queue is refused without being opened: with no writer, opening it
-// would block the program for good.
-TEST(QueueLoad, FifoIsRefusedWithoutBlocking) {
-    const QString fifo = mtest::freshDir("fifo") + "/pipe.qu3";
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    Queue q(env());
-    const auto r = q.load(fifo);
-    EXPECT_EQ(r.status, Queue::LoadStatus::Refused);
-    EXPECT_TRUE(r.message.contains("not a regular file")) << r.message.toStdString();
 }
 
 // Two entries naming one record: the later one is left out and the loss is told once.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -49,45 +50,35 @@ struct Board {
     }
 };
 
-struct MoveCase {
-    const char* before;
-    int direction;
-    const char* after;
-    const char* content; // row contents after the move, starting from "ABC..."
-    int exchanges;
-    int followed; // the last row that received a moved row, -1 when none moved
-};
-
-class MoveTable : public ::testing::TestWithParam<MoveCase> {};
-
-TEST_P(MoveTable, SelectedRowsStepPastUnselectedOnes) {
-    const MoveCase c = GetParam();
-    Board board(c.before);
-    EXPECT_EQ(board.move(c.direction), c.exchanges);
-    EXPECT_EQ(board.followed, c.followed);
-    EXPECT_EQ(board.selection(), c.after);
-    EXPECT_EQ(board.content, c.content);
-    board.expectEntriesInPlace();
-}
-
 const int kUp = QueueRowMoves::Up;
 const int kDown = QueueRowMoves::Down;
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, MoveTable,
-    ::testing::Values(
-        // The edges of the list.
-        MoveCase{"xx....", kUp, "xx....", "ABCDEF", 0, -1}, MoveCase{".xx...", kUp, "xx....", "BCADEF", 2, 1},
-        MoveCase{".....x", kDown, ".....x", "ABCDEF", 0, -1}, MoveCase{"...x.x", kDown, "....xx", "ABCEDF", 1, 4},
-        // Blocks and gaps.
-        MoveCase{"x.x.x.", kUp, "xx.x..", "ACBEDF", 2, 3}, MoveCase{"x.x.x.", kDown, ".x.x.x", "BADCFE", 3, 1},
-        MoveCase{"xx..xx", kUp, "xx.xx.", "ABCEFD", 2, 4}, MoveCase{"xx..xx", kDown, ".xx.xx", "CABDEF", 2, 1},
-        MoveCase{"..x...", kUp, ".x....", "ACBDEF", 1, 1}, MoveCase{"..x...", kDown, "...x..", "ABDCEF", 1, 3},
-        MoveCase{"xxxxxx", kUp, "xxxxxx", "ABCDEF", 0, -1}, MoveCase{"xxxxxx", kDown, "xxxxxx", "ABCDEF", 0, -1},
-        MoveCase{"......", kUp, "......", "ABCDEF", 0, -1}, MoveCase{"......", kDown, "......", "ABCDEF", 0, -1},
-        MoveCase{"x", kUp, "x", "A", 0, -1}, MoveCase{"x", kDown, "x", "A", 0, -1}, MoveCase{"", kDown, "", "", 0, -1},
-        // Any other direction (the "none" direction of a released button) moves nothing.
-        MoveCase{".x.", -1, ".x.", "ABC", 0, -1}));
+TEST(QueueRowMoves, SelectedRowsStepPastUnselectedOnes) {
+    // The selection before, the direction, the selection after, the row contents after the move (starting
+    // from "ABC..."), the number of exchanges and the last row that received a moved row (-1: none moved).
+    using M = std::tuple<const char*, int, const char*, const char*, int, int>;
+    for (const auto& [before, direction, after, content, exchanges, followed] :
+         {// The edges of the list.
+          M{"xx....", kUp, "xx....", "ABCDEF", 0, -1}, M{".xx...", kUp, "xx....", "BCADEF", 2, 1},
+          M{".....x", kDown, ".....x", "ABCDEF", 0, -1}, M{"...x.x", kDown, "....xx", "ABCEDF", 1, 4},
+          // Blocks and gaps.
+          M{"x.x.x.", kUp, "xx.x..", "ACBEDF", 2, 3}, M{"x.x.x.", kDown, ".x.x.x", "BADCFE", 3, 1},
+          M{"xx..xx", kUp, "xx.xx.", "ABCEFD", 2, 4}, M{"xx..xx", kDown, ".xx.xx", "CABDEF", 2, 1},
+          M{"..x...", kUp, ".x....", "ACBDEF", 1, 1}, M{"..x...", kDown, "...x..", "ABDCEF", 1, 3},
+          M{"xxxxxx", kUp, "xxxxxx", "ABCDEF", 0, -1}, M{"xxxxxx", kDown, "xxxxxx", "ABCDEF", 0, -1},
+          M{"......", kUp, "......", "ABCDEF", 0, -1}, M{"......", kDown, "......", "ABCDEF", 0, -1},
+          M{"x", kUp, "x", "A", 0, -1}, M{"x", kDown, "x", "A", 0, -1}, M{"", kDown, "", "", 0, -1},
+          // Any other direction (the "none" direction of a released button) moves nothing.
+          M{".x.", -1, ".x.", "ABC", 0, -1}}) {
+        SCOPED_TRACE(std::string(before) + (direction == kUp ? " up" : " down"));
+        Board board(before);
+        EXPECT_EQ(board.move(direction), exchanges);
+        EXPECT_EQ(board.followed, followed);
+        EXPECT_EQ(board.selection(), after);
+        EXPECT_EQ(board.content, content);
+        board.expectEntriesInPlace();
+    }
+}
 
 // Every selection of up to 8 rows, both directions, repeated moves: each step moves every
 // selected row by at most one, keeps the number selected and the entry numbers in place,

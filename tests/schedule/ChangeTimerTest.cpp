@@ -6,7 +6,7 @@
 #include <QLocale>
 #include <QStringList>
 
-#include <ostream>
+#include <tuple>
 
 namespace {
 
@@ -56,38 +56,31 @@ protected:
         .writeSetting = [this](const QString& name, const QString& text) { m_log << name + "=" + text; }}};
 };
 
-struct IntervalCase {
-    const char* interval;
-    int ticks;     // to a change
-    int freeTicks; // that still count down while the screen is busy
-    float heldAt;  // two minutes, or the interval when shorter
-    int ticksOnceFree;
-};
-std::ostream& operator<<(std::ostream& os, const IntervalCase& c) {
-    return os << c.interval;
-}
+// The interval's text, the ticks to a change, the ticks that still count down while the screen is busy,
+// where the countdown is held (two minutes, or the interval when shorter) and the ticks to a change once free.
+using IntervalCase = std::tuple<const char*, int, int, float, int>;
 class Intervals : public ChangeTimerTest, public testing::WithParamInterface<IntervalCase> {};
 
 // Single-precision steps decide the count. While the screen is busy a change is held back,
 // without touching the label.
 TEST_P(Intervals, TicksToChangeAndHoldingBackWhileTheScreenIsBusy) {
-    const IntervalCase c = GetParam();
-    m_timer.load("On", c.interval);
-    EXPECT_EQ(ChangeTimer::ticksToChange(m_timer.interval()), c.ticks);
-    EXPECT_EQ(ticksUntilChange(20000), c.ticks);
+    const auto [interval, ticksToChange, freeTicks, heldAt, ticksOnceFree] = GetParam();
+    m_timer.load("On", interval);
+    EXPECT_EQ(ChangeTimer::ticksToChange(m_timer.interval()), ticksToChange);
+    EXPECT_EQ(ticksUntilChange(20000), ticksToChange);
 
     m_busy = true;
     m_log.clear();
-    ticks(c.freeTicks);
-    EXPECT_EQ(m_log.size(), c.freeTicks) << "above two minutes nothing is held back";
+    ticks(freeTicks);
+    EXPECT_EQ(m_log.size(), freeTicks) << "above two minutes nothing is held back";
     for (int t = 0; t < 50; ++t) {
         m_timer.tick();
-        ASSERT_EQ(m_timer.countdown(), c.heldAt) << "tick " << t;
+        ASSERT_EQ(m_timer.countdown(), heldAt) << "tick " << t;
     }
     EXPECT_EQ(m_changes, 1);
-    EXPECT_EQ(m_log.size(), c.freeTicks);
+    EXPECT_EQ(m_log.size(), freeTicks);
     m_busy = false;
-    EXPECT_EQ(ticksUntilChange(100), c.ticksOnceFree);
+    EXPECT_EQ(ticksUntilChange(100), ticksOnceFree);
 }
 const IntervalCase kIntervals[] = {
     {"0.1", 1, 0, 0.1f, 1},     {"0.2", 2, 0, 0.2f, 2},           {"0.15", 2, 0, 0.15f, 2}, {"0.25", 3, 0, 0.25f, 3},

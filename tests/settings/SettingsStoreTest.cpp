@@ -88,13 +88,11 @@ TEST(SettingsStore, UnusableFilesGiveDefaultsAndAreNeverMadeWorse) {
     // Far beyond any settings file: not parsed, and never rewritten from a partial read.
     const QByteArray oversized = small + QByteArray(8 * 1024 * 1024, 'z');
     enum class File { Damaged, Unreadable, Oversized, Folder };
-    for (const File kind : {File::Damaged, File::Unreadable, File::Oversized, File::Folder}) {
+    using F = std::pair<File, QByteArray>;
+    for (const auto& [kind, before] :
+         {F{File::Damaged, noise}, F{File::Unreadable, small}, F{File::Oversized, oversized}, F{File::Folder, {}}}) {
         SCOPED_TRACE(int(kind));
         SettingsStore store(iniIn("unusable"));
-        const QByteArray before = kind == File::Damaged     ? noise
-                                  : kind == File::Oversized ? oversized
-                                  : kind == File::Folder    ? QByteArray()
-                                                            : small;
         ASSERT_TRUE(kind == File::Folder ? QDir().mkpath(store.path()) : mtest::writeFile(store.path(), before));
         if (kind == File::Unreadable) {
             QFile::setPermissions(store.path(), QFileDevice::WriteOwner);

@@ -16,7 +16,6 @@
 #include <QJsonObject>
 #include <QLocalSocket>
 #include <QProcess>
-#include <QThread>
 #include <QTimer>
 #include <QUuid>
 
@@ -131,13 +130,9 @@ protected:
 
     // The pid of the instance that answers, once one does (start-up under the sanitizers is slow).
     std::optional<qint64> servingPid() const {
-        QDeadlineTimer deadline(60000);
-        while (!deadline.hasExpired()) {
-            const QJsonObject answer = send("ping");
-            if (answer.value("ok").toBool()) return answer.value("pid").toInteger();
-            QThread::msleep(50);
-        }
-        return std::nullopt;
+        QJsonObject answer;
+        if (!mtest::waitUntil([&answer] { return (answer = send("ping")).value("ok").toBool(); }, 60000, 50)) return {};
+        return answer.value("pid").toInteger();
     }
 
     // True when the process ended by itself with exit code 0.

@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 #include <optional>
-#include <ostream>
+#include <tuple>
 
 namespace {
 
@@ -43,43 +43,37 @@ protected:
     SettingsStore m_store{m_root + "/cfg/Muralo32.ini"};
 };
 
-struct QueueCase {
-    const char* stored;   // QueueName before the start; nullptr: none
-    const char* argument; // nullptr: no argument
-    const char* expected; // nullptr: untitled.qu3 in the program folder
-};
-std::ostream& operator<<(std::ostream& os, const QueueCase& c) {
-    return os << "stored " << (c.stored ? c.stored : "none") << ", argument " << (c.argument ? c.argument : "none");
-}
-class QueueChoice : public StartUpFolders, public testing::WithParamInterface<QueueCase> {};
-
 // Named files are in the test folder; each argument is given both absolute and relative to the working folder.
-TEST_P(QueueChoice, ChosenQueueIsUsedAndStoredAbsolute) {
-    const QueueCase c = GetParam();
+TEST_F(StartUpFolders, ChosenQueueIsUsedAndStoredAbsolute) {
     for (const QString name : {"a.QU3", "b.qu3", "c.Qu3", "queuexqu3", "notes.txt", "queue.qu", "given.qu3"})
         ASSERT_TRUE(mtest::writeFile(m_root + "/" + name, "x"));
     QDir().mkpath(m_root + "/folder.qu3");
-    const QString expected = c.expected ? m_root + "/" + c.expected : untitled();
     const QString saved = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(m_root));
-    for (const bool absolute : {true, false}) {
-        SettingsStore store(mtest::freshDir("queue-cfg") + "/Muralo32.ini");
-        if (c.stored) store.write("queuename", m_root + "/" + c.stored);
-        std::optional<QString> argument;
-        if (c.argument) argument = (absolute && *c.argument) ? m_root + "/" + c.argument : QString(c.argument);
-        EXPECT_EQ(resolveQueueFile(store, m_program, argument), expected) << (absolute ? "absolute" : "relative");
-        EXPECT_EQ(store.read("QueueName", "?"), expected);
+    // QueueName before the start, the argument and the queue chosen; nullptr: none, none, and untitled.qu3
+    // in the program folder. Only the last three letters count; an argument, even a bad one, wins over the
+    // stored name.
+    using Q = std::tuple<const char*, const char*, const char*>;
+    for (const auto& [stored, argument, chosen] :
+         {Q{nullptr, "a.QU3", "a.QU3"}, Q{nullptr, "b.qu3", "b.qu3"}, Q{nullptr, "c.Qu3", "c.Qu3"},
+          Q{nullptr, "queuexqu3", "queuexqu3"}, Q{"b.qu3", "missing.qu3", nullptr}, Q{"b.qu3", "notes.txt", nullptr},
+          Q{"b.qu3", "queue.qu", nullptr}, Q{"b.qu3", "folder.qu3", nullptr}, Q{"b.qu3", "", nullptr},
+          Q{nullptr, nullptr, nullptr}, Q{"b.qu3", nullptr, "b.qu3"}, Q{"missing.qu3", nullptr, nullptr},
+          Q{"folder.qu3", nullptr, nullptr}, Q{"b.qu3", "given.qu3", "given.qu3"}}) {
+        const QString expected = chosen ? m_root + "/" + chosen : untitled();
+        for (const bool absolute : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "stored " << (stored ? stored : "none") << ", argument "
+                                            << (argument ? argument : "none") << (absolute ? ", absolute" : ""));
+            SettingsStore store(mtest::freshDir("queue-cfg") + "/Muralo32.ini");
+            if (stored) store.write("queuename", m_root + "/" + stored);
+            std::optional<QString> given;
+            if (argument) given = (absolute && *argument) ? m_root + "/" + argument : QString(argument);
+            EXPECT_EQ(resolveQueueFile(store, m_program, given), expected);
+            EXPECT_EQ(store.read("QueueName", "?"), expected);
+        }
     }
     QDir::setCurrent(saved);
 }
-// Only the last three letters count; an argument, even a bad one, wins over the stored name.
-const QueueCase kQueueCases[] = {
-    {nullptr, "a.QU3", "a.QU3"},         {nullptr, "b.qu3", "b.qu3"},        {nullptr, "c.Qu3", "c.Qu3"},
-    {nullptr, "queuexqu3", "queuexqu3"}, {"b.qu3", "missing.qu3", nullptr},  {"b.qu3", "notes.txt", nullptr},
-    {"b.qu3", "queue.qu", nullptr},      {"b.qu3", "folder.qu3", nullptr},   {"b.qu3", "", nullptr},
-    {nullptr, nullptr, nullptr},         {"b.qu3", nullptr, "b.qu3"},        {"missing.qu3", nullptr, nullptr},
-    {"folder.qu3", nullptr, nullptr},    {"b.qu3", "given.qu3", "given.qu3"}};
-INSTANTIATE_TEST_SUITE_P(Names, QueueChoice, testing::ValuesIn(kQueueCases));
 
 // The setting, else the system temp folder when it is a folder, else the program folder; the
 // system one is a private folder of this user's, and one someone else prepared is refused.

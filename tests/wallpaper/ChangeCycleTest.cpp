@@ -90,30 +90,25 @@ TEST_F(ChangeCycle, TheListsRowsDecide) {
 // A change that cannot be completed: what it tells (a message starting with the text given,
 // where <dir> is the queue's folder) and what it leaves: no flag set, no picture held, and
 // the next change runs once the cause is gone.
-struct StoppedCase {
-    const char* name;
-    int images;
-    std::function<void(EngineFixture&)> stop, repair;
-    Outcome outcome;
-    const char* message; // empty: none
-    std::size_t desktopCalls;
-};
-
+// Name, images in the queue, what stops the change and what repairs it, the outcome, the message (empty:
+// none) and the calls the desktop had.
+using StoppedCase = std::tuple<const char*, int, std::function<void(EngineFixture&)>,
+                               std::function<void(EngineFixture&)>, Outcome, const char*, std::size_t>;
 class StoppedChange : public EngineFixture, public ::testing::WithParamInterface<StoppedCase> {};
 
 TEST_P(StoppedChange, LeavesNothingBehindAndTheNextChangeRuns) {
-    const StoppedCase& c = GetParam();
-    addImages(c.images);
-    c.stop(*this);
+    const auto& [name, images, stop, repair, outcome, message, desktopCalls] = GetParam();
+    addImages(images);
+    stop(*this);
     engine->changeWallpaper();
-    EXPECT_EQ(engine->lastOutcome(), c.outcome);
-    const QString told = QString(c.message).replace("<dir>", dir);
+    EXPECT_EQ(engine->lastOutcome(), outcome);
+    const QString told = QString(message).replace("<dir>", dir);
     ASSERT_EQ(prompter.messages.size(), told.isEmpty() ? 0 : 1);
     EXPECT_EQ(prompter.messages.value(0).left(told.size()), told);
-    EXPECT_EQ(desktop.calls.size(), c.desktopCalls);
+    EXPECT_EQ(desktop.calls.size(), desktopCalls);
     EXPECT_FALSE(engine->isBusy());
     EXPECT_FALSE(engine->renderedPicture().hasImage());
-    c.repair(*this);
+    repair(*this);
     engine->changeWallpaper();
     EXPECT_EQ(engine->lastOutcome(), Outcome::Applied) << engine->lastError().toStdString();
     EXPECT_EQ(prompter.messages.size(), told.isEmpty() ? 0 : 1);
@@ -157,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
         StoppedCase{"BitmapUnwritable", 2, [](EngineFixture& f) { QDir().mkpath(f.app.wallpaperBitmap); },
                     [](EngineFixture& f) { QDir().rmdir(f.app.wallpaperBitmap); }, Outcome::Failed,
                     "A file write error occurred.", 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& info) { return std::string(std::get<0>(info.param)); });
 
 // A fifo where an image should be is never opened: with no writer, that would block for good.
 TEST_F(ChangeCycle, AFifoNamedLikeAnImageIsNotRead) {

@@ -40,15 +40,14 @@ public:
         app.wallpaperBitmap = app.tempFolder + "/muralo32.bmp";
         app.randomSeed = 12345;
         ASSERT_TRUE(queue->load(dir + "/q.qu3").ok());
-        EngineServices s;
-        s.settings = &settings;
-        s.prompter = &prompter;
-        s.desktop = &desktop;
-        s.sound = &sound;
-        s.screenSize = [this] { return screen; };
-        s.colorDepth = [this] { return depth; };
-        s.resetCountdown = [this] { ++countdownResets; };
-        engine = std::make_unique<WallpaperEngine>(app, *queue, folder, s);
+        const EngineServices services{.settings = &settings,
+                                      .prompter = &prompter,
+                                      .desktop = &desktop,
+                                      .sound = &sound,
+                                      .screenSize = [this] { return screen; },
+                                      .colorDepth = [this] { return depth; },
+                                      .resetCountdown = [this] { ++countdownResets; }};
+        engine = std::make_unique<WallpaperEngine>(app, *queue, folder, services);
     }
 
     // A true-colour PNG whose red and blue are mid grey and green a quarter (a grey one would

@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <tuple>
+
 namespace {
 
 using RenderApply = EngineFixture;
@@ -14,27 +16,22 @@ using Outcome = WallpaperEngine::Outcome;
 // The bitmap's fields: width, height, bits per pixel, compression, offset of the pixels.
 constexpr int kWidth = 18, kHeight = 22, kBits = 28, kCompression = 30, kPixels = 10;
 
-struct ScreenCase {
-    const char* name;
-    int imageW, imageH;
-    std::uint8_t entryMode;
-    int screenW, screenH, screenDepth;
-    int bitmapW, bitmapH, bitmapDepth;
-};
-
+// The image's size and the entry's resize mode, the screen's size and depth, and the bitmap's size and depth.
+using ScreenCase = std::tuple<const char*, int, int, std::uint8_t, int, int, int, int, int, int>;
 class RenderedBitmap : public EngineFixture, public ::testing::WithParamInterface<ScreenCase> {};
 
 TEST_P(RenderedBitmap, BitmapIsUncompressedInTheRenderedSizeAndDepth) {
-    const ScreenCase& c = GetParam();
-    ASSERT_EQ(queue->addOneFile(makeImage("img1.png", c.imageW, c.imageH)), Queue::AddResult::Added);
-    editEntry(1, [&](QueueEntry& e) { e.setResizeMode(c.entryMode); });
-    screen = QSize(c.screenW, c.screenH);
-    depth = c.screenDepth;
+    const auto [name, imageW, imageH, entryMode, screenW, screenH, screenDepth, bitmapW, bitmapH, bitmapDepth] =
+        GetParam();
+    ASSERT_EQ(queue->addOneFile(makeImage("img1.png", imageW, imageH)), Queue::AddResult::Added);
+    editEntry(1, [mode = entryMode](QueueEntry& e) { e.setResizeMode(mode); });
+    screen = QSize(screenW, screenH);
+    depth = screenDepth;
     engine->changeWallpaper();
     ASSERT_EQ(engine->lastOutcome(), Outcome::Applied) << engine->lastError().toStdString();
     EXPECT_EQ(
         std::vector({bitmapField(kWidth), bitmapField(kHeight), bitmapField(kBits, 2), bitmapField(kCompression)}),
-        std::vector({c.bitmapW, c.bitmapH, c.bitmapDepth, 0}));
+        std::vector({bitmapW, bitmapH, bitmapDepth, 0}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -48,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // Screens of few colours get palette bitmaps.
                       ScreenCase{"EightBitScreen", 200, 150, qu3::NoResize, 1024, 768, 8, 200, 150, 8},
                       ScreenCase{"SixteenColourScreen", 200, 150, qu3::NoResize, 1024, 768, 4, 200, 150, 4}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& info) { return std::string(std::get<0>(info.param)); });
 
 // A large JPEG is decoded small, but the facts keep the file's size.
 TEST_F(RenderApply, FactsAndThumbnailAreStoredOnceAndTakenAgainForAChangedFile) {
@@ -98,31 +95,24 @@ TEST_F(RenderApply, GammaMovesMidGreyOnlyWhileTheQueueHasItOn) {
     }
 }
 
-struct SoundCase {
-    const char* name;
-    std::uint8_t option;
-    const char* own;
-    bool queueDefaultOn;
-    const char* expected; // empty: nothing played
-};
-
 TEST_F(RenderApply, EachChangePlaysTheEntrysOwnSoundOrTheQueuesDefault) {
     addImages(1);
     queue->header().setDefaultSound("/s/ding.wav");
-    for (const SoundCase& c : {SoundCase{"Default", qu3::DefaultSound, "", true, "/s/ding.wav"},
-                               SoundCase{"DefaultOff", qu3::DefaultSound, "", false, ""},
-                               SoundCase{"NoneEvenWithDefault", qu3::NoSound, "/s/own.wav", true, ""},
-                               SoundCase{"OwnTrimmed", qu3::OwnSound, "  /s/own.mid  ", true, "/s/own.mid"}}) {
-        SCOPED_TRACE(c.name);
-        queue->header().setNoDefaultSound(c.queueDefaultOn ? 0 : 1);
-        queue->workingDefaultSound = c.queueDefaultOn ? "/s/ding.wav" : "";
-        editEntry(1, [&](QueueEntry& e) {
-            e.setSoundOption(c.option);
-            e.setSoundPath(c.own);
+    // The entry's sound option and own sound, whether the queue's default is on, and what plays (empty: nothing).
+    using S = std::tuple<std::uint8_t, const char*, bool, const char*>;
+    for (const auto& [option, own, queueDefaultOn, expected] :
+         {S{qu3::DefaultSound, "", true, "/s/ding.wav"}, S{qu3::DefaultSound, "", false, ""},
+          S{qu3::NoSound, "/s/own.wav", true, ""}, S{qu3::OwnSound, "  /s/own.mid  ", true, "/s/own.mid"}}) {
+        SCOPED_TRACE(testing::Message() << int(option) << " " << own << " " << queueDefaultOn);
+        queue->header().setNoDefaultSound(queueDefaultOn ? 0 : 1);
+        queue->workingDefaultSound = queueDefaultOn ? "/s/ding.wav" : "";
+        editEntry(1, [&, option = option, own = own](QueueEntry& e) {
+            e.setSoundOption(option);
+            e.setSoundPath(own);
         });
         sound.played.clear();
         engine->changeWallpaper();
-        EXPECT_EQ(sound.played, QString(c.expected).isEmpty() ? QStringList() : QStringList{c.expected});
+        EXPECT_EQ(sound.played, QString(expected).isEmpty() ? QStringList() : QStringList{expected});
     }
     EXPECT_TRUE(prompter.messages.isEmpty());
 
@@ -165,10 +155,8 @@ TEST_F(RenderApply, ChangesReachTheDesktopAndClearRemovesTheBitmaps) {
 
     engine->clearScreen();
     EXPECT_EQ(engine->lastOutcome(), Outcome::Applied);
-    EXPECT_EQ(engine->currentImageText(), "(None)");
-    EXPECT_EQ(settings.read("FileAlias", ""), "(None)");
-    EXPECT_FALSE(QFile::exists(desktop.calls[0].path));
-    EXPECT_FALSE(QFile::exists(desktop.calls[1].path));
+    EXPECT_EQ(QStringList({engine->currentImageText(), settings.read("FileAlias", "")}), QStringList(2, "(None)"));
+    EXPECT_FALSE(QFile::exists(desktop.calls[0].path) || QFile::exists(desktop.calls[1].path));
     EXPECT_EQ(desktop.calls.back().kind, FakeDesktopBackend::Call::Kind::Clear);
     EXPECT_EQ(sound.played.last(), QString()); // the stop request
     EXPECT_EQ(countdownResets, 4);

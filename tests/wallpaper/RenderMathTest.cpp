@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <tuple>
+
 using namespace rendermath;
 
 namespace {
@@ -28,40 +31,27 @@ QueueEntry entryWithMode(int mode, int fixed = 0, int fw = 0, int fh = 0) {
     return e;
 }
 
-struct ResizeCase {
-    const char* name;
-    int x, y;
-    int entryMode;
-    int smallMode, largeMode;
-    int width, height, stretch; // all 0: not resized
-};
-class ResizeDecisionTable : public ::testing::TestWithParam<ResizeCase> {};
-
-TEST_P(ResizeDecisionTable, OnA1024x768Screen) {
-    const ResizeCase& c = GetParam();
-    const auto r =
-        resizeDecision(c.x, c.y, entryWithMode(c.entryMode), rulesHeader(c.smallMode, c.largeMode), 1024, 768);
-    EXPECT_EQ(r ? std::tuple(r->width, r->height, int(r->stretch)) : std::tuple(0, 0, 0),
-              std::tuple(c.width, c.height, c.stretch));
+// On a 1024 x 768 screen: the image's size, the entry's mode, the queue's small and large rule modes, and
+// the decision's width, height and stretch flag (all 0: not resized).
+TEST(ResizeDecision, OnA1024x768Screen) {
+    using R = std::array<int, 8>;
+    for (const auto& [x, y, entryMode, smallMode, largeMode, width, height, stretch] :
+         {// The entry's own mode: proportional, stretched, none.
+          R{800, 600, 0, 2, 2, 1024, 768, 0}, R{800, 800, 0, 2, 2, 768, 768, 0}, R{800, 600, 1, 2, 2, 1024, 768, 1},
+          R{800, 800, 1, 2, 2, 1024, 768, 1}, R{800, 600, 2, 0, 0, 0, 0, 0},
+          // At the threshold in both directions the image is large; a pixel narrower or lower, small.
+          R{512, 384, 3, 2, 0, 1024, 768, 0}, R{511, 384, 3, 2, 0, 0, 0, 0}, R{512, 383, 3, 2, 0, 0, 0, 0},
+          // The queue's rules: stretch, none, proportional for wide and tall images, and a screen-sized one.
+          R{100, 100, 3, 1, 2, 1024, 768, 1}, R{2000, 1500, 3, 0, 2, 0, 0, 0}, R{2000, 500, 3, 2, 0, 1024, 256, 0},
+          R{500, 2000, 3, 0, 2, 192, 768, 0}, R{1024, 768, 3, 2, 0, 1024, 768, 0},
+          // An unknown entry mode.
+          R{800, 600, 9, 0, 0, 0, 0, 0}}) {
+        const auto r = resizeDecision(x, y, entryWithMode(entryMode), rulesHeader(smallMode, largeMode), 1024, 768);
+        EXPECT_EQ(r ? std::tuple(r->width, r->height, int(r->stretch)) : std::tuple(0, 0, 0),
+                  std::tuple(width, height, stretch))
+            << x << " x " << y << ", entry mode " << entryMode;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, ResizeDecisionTable,
-                         ::testing::Values(ResizeCase{"Proportional800x600", 800, 600, 0, 2, 2, 1024, 768, 0},
-                                           ResizeCase{"Proportional800x800", 800, 800, 0, 2, 2, 768, 768, 0},
-                                           ResizeCase{"Stretch800x600", 800, 600, 1, 2, 2, 1024, 768, 1},
-                                           ResizeCase{"Stretch800x800", 800, 800, 1, 2, 2, 1024, 768, 1},
-                                           ResizeCase{"EntryNone", 800, 600, 2, 0, 0, 0, 0, 0},
-                                           // At the threshold in both directions the image is large.
-                                           ResizeCase{"ExactlyThresholdIsLarge", 512, 384, 3, 2, 0, 1024, 768, 0},
-                                           ResizeCase{"OnePixelNarrowerIsSmall", 511, 384, 3, 2, 0, 0, 0, 0},
-                                           ResizeCase{"OnePixelLowerIsSmall", 512, 383, 3, 2, 0, 0, 0, 0},
-                                           ResizeCase{"SmallRuleStretches", 100, 100, 3, 1, 2, 1024, 768, 1},
-                                           ResizeCase{"LargeRuleNone", 2000, 1500, 3, 0, 2, 0, 0, 0},
-                                           ResizeCase{"WideImageProportional", 2000, 500, 3, 2, 0, 1024, 256, 0},
-                                           ResizeCase{"TallImageProportional", 500, 2000, 3, 0, 2, 192, 768, 0},
-                                           ResizeCase{"AlreadyScreenSized", 1024, 768, 3, 2, 0, 1024, 768, 0},
-                                           ResizeCase{"UnknownEntryMode", 800, 600, 9, 0, 0, 0, 0, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // Width and height of a resize decision, 0 x 0 for none.
 std::pair<int, int> decidedSize(int x, int y, const QueueEntry& e, const QueueHeader& h, int screenW, int screenH) {
@@ -123,35 +113,27 @@ TEST(ThumbnailSize, FitsTheBoxKeepingProportions) {
         EXPECT_EQ(thumbnailSize(w, h), size) << w << " x " << h;
 }
 
-struct StateCase {
-    const char* name;
-    int mode, tiled, w, h, smallMode, largeMode, expected;
-};
-class DisplayStates : public ::testing::TestWithParam<StateCase> {};
-TEST_P(DisplayStates, State) {
-    const auto& c = GetParam();
-    QueueEntry e = entryWithMode(c.mode);
-    e.setTiled(c.tiled);
-    e.setWidth(c.w);
-    e.setHeight(c.h);
-    EXPECT_EQ(displayState(e, rulesHeader(c.smallMode, c.largeMode), false), c.expected);
-}
-INSTANTIATE_TEST_SUITE_P(
-    Table, DisplayStates,
-    ::testing::Values(StateCase{"NoneSingle", 2, 0, 800, 600, 0, 0, 3}, StateCase{"NoneTiled", 2, 1, 0, 0, 0, 0, 1},
-                      StateCase{"StretchSingle", 1, 0, 0, 0, 2, 2, 2},
-                      StateCase{"ProportionalTiled", 0, 1, 0, 0, 2, 2, 5},
-                      StateCase{"DefaultBothNone", 3, 0, 0, 0, 2, 2, 3},
-                      StateCase{"DefaultUnknownSize", 3, 0, 0, 0, 0, 2, 4},
-                      StateCase{"DefaultSmallNone", 3, 0, 512, 900, 2, 0, 3},
-                      StateCase{"DefaultLargeNoneStrictlyLarger", 3, 1, 513, 385, 0, 2, 1},
-                      // At the threshold the list counts the image as small (rendering counts it large).
-                      StateCase{"DefaultAtThresholdUsesSmall", 3, 0, 512, 384, 0, 2, 2},
-                      StateCase{"DefaultResized", 3, 0, 800, 600, 0, 0, 2},
-                      StateCase{"UnknownModeWithSize", 7, 0, 800, 600, 0, 0, 4}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(DisplayStates, FolderQueueIsZero) {
+// The entry's mode, tiled flag, width and height, the queue's small and large rule modes, and the state.
+TEST(DisplayStates, OfQueueEntriesAndFolderImages) {
+    using S = std::array<int, 7>;
+    for (const auto& [mode, tiled, w, h, smallMode, largeMode, expected] :
+         {// The entry's own mode: none single or tiled, stretched, proportional tiled.
+          S{2, 0, 800, 600, 0, 0, 3}, S{2, 1, 0, 0, 0, 0, 1}, S{1, 0, 0, 0, 2, 2, 2}, S{0, 1, 0, 0, 2, 2, 5},
+          // The queue's rules: both none, size unknown, small none, large none for strictly larger, resized.
+          S{3, 0, 0, 0, 2, 2, 3}, S{3, 0, 0, 0, 0, 2, 4}, S{3, 0, 512, 900, 2, 0, 3}, S{3, 1, 513, 385, 0, 2, 1},
+          S{3, 0, 800, 600, 0, 0, 2},
+          // At the threshold the list counts the image as small (rendering counts it large).
+          S{3, 0, 512, 384, 0, 2, 2},
+          // An unknown mode with a known size.
+          S{7, 0, 800, 600, 0, 0, 4}}) {
+        QueueEntry e = entryWithMode(mode);
+        e.setTiled(tiled);
+        e.setWidth(w);
+        e.setHeight(h);
+        EXPECT_EQ(displayState(e, rulesHeader(smallMode, largeMode), false), expected)
+            << "mode " << mode << ", " << w << " x " << h << ", rules " << smallMode << largeMode;
+    }
+    // Images of a folder queue have no state of their own.
     EXPECT_EQ(displayState(entryWithMode(2), rulesHeader(0, 0), true), 0);
 }
 

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QThread>
 #include <QtEndian>
@@ -80,9 +79,7 @@ protected:
     }
     // The disk driver plays at about real speed.
     static bool waitUntilSilent(const SdlSoundPlayer& player) {
-        for (const QDeadlineTimer deadline(10000); player.isPlaying() && !deadline.hasExpired();)
-            QThread::msleep(20);
-        return !player.isPlaying();
+        return mtest::waitUntil([&player] { return !player.isPlaying(); }, 10000);
     }
     // Complete only once the last player is gone.
     QByteArray output() const { return mtest::readFile(m_dir + "/out.raw"); }

@@ -8,6 +8,7 @@
 #include "X11TestSupport.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -92,33 +93,24 @@ protected:
     X11RootBackend m_backend;
 };
 
-struct Case {
-    int w, h;
-    BmpKind kind;
-    bool tiled;
-};
-
-class X11RootBackendPlacement : public X11RootBackendTest, public ::testing::WithParamInterface<Case> {};
-
-TEST_P(X11RootBackendPlacement, ShowsTheBitmapTiledOrCentred) {
-    const Case c = GetParam();
-    const QString path = makeQuadrantBmp(c.w, c.h, c.kind);
-    ASSERT_TRUE(applied(m_backend, path, c.tiled));
-    expectScreenShows(m_x.display, {1024, 768, c.w, c.h, c.tiled});
+TEST_F(X11RootBackendTest, ShowsTheBitmapTiledOrCentred) {
+    using K = BmpKind;
+    using C = std::tuple<int, int, BmpKind, bool>;
+    for (const auto& [w, h, kind, tiled] : {C{100, 60, K::TrueColor24, true}, C{100, 60, K::TrueColor24, false},
+                                            C{100, 60, K::Palette8, true}, C{100, 60, K::Palette8, false},
+                                            // odd sizes: the half-pixel of centring, seams off the screen's grid
+                                            C{101, 61, K::TrueColor24, true}, C{101, 61, K::TrueColor24, false},
+                                            // larger than the screen: cropped around its centre, or one tile's top-left
+                                            C{1100, 800, K::TrueColor24, false}, C{1100, 800, K::TrueColor24, true},
+                                            // exactly the screen, and wider but lower than it
+                                            C{1024, 768, K::Palette8, false}, C{2000, 50, K::TrueColor24, false},
+                                            C{1, 1, K::TrueColor24, true}, C{2, 1, K::Palette8, false}}) {
+        SCOPED_TRACE(testing::Message() << w << " x " << h << (kind == K::Palette8 ? " palette" : " true colour")
+                                        << (tiled ? " tiled" : " centred"));
+        ASSERT_TRUE(applied(m_backend, makeQuadrantBmp(w, h, kind), tiled));
+        expectScreenShows(m_x.display, {1024, 768, w, h, tiled});
+    }
 }
-
-using K = BmpKind;
-INSTANTIATE_TEST_SUITE_P(Images, X11RootBackendPlacement,
-                         ::testing::Values(Case{100, 60, K::TrueColor24, true}, Case{100, 60, K::TrueColor24, false},
-                                           Case{100, 60, K::Palette8, true}, Case{100, 60, K::Palette8, false},
-                                           // odd sizes: the half-pixel of centring, seams off the screen's grid
-                                           Case{101, 61, K::TrueColor24, true}, Case{101, 61, K::TrueColor24, false},
-                                           // larger than the screen: cropped around its centre, or one tile's top-left
-                                           Case{1100, 800, K::TrueColor24, false},
-                                           Case{1100, 800, K::TrueColor24, true},
-                                           // exactly the screen, and wider but lower than it
-                                           Case{1024, 768, K::Palette8, false}, Case{2000, 50, K::TrueColor24, false},
-                                           Case{1, 1, K::TrueColor24, true}, Case{2, 1, K::Palette8, false}));
 
 TEST(X11ServerShape, ReportsTheScreenAndDrawsInItsVisual) {
     for (const auto& [width, height, depth] :
@@ -217,10 +209,10 @@ TEST_F(X11RootBackendTest, ForeignPixmapsAreFreedOnlyWhenBothNamesMarkThemAndAre
 
 TEST(ColorDepth, NormalisesBitsPerPixel) {
     // An unreadable depth (0, -1) must not mean "reduce to one colour".
+    using P = std::pair<int, int>;
     for (const auto& [bits, depth] :
-         {std::pair{1, 1}, std::pair{2, 2}, std::pair{3, 3}, std::pair{4, 4}, std::pair{5, 4}, std::pair{6, 4},
-          std::pair{7, 4}, std::pair{8, 8}, std::pair{9, 8}, std::pair{12, 8}, std::pair{14, 8}, std::pair{15, 24},
-          std::pair{16, 24}, std::pair{24, 24}, std::pair{32, 24}, std::pair{0, 24}, std::pair{-1, 24}})
+         {P{1, 1}, P{2, 2}, P{3, 3}, P{4, 4}, P{5, 4}, P{6, 4}, P{7, 4}, P{8, 8}, P{9, 8}, P{12, 8}, P{14, 8},
+          P{15, 24}, P{16, 24}, P{24, 24}, P{32, 24}, P{0, 24}, P{-1, 24}})
         EXPECT_EQ(platform::normaliseColorDepth(bits), depth) << bits << " bits per pixel";
 }
 
@@ -229,18 +221,15 @@ TEST(X11WithoutDisplay, EveryQuestionHasAQuietAnswerAndEveryChangeAReason) {
     const QByteArray saved = qgetenv("DISPLAY");
     for (const char* display : {static_cast<const char*>(nullptr), ":4999"}) {
         SCOPED_TRACE(display ? display : "unset");
-        if (display)
-            qputenv("DISPLAY", display);
-        else
-            qunsetenv("DISPLAY");
-        EXPECT_FALSE(platform::primaryScreenSize().has_value());
-        EXPECT_EQ(platform::primaryScreenDepth(), 0);
+        display ? qputenv("DISPLAY", display) : qunsetenv("DISPLAY");
+        EXPECT_EQ(std::pair(platform::primaryScreenSize().has_value(), platform::primaryScreenDepth()),
+                  std::pair(false, 0));
 
         X11ScreenState state;
-        EXPECT_FALSE(state.screenSaverActive());
-        EXPECT_FALSE(state.setScreenSaverActive(true));
-        EXPECT_FALSE(state.screenSaverRunning());
-        EXPECT_FALSE(state.fullScreenForeground(1024, 768));
+        // Active, switched on, running, a full-screen window in front.
+        EXPECT_EQ(std::vector<bool>({state.screenSaverActive(), state.setScreenSaverActive(true),
+                                     state.screenSaverRunning(), state.fullScreenForeground(1024, 768)}),
+                  std::vector<bool>(4, false));
 
         X11RootBackend backend;
         QString error;

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <tuple>
 
 namespace {
 
@@ -81,6 +82,7 @@ struct TestWindow {
 };
 
 using X11BareServerTest = ServerTest<false>;
+using X11OpenboxTest = ServerTest<true>;
 
 // Switching off twice, or on twice, is no change and no failure; switching off keeps the
 // other settings, which other programs may have made. On a server whose default is off,
@@ -137,64 +139,49 @@ TEST_F(X11BareServerTest, WithoutWindowManagerTheFocusedTopLevelWindowCounts) {
     }
 }
 
-struct WindowCase {
-    const char* name;
-    QRect rect;
-    bool undecorated;
-    // Set before mapping: the window type and state atoms.
-    QStringList type;
-    QStringList state;
-    // The answers for the 1024 x 768 screen and for a larger one it does not cover.
-    bool onScreen;
-    bool onLargerScreen;
-};
-
-class X11FullScreen : public ServerTest<true>, public ::testing::WithParamInterface<WindowCase> {
-protected:
-    X11ScreenState m_state;
-};
-
-TEST_P(X11FullScreen, JudgesTheActiveWindowUnderOpenbox) {
-    const WindowCase& c = GetParam();
-    const QStringList& state = c.state;
-    {
-        TestWindow w(m_x.display, c.rect);
-        // Motif hints: flags "decorations", decorations none.
-        if (c.undecorated) w.setProperty("_MOTIF_WM_HINTS", atom(m_x.display, "_MOTIF_WM_HINTS"), {2, 0, 0, 0, 0});
-        if (!c.type.isEmpty()) w.setAtoms("_NET_WM_WINDOW_TYPE", c.type);
-        if (!state.isEmpty()) w.setAtoms("_NET_WM_STATE", state);
-        ASSERT_TRUE(w.mapAndActivate());
-        if (state.size() == 2) {
-            // Maximising is asked again, in case the hint was read before it was set.
-            tellWindowManager(
-                m_x.display, w.window, "_NET_WM_STATE",
-                {1, long(atom(m_x.display, qPrintable(state[0]))), long(atom(m_x.display, qPrintable(state[1]))), 2});
-            // Really maximised: the frame fills the screen, and only the client area is shorter.
-            ASSERT_TRUE(waitUntil(m_x.display,
-                                  [&] { return w.clientRect().width() >= 1020 && w.clientRect().height() >= 700; }));
-            EXPECT_GT(w.clientRect().y(), 2);
+// Under openbox: the active window judged for the 1024 x 768 screen and for a larger one it does not cover.
+TEST_F(X11OpenboxTest, JudgesTheActiveWindow) {
+    const QRect small(100, 100, 300, 200), screen(0, 0, 1024, 768);
+    const QStringList maximised{"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"};
+    X11ScreenState judge;
+    // The window's rectangle, whether it is undecorated, its type and state atoms (set before mapping),
+    // and the answers for the two screens.
+    using W = std::tuple<const char*, QRect, bool, QStringList, QStringList, bool, bool>;
+    for (const auto& [name, rect, undecorated, type, state, onScreen, onLargerScreen] :
+         {W{"Normal", small, false, {}, {}, false, false},
+          W{"FullScreenState", small, false, {}, {"_NET_WM_STATE_FULLSCREEN"}, true, true},
+          W{"Maximised", small, false, {}, maximised, false, false},
+          W{"UndecoratedCovering", screen, true, {}, {}, true, false},
+          W{"UndecoratedShortOfAnEdge", QRect(0, 0, 1024, 760), true, {}, {}, false, false},
+          W{"Desktop", screen, false, {"_NET_WM_WINDOW_TYPE_DESKTOP"}, {}, false, false}}) {
+        SCOPED_TRACE(name);
+        const QRect wanted = rect;
+        {
+            TestWindow w(m_x.display, rect);
+            // Motif hints: flags "decorations", decorations none.
+            if (undecorated) w.setProperty("_MOTIF_WM_HINTS", atom(m_x.display, "_MOTIF_WM_HINTS"), {2, 0, 0, 0, 0});
+            if (!type.isEmpty()) w.setAtoms("_NET_WM_WINDOW_TYPE", type);
+            if (!state.isEmpty()) w.setAtoms("_NET_WM_STATE", state);
+            ASSERT_TRUE(w.mapAndActivate());
+            if (state.size() == 2) {
+                // Maximising is asked again, in case the hint was read before it was set.
+                tellWindowManager(m_x.display, w.window, "_NET_WM_STATE",
+                                  {1, long(atom(m_x.display, qPrintable(state[0]))),
+                                   long(atom(m_x.display, qPrintable(state[1]))), 2});
+                // Really maximised: the frame fills the screen, and only the client area is shorter.
+                ASSERT_TRUE(waitUntil(
+                    m_x.display, [&] { return w.clientRect().width() >= 1020 && w.clientRect().height() >= 700; }));
+                EXPECT_GT(w.clientRect().y(), 2);
+            }
+            if (undecorated) {
+                ASSERT_TRUE(waitUntil(m_x.display, [&] { return w.clientRect() == wanted; })) << w.clientRect().x();
+            }
+            EXPECT_EQ(judge.fullScreenForeground(1024, 768), onScreen);
+            EXPECT_EQ(judge.fullScreenForeground(1280, 1024), onLargerScreen);
         }
-        if (c.undecorated) {
-            ASSERT_TRUE(waitUntil(m_x.display, [&] { return w.clientRect() == c.rect; })) << w.clientRect().x();
-        }
-        EXPECT_EQ(m_state.fullScreenForeground(1024, 768), c.onScreen);
-        EXPECT_EQ(m_state.fullScreenForeground(1280, 1024), c.onLargerScreen);
+        // openbox leaves _NET_ACTIVE_WINDOW naming the destroyed window when no other is left.
+        EXPECT_FALSE(judge.fullScreenForeground(1024, 768));
     }
-    // openbox leaves _NET_ACTIVE_WINDOW naming the destroyed window when no other is left.
-    EXPECT_FALSE(m_state.fullScreenForeground(1024, 768));
 }
-
-const QRect kSmall(100, 100, 300, 200);
-const QRect kScreen(0, 0, 1024, 768);
-const QStringList kMaximised{"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"};
-INSTANTIATE_TEST_SUITE_P(
-    Windows, X11FullScreen,
-    ::testing::Values(WindowCase{"Normal", kSmall, false, {}, {}, false, false},
-                      WindowCase{"FullScreenState", kSmall, false, {}, {"_NET_WM_STATE_FULLSCREEN"}, true, true},
-                      WindowCase{"Maximised", kSmall, false, {}, kMaximised, false, false},
-                      WindowCase{"UndecoratedCovering", kScreen, true, {}, {}, true, false},
-                      WindowCase{"UndecoratedShortOfAnEdge", QRect(0, 0, 1024, 760), true, {}, {}, false, false},
-                      WindowCase{"Desktop", kScreen, false, {"_NET_WM_WINDOW_TYPE_DESKTOP"}, {}, false, false}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -6,18 +6,17 @@
 
 #include <QString>
 
+#include "TestSupport.h"
 #include "XvfbSession.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
-#include <thread>
 #include <vector>
 
 namespace x11test {
@@ -136,13 +135,10 @@ inline bool pixmapExists(Display* d, Pixmap pixmap) {
 
 // Polls `done` (flushing the connection) for up to five seconds.
 inline bool waitUntil(Display* d, const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < deadline) {
+    return mtest::waitUntil([&] {
         XSync(d, False);
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
+        return done();
+    });
 }
 
 } // namespace x11test
