@@ -9,6 +9,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QThread>
 #include <QUuid>
 
 #include <gtest/gtest.h>

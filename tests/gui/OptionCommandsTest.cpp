@@ -27,6 +27,7 @@ int centreGrey(const GammaDialog& dialog) {
 } // namespace
 
 TEST(GammaDialogTest, SliderShowsTheValueAndThePreviewOnlyOkTakesIt) {
+    Picbuf::initialize(nullptr);
     const QImage picture = GammaDialog::testPicture();
     EXPECT_EQ(picture.size(), QSize(62, 62));
     for (const auto& [x, y, grey] : {std::tuple{0, 0, 255},
