@@ -111,8 +111,10 @@ void MainMenus::buildImageDisplayMenu(QMenuBar* bar) {
     display->addSeparator();
     addDisabledItem(display, "mnuDefaultResize", QStringLiteral("Default Resize Options"));
     addDisabledItem(display, "mnuResiz", QStringLiteral("&Resize Selected Images"));
-    addDisabledItem(display, "mnuDefSound", QStringLiteral("Default Sound"));
-    addDisabledItem(display, "mnuSound", QStringLiteral("Sound for Selected Images"));
+    QAction* defaultSound = addItem(display, "mnuDefSound", QStringLiteral("Default Sound"));
+    connect(defaultSound, &QAction::triggered, this, &MainMenus::defaultSoundTriggered);
+    m_soundAction = addDisabledItem(display, "mnuSound", QStringLiteral("Sound for Selected Images"));
+    connect(m_soundAction, &QAction::triggered, this, &MainMenus::soundForSelectedTriggered);
     display->addSeparator();
     buildOrderAndTilingMenus(display);
     m_gammaAction =
@@ -209,6 +211,7 @@ void MainMenus::showSelection(int selectedRows) {
     m_deleteImageAction->setEnabled(selectedRows > 0);
     m_relinkAction->setEnabled(selectedRows > 0);
     m_editImageAction->setEnabled(selectedRows == 1);
+    m_soundAction->setEnabled(selectedRows > 0);
 }
 
 void MainMenus::setQueueCommandsShown(bool shown) {

@@ -59,6 +59,8 @@ Q_SIGNALS:
     void gammaTriggered();
     void tempFolderTriggered();
     void aboutTriggered();
+    void defaultSoundTriggered();
+    void soundForSelectedTriggered();
 
 private:
     void buildFileMenu(QMenuBar* bar);
@@ -90,4 +92,5 @@ private:
     QAction* m_tiledAction = nullptr;
     QAction* m_singleImageAction = nullptr;
     QAction* m_gammaAction = nullptr;
+    QAction* m_soundAction = nullptr;
 };

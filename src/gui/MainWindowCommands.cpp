@@ -139,6 +139,10 @@ void MainWindow::buildOptionCommands() {
                                QStringLiteral("Path"), QString());
         };
     d.startProgram = [](const QString& program) { QProcess::startDetached(program, {}); };
+    d.list = m_queueList;
+    d.refreshPanel = [this] {
+        if (m_queueList->selectedCount() == 0) showDefaultsView();
+    };
     d.owner = this;
     m_optionCommands = std::make_unique<OptionCommands>(d);
     const auto asQueueWork = [this](void (OptionCommands::*command)()) {
@@ -147,6 +151,8 @@ void MainWindow::buildOptionCommands() {
     connect(m_menus, &MainMenus::gammaTriggered, this, asQueueWork(&OptionCommands::toggleGamma));
     connect(m_menus, &MainMenus::tempFolderTriggered, this, asQueueWork(&OptionCommands::tempFolder));
     connect(m_menus, &MainMenus::aboutTriggered, this, asQueueWork(&OptionCommands::about));
+    connect(m_menus, &MainMenus::defaultSoundTriggered, this, asQueueWork(&OptionCommands::defaultSound));
+    connect(m_menus, &MainMenus::soundForSelectedTriggered, this, asQueueWork(&OptionCommands::soundForSelected));
 }
 
 // The queues beside the open one, to open with a click.

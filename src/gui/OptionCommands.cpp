@@ -2,11 +2,14 @@
 #include "gui/OptionCommands.h"
 
 #include "gui/FileChooser.h"
+#include "gui/QueueListView.h"
 #include "gui/UpdatingScope.h"
 #include "gui/WidgetScopes.h"
 #include "gui/dialogs/AboutDialog.h"
 #include "gui/dialogs/GammaDialog.h"
+#include "gui/dialogs/SoundDialog.h"
 #include "gui/dialogs/TempFolderDialog.h"
+#include "queue/PathSplit.h"
 #include "queue/Queue.h"
 #include "settings/AppContext.h"
 #include "settings/SettingsStore.h"
@@ -16,6 +19,7 @@
 #include "wallpaper/WallpaperEngine.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 int OptionCommands::run(QDialog& dialog) {
     return m_deps.runDialog ? m_deps.runDialog(dialog) : dialog.exec();
@@ -75,4 +79,82 @@ void OptionCommands::about() {
     d.openHelp = m_deps.openHelp;
     AboutDialog dialog(d, m_deps.owner);
     run(dialog);
+}
+
+QString OptionCommands::pickSound(bool forDefault) {
+    AppContext& app = *m_deps.app;
+    Queue& queue = *m_deps.queue;
+    FileChooser::Request request;
+    request.title = QStringLiteral("Choose a Sound File");
+    request.filter = QStringLiteral("Sound Files|*WAV;*.MID;*.RMI;*.MP3|Windows WAV|*.WAV|MIDI|*.MID;*.RMI|MP3|*.MP3");
+    request.multiple = true;
+    request.preview = FileChooser::Preview::Sound;
+    const QString last = splitPath(m_deps.settings->read(QStringLiteral("SoundPath"), app.programFolder)).folder;
+    request.folder = QFileInfo(last).isDir() ? last : app.programFolder;
+    const auto answer = m_deps.chooser->openFiles(request);
+    if (!answer || answer->files.isEmpty() || !QFileInfo(answer->files.first()).isFile()) return {};
+    const QString picked = answer->files.first();
+    const QString folder = splitPath(picked).folder;
+    m_deps.settings->write(QStringLiteral("SoundPath"), folder);
+    queue.soundFolder = folder;
+    if (forDefault) {
+        queue.header().setDefaultSound(picked);
+        // While the default sound is off, nothing plays until the user switches it on.
+        if (queue.header().noDefaultSound() == 0) queue.workingDefaultSound = picked;
+        queue.writeHeader();
+    }
+    return picked;
+}
+
+void OptionCommands::defaultSound() {
+    Queue& queue = *m_deps.queue;
+    TimerPause pause(m_deps.runTimer);
+    SoundDialog::Setup setup;
+    setup.mode = SoundDialog::Mode::DefaultSound;
+    setup.defaultSound = queue.header().defaultSound();
+    setup.defaultOff = queue.header().noDefaultSound() == 1;
+    setup.chosenSound = m_chosenSound;
+    setup.pickSound = [this] { return pickSound(true); };
+    setup.openHelp = [this] { m_deps.openHelp(QStringLiteral("infdefsounds")); };
+    SoundDialog dialog(setup, m_deps.owner);
+    if (run(dialog) == QDialog::Accepted) {
+        const bool off = dialog.option() == SoundDialog::NoSound;
+        queue.workingDefaultSound = off ? QString() : queue.header().defaultSound();
+        queue.header().setNoDefaultSound(off ? 1 : 0);
+        queue.writeHeader();
+    }
+    if (m_deps.refreshPanel) m_deps.refreshPanel();
+}
+
+void OptionCommands::soundForSelected() {
+    Queue& queue = *m_deps.queue;
+    const QueueListView& list = *m_deps.list;
+    const QList<int> rows = list.selectedRows();
+    if (queue.isFolderQueue() || rows.isEmpty()) return;
+    SoundDialog::Setup setup;
+    setup.mode = SoundDialog::Mode::SelectedImages;
+    setup.defaultSound = queue.header().defaultSound();
+    setup.defaultOff = queue.header().noDefaultSound() == 1;
+    if (rows.size() == 1) {
+        QueueEntry entry;
+        queue.readEntryInto(queue.recordOfEntry(list.entryOfRow(rows.first())), entry);
+        setup.single = std::make_pair(int(entry.soundOption()), entry.soundPath());
+    }
+    setup.chosenSound = m_chosenSound;
+    setup.pickSound = [this] { return pickSound(false); };
+    setup.openHelp = [this] { m_deps.openHelp(QStringLiteral("infimgsounds")); };
+    SoundDialog dialog(setup, m_deps.owner);
+    const bool accepted = run(dialog) == QDialog::Accepted;
+    m_chosenSound = dialog.chosenSound();
+    if (accepted) {
+        for (const int row : rows) {
+            const int record = queue.recordOfEntry(list.entryOfRow(row));
+            QueueEntry entry;
+            if (!queue.readEntryInto(record, entry)) continue;
+            entry.setSoundOption(static_cast<std::uint8_t>(dialog.option()));
+            entry.setSoundPath(m_chosenSound.left(255));
+            queue.writeEntryFromRetrying(record, entry);
+        }
+    }
+    if (m_deps.refreshPanel) m_deps.refreshPanel();
 }

@@ -9,6 +9,7 @@ class FileChooser;
 class Prompter;
 class QDialog;
 class QWidget;
+class QueueListView;
 class Queue;
 class SettingsStore;
 class WallpaperEngine;
@@ -35,6 +36,10 @@ public:
         std::function<QString()> systemInformation;
         // Starts a program without a shell.
         std::function<void(const QString& program)> startProgram;
+        // The queue's rows, for the commands that work on the selected ones.
+        QueueListView* list = nullptr;
+        // Shows the Image Properties panel anew after a setting changed.
+        std::function<void()> refreshPanel;
         QWidget* owner = nullptr;
     };
 
@@ -44,6 +49,8 @@ public:
     void toggleGamma();
     void tempFolder();
     void about();
+    void defaultSound();
+    void soundForSelected();
 
     // Moves the wallpaper bitmap and work files to `chosen` (or a private folder inside it);
     // answers the folder now in use, or an empty string when the folder is refused.
@@ -51,6 +58,11 @@ public:
 
 private:
     int run(QDialog& dialog);
+    // Asks for a sound file; remembers its folder for the next time. In default-sound mode the
+    // file becomes the queue's default sound at once.
+    QString pickSound(bool forDefault);
 
     Deps m_deps;
+    // The sound file last picked for images, offered again the next time.
+    QString m_chosenSound;
 };

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "MainWindowFixture.h"
+#include "gui/QueueListView.h"
 #include "gui/dialogs/AboutDialog.h"
 #include "gui/dialogs/GammaDialog.h"
 #include "gui/dialogs/TempFolderDialog.h"
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <QTest>
 
@@ -173,4 +175,122 @@ TEST_F(MainWindowTest, AboutBoxOffersSystemInformationOnlyWhereThereIsSome) {
     QTest::mouseClick(about.findChild<QLabel*>("Image2"), Qt::LeftButton);
     EXPECT_EQ(started, QStringList({dir + "/sysinfo"}));
     EXPECT_EQ(helped, QStringList({"infAbout", "23", "22"}));
+}
+
+namespace {
+
+// Sound option and own sound path of entry n, as the queue file holds them.
+QString soundOnDisk(const QString& queueFile, int n) {
+    Queue q(Queue::Environment{});
+    QueueEntry entry;
+    if (!q.load(queueFile).ok() || !q.readEntryInto(q.recordOfEntry(n), entry)) return "<unreadable>";
+    return QString::number(entry.soundOption()) + ":" + entry.soundPath();
+}
+
+QString checkedOption(QDialog& dialog) {
+    for (const char* name : {"option10", "option11", "option12"})
+        if (dialog.findChild<QRadioButton*>(name)->isChecked()) return QString::fromLatin1(name);
+    return {};
+}
+
+} // namespace
+
+// A default sound picked in the dialog is the queue's at once, even after Cancel; while the
+// default sound is off it stays off. OK switches it on or off.
+TEST_F(MainWindowTest, DefaultSoundIsPickedAtOnceAndSwitchedWithOk) {
+    makeQueue(1);
+    make();
+    const QString sounds = mtest::freshDir("sounds");
+    ASSERT_TRUE(mtest::writeFile(sounds + "/bell.wav", "RIFF"));
+    action("mnuDefSound").trigger(); // from on to off
+    QStringList seen;
+    dialogScript = [&](QDialog& dialog) {
+        EXPECT_FALSE(child<QTimer>("Timer1").isActive());
+        seen << checkedOption(dialog) << dialog.findChild<QLabel*>("Label20")->text();
+        seen << (dialog.findChild<QPushButton*>("Command1")->isHidden() ? "hidden" : "shown");
+        dialog.findChild<QRadioButton*>("option11")->click();
+        return int(QDialog::Accepted);
+    };
+    action("mnuDefSound").trigger();
+    EXPECT_EQ(seen, QStringList({"option10", "(None)", "shown"}));
+    EXPECT_EQ(headerOnDisk().noDefaultSound(), 1);
+    EXPECT_TRUE(queue->workingDefaultSound.isEmpty());
+
+    seen.clear();
+    chooser.answer = FileChooser::Answer{{sounds + "/bell.wav"}, 0};
+    dialogScript = [&](QDialog& dialog) {
+        seen << checkedOption(dialog) << (dialog.findChild<QPushButton*>("Command1")->isHidden() ? "hidden" : "shown");
+        dialog.findChild<QRadioButton*>("option10")->click();
+        seen << (dialog.findChild<QPushButton*>("Command1")->isHidden() ? "hidden" : "shown");
+        dialog.findChild<QPushButton*>("Command1")->click();
+        seen << dialog.findChild<QLabel*>("Label20")->text();
+        return int(QDialog::Rejected);
+    };
+    action("mnuDefSound").trigger();
+    EXPECT_EQ(seen, QStringList({"option11", "hidden", "shown", "bell.wav"}));
+    EXPECT_EQ(chooser.requests.back().title, "Choose a Sound File");
+    EXPECT_EQ(chooser.requests.back().preview, FileChooser::Preview::Sound);
+    EXPECT_EQ(chooser.requests.back().folder, app.programFolder);
+    EXPECT_EQ(headerOnDisk().defaultSound(), sounds + "/bell.wav");
+    EXPECT_EQ(headerOnDisk().noDefaultSound(), 1) << "Cancel keeps the default sound off";
+    EXPECT_TRUE(queue->workingDefaultSound.isEmpty());
+    EXPECT_EQ(get("SoundPath"), sounds + "/");
+
+    dialogScript = [&](QDialog& dialog) {
+        dialog.findChild<QRadioButton*>("option10")->click();
+        return int(dialog.findChild<QLabel*>("Label20")->text() == "bell.wav");
+    };
+    action("mnuDefSound").trigger();
+    EXPECT_EQ(headerOnDisk().noDefaultSound(), 0);
+    EXPECT_EQ(queue->workingDefaultSound, sounds + "/bell.wav");
+    EXPECT_EQ(chooser.requests.size(), 1u);
+}
+
+// One image opens with its own option and sound; OK gives every selected image the option and
+// the sound file picked last, whichever option is chosen.
+TEST_F(MainWindowTest, SoundForSelectedImagesGivesEachTheOptionAndTheLastSound) {
+    makeQueue(3);
+    make();
+    const QString sounds = mtest::freshDir("image-sounds");
+    ASSERT_TRUE(mtest::writeFile(sounds + "/one.mid", "MThd"));
+    auto& list = child<QueueListView>("lstqueue");
+    EXPECT_FALSE(action("mnuSound").isEnabled());
+    list.topLevelItem(1)->setSelected(true);
+    EXPECT_TRUE(action("mnuSound").isEnabled());
+    QStringList seen;
+    chooser.answer = FileChooser::Answer{{sounds + "/one.mid"}, 0};
+    dialogScript = [&](QDialog& dialog) {
+        EXPECT_TRUE(dialog.findChild<QLabel*>("Label10")->isHidden());
+        seen << checkedOption(dialog) << dialog.findChild<QLabel*>("Label21")->text();
+        dialog.findChild<QRadioButton*>("option12")->click();
+        dialog.findChild<QPushButton*>("Command1")->click();
+        return int(QDialog::Accepted);
+    };
+    action("mnuSound").trigger();
+    EXPECT_EQ(seen, QStringList({"option10", "(None)"}));
+    EXPECT_EQ(soundOnDisk(app.queueFile, 2), "2:" + sounds + "/one.mid");
+    EXPECT_TRUE(child<QTimer>("Timer1").isActive());
+
+    seen.clear();
+    list.topLevelItem(1)->setSelected(true);
+    dialogScript = [&](QDialog& dialog) {
+        seen << checkedOption(dialog) << dialog.findChild<QLabel*>("Label21")->text();
+        return int(QDialog::Rejected);
+    };
+    action("mnuSound").trigger();
+    EXPECT_EQ(seen, QStringList({"option12", "one.mid"}));
+
+    // Several rows: the default option, no name, and the sound picked last goes to each.
+    seen.clear();
+    list.selectAllRows();
+    dialogScript = [&](QDialog& dialog) {
+        seen << checkedOption(dialog) << dialog.findChild<QLabel*>("Label21")->text();
+        dialog.findChild<QRadioButton*>("option11")->click();
+        return int(QDialog::Accepted);
+    };
+    action("mnuSound").trigger();
+    EXPECT_EQ(seen, QStringList({"option10", ""}));
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_EQ(soundOnDisk(app.queueFile, n), "1:" + sounds + "/one.mid") << n;
+    EXPECT_EQ(chooser.requests.size(), 1u);
 }
