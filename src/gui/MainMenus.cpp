@@ -109,8 +109,10 @@ void MainMenus::buildImageDisplayMenu(QMenuBar* bar) {
         addItem(display, "mnuClearScreen", QStringLiteral("Clear Screen"), QKeySequence(Qt::CTRL | Qt::Key_C));
     connect(clear, &QAction::triggered, this, &MainMenus::clearScreenTriggered);
     display->addSeparator();
-    addDisabledItem(display, "mnuDefaultResize", QStringLiteral("Default Resize Options"));
-    addDisabledItem(display, "mnuResiz", QStringLiteral("&Resize Selected Images"));
+    QAction* defaultResize = addItem(display, "mnuDefaultResize", QStringLiteral("Default Resize Options"));
+    connect(defaultResize, &QAction::triggered, this, &MainMenus::defaultResizeTriggered);
+    m_resizeAction = addDisabledItem(display, "mnuResiz", QStringLiteral("&Resize Selected Images"));
+    connect(m_resizeAction, &QAction::triggered, this, &MainMenus::resizeSelectedTriggered);
     QAction* defaultSound = addItem(display, "mnuDefSound", QStringLiteral("Default Sound"));
     connect(defaultSound, &QAction::triggered, this, &MainMenus::defaultSoundTriggered);
     m_soundAction = addDisabledItem(display, "mnuSound", QStringLiteral("Sound for Selected Images"));
@@ -212,6 +214,7 @@ void MainMenus::showSelection(int selectedRows) {
     m_relinkAction->setEnabled(selectedRows > 0);
     m_editImageAction->setEnabled(selectedRows == 1);
     m_soundAction->setEnabled(selectedRows > 0);
+    m_resizeAction->setEnabled(selectedRows > 0);
 }
 
 void MainMenus::setQueueCommandsShown(bool shown) {

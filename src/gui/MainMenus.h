@@ -61,6 +61,8 @@ Q_SIGNALS:
     void aboutTriggered();
     void defaultSoundTriggered();
     void soundForSelectedTriggered();
+    void defaultResizeTriggered();
+    void resizeSelectedTriggered();
 
 private:
     void buildFileMenu(QMenuBar* bar);
@@ -93,4 +95,5 @@ private:
     QAction* m_singleImageAction = nullptr;
     QAction* m_gammaAction = nullptr;
     QAction* m_soundAction = nullptr;
+    QAction* m_resizeAction = nullptr;
 };

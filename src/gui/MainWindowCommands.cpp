@@ -139,6 +139,7 @@ void MainWindow::buildOptionCommands() {
                                QStringLiteral("Path"), QString());
         };
     d.startProgram = [](const QString& program) { QProcess::startDetached(program, {}); };
+    d.screenSize = [this] { return QSize(m_deps.app->screenWidth, m_deps.app->screenHeight); };
     d.list = m_queueList;
     d.refreshPanel = [this] {
         if (m_queueList->selectedCount() == 0) showDefaultsView();
@@ -153,6 +154,8 @@ void MainWindow::buildOptionCommands() {
     connect(m_menus, &MainMenus::aboutTriggered, this, asQueueWork(&OptionCommands::about));
     connect(m_menus, &MainMenus::defaultSoundTriggered, this, asQueueWork(&OptionCommands::defaultSound));
     connect(m_menus, &MainMenus::soundForSelectedTriggered, this, asQueueWork(&OptionCommands::soundForSelected));
+    connect(m_menus, &MainMenus::defaultResizeTriggered, this, asQueueWork(&OptionCommands::defaultResize));
+    connect(m_menus, &MainMenus::resizeSelectedTriggered, this, asQueueWork(&OptionCommands::resizeSelected));
 }
 
 // The queues beside the open one, to open with a click.

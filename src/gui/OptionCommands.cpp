@@ -7,6 +7,7 @@
 #include "gui/WidgetScopes.h"
 #include "gui/dialogs/AboutDialog.h"
 #include "gui/dialogs/GammaDialog.h"
+#include "gui/dialogs/ResizeDialogs.h"
 #include "gui/dialogs/SoundDialog.h"
 #include "gui/dialogs/TempFolderDialog.h"
 #include "queue/PathSplit.h"
@@ -16,6 +17,7 @@
 #include "settings/SettingsValues.h"
 #include "startup/StartUp.h"
 #include "wallpaper/Prompter.h"
+#include "wallpaper/RenderMath.h"
 #include "wallpaper/WallpaperEngine.h"
 
 #include <QDir>
@@ -155,6 +157,54 @@ void OptionCommands::soundForSelected() {
             entry.setSoundPath(m_chosenSound.left(255));
             queue.writeEntryFromRetrying(record, entry);
         }
+    }
+    if (m_deps.refreshPanel) m_deps.refreshPanel();
+}
+
+void OptionCommands::defaultResize() {
+    Queue& queue = *m_deps.queue;
+    QueueHeader& header = queue.header();
+    TimerPause pause(m_deps.runTimer);
+    const DefaultResize stored{header.smallRule(), header.largeRule(), header.thresholdWidth(),
+                               header.thresholdHeight()};
+    DefaultResizeDialog dialog(
+        stored, m_deps.screenSize(),
+        [this](const QString& message) { m_deps.prompter->message(message, Prompter::Icon::Error); },
+        [this] { m_deps.openHelp(QStringLiteral("8")); }, m_deps.owner);
+    if (run(dialog) == QDialog::Accepted) {
+        const DefaultResize& chosen = dialog.result();
+        header.setSmallRule(chosen.small);
+        header.setLargeRule(chosen.large);
+        header.setThresholdWidth(static_cast<std::int16_t>(chosen.thresholdWidth));
+        header.setThresholdHeight(static_cast<std::int16_t>(chosen.thresholdHeight));
+        queue.writeHeader();
+    }
+    if (m_deps.refreshPanel) m_deps.refreshPanel();
+}
+
+void OptionCommands::resizeSelected() {
+    Queue& queue = *m_deps.queue;
+    QueueListView& list = *m_deps.list;
+    const QList<int> rows = list.selectedRows();
+    if (rows.isEmpty() || m_deps.app->updating || queue.busy() || queue.isFolderQueue()) return;
+    TimerPause pause(m_deps.runTimer);
+    QueueEntry first;
+    queue.readEntryInto(queue.recordOfEntry(list.entryOfRow(rows.first())), first);
+    ImageResizeDialog dialog(
+        {first.resizeMode(), first.fixedSize(), first.fixedWidth(), first.fixedHeight()}, m_deps.screenSize(),
+        [this] { m_deps.openHelp(QStringLiteral("infResizeImageImg")); }, m_deps.owner);
+    if (run(dialog) != QDialog::Accepted) return;
+    const ResizeChoice& chosen = dialog.result();
+    for (const int row : rows) {
+        const int record = queue.recordOfEntry(list.entryOfRow(row));
+        QueueEntry entry;
+        if (!queue.readEntryInto(record, entry)) continue;
+        entry.setResizeMode(static_cast<std::uint8_t>(chosen.mode));
+        entry.setFixedSize(static_cast<std::uint8_t>(chosen.fixedSize));
+        entry.setFixedWidth(static_cast<std::int16_t>(chosen.width));
+        entry.setFixedHeight(static_cast<std::int16_t>(chosen.height));
+        if (queue.writeEntryFromRetrying(record, entry))
+            list.setRowState(row, rendermath::displayState(entry, queue.header(), false));
     }
     if (m_deps.refreshPanel) m_deps.refreshPanel();
 }

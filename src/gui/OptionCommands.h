@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -36,6 +37,8 @@ public:
         std::function<QString()> systemInformation;
         // Starts a program without a shell.
         std::function<void(const QString& program)> startProgram;
+        // The screen size the settings were read with: what the resize rules measure against.
+        std::function<QSize()> screenSize;
         // The queue's rows, for the commands that work on the selected ones.
         QueueListView* list = nullptr;
         // Shows the Image Properties panel anew after a setting changed.
@@ -51,6 +54,8 @@ public:
     void about();
     void defaultSound();
     void soundForSelected();
+    void defaultResize();
+    void resizeSelected();
 
     // Moves the wallpaper bitmap and work files to `chosen` (or a private folder inside it);
     // answers the folder now in use, or an empty string when the folder is refused.
