@@ -147,8 +147,17 @@ void MainMenus::buildOrderAndTilingMenus(QMenu* display) {
     connect(m_showFileErrorsAction, &QAction::triggered, this, &MainMenus::showFileErrorsTriggered);
     display->addSeparator();
     QMenu* tiling = addSubmenu(display, "mnuTiling", QStringLiteral("Tiling"));
-    m_tiledAction = addDisabledItem(tiling, "mnuTileOn", QStringLiteral("Tiled"), {}, Check::Yes);
-    m_singleImageAction = addDisabledItem(tiling, "MnuTileOff", QStringLiteral("Single Image"), {}, Check::Yes);
+    m_tiledAction = addItem(tiling, "mnuTileOn", QStringLiteral("Tiled"), {}, State::Enabled, Check::Yes);
+    m_singleImageAction = addItem(tiling, "MnuTileOff", QStringLiteral("Single Image"), {}, State::Enabled, Check::Yes);
+    // The checks follow what the command makes of the click.
+    connect(m_tiledAction, &QAction::triggered, this, [this] {
+        m_tiledAction->setChecked(!m_tiledAction->isChecked());
+        Q_EMIT tilingTriggered(true);
+    });
+    connect(m_singleImageAction, &QAction::triggered, this, [this] {
+        m_singleImageAction->setChecked(!m_singleImageAction->isChecked());
+        Q_EMIT tilingTriggered(false);
+    });
 }
 
 void MainMenus::buildHelpMenu(QMenuBar* bar) {

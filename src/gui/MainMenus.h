@@ -63,6 +63,7 @@ Q_SIGNALS:
     void soundForSelectedTriggered();
     void defaultResizeTriggered();
     void resizeSelectedTriggered();
+    void tilingTriggered(bool tiled);
 
 private:
     void buildFileMenu(QMenuBar* bar);

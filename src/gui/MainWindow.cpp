@@ -10,6 +10,7 @@
 #include "gui/OptionsPage.h"
 #include "gui/PicbufImage.h"
 #include "gui/PropertiesPanel.h"
+#include "gui/PropertiesPresenter.h"
 #include "gui/QueueEditCommands.h"
 #include "gui/QueueEditor.h"
 #include "gui/QueueFileCommands.h"
@@ -91,6 +92,7 @@ MainWindow::MainWindow(MainWindowDeps deps, QWidget* parent) : QMainWindow(paren
     buildEditCommands();
     buildFileCommands();
     buildOptionCommands();
+    buildPropertiesPresenter();
     wireEngine();
 
     // The layout is drawn for this size; the window neither grows nor shrinks.
@@ -172,6 +174,9 @@ void MainWindow::buildMonitor(QWidget* client) {
     m_desktopPicture->setObjectName(QStringLiteral("picture1"));
     m_desktopPicture->setGeometry(34, 41, 152, 114);
     m_desktopPicture->setScaledContents(false);
+    m_thumbnailPicture = new QLabel(client);
+    m_thumbnailPicture->setObjectName(QStringLiteral("picture3"));
+    m_thumbnailPicture->hide();
 }
 
 void MainWindow::buildPages(QWidget* client) {
@@ -245,6 +250,7 @@ void MainWindow::connectQueueList() {
         m_moveUpButton->setVisible(moves);
         m_moveDownButton->setVisible(moves);
         m_menus->showSelection(count);
+        m_presenter->refresh(count);
     });
     // While the list is rebuilt, the commands that would change the queue underneath it are out of reach.
     connect(m_queueList, &QueueListView::fillStarted, this, [this] {
@@ -458,22 +464,11 @@ void MainWindow::showOrderMode() {
     m_toolBar->showOrderMode(mode);
 }
 
-void MainWindow::showDefaultsView() {
-    const QueueHeader& header = m_deps.queue->header();
-    m_desktopPicture->show();
-    const QString sound = m_deps.queue->workingDefaultSound;
-    const bool hasSound = header.noDefaultSound() == 0 && !sound.isEmpty() && QFileInfo(sound).isFile();
-    m_properties->showQueueDefaults(header.smallRule().mode, header.largeRule().mode,
-                                    hasSound ? splitPath(sound).fileName : QStringLiteral("(None)"));
-    UpdatingScope updating(*m_deps.app);
-    m_menus->showTiled(header.tiled() == 1);
-}
-
 void MainWindow::selectionReset() {
     m_queueList->deselectAll();
     m_moveUpButton->hide();
     m_moveDownButton->hide();
-    showDefaultsView();
+    m_presenter->refresh(0);
 }
 
 void MainWindow::refreshQueueLine() {

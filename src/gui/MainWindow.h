@@ -17,6 +17,7 @@
 struct AppContext;
 class FileChooser;
 class OptionCommands;
+class PropertiesPresenter;
 class QDialog;
 class FolderQueue;
 class MainMenus;
@@ -157,6 +158,7 @@ private:
     bool loadQueue(const QString& path);
     void buildFileCommands();
     void buildOptionCommands();
+    void buildPropertiesPresenter();
     void popUpQueueList();
     void loadCountdown();
     void restorePage();
@@ -165,7 +167,6 @@ private:
     void showAfterStartUp();
 
     void showOrderMode();
-    void showDefaultsView();
     void makeDesktopThumbnail();
     void refreshQueueLine();
     void readScreenSaverState();
@@ -195,6 +196,7 @@ private:
     MainToolBar* m_toolBar = nullptr;
     MonitorPicture* m_monitor = nullptr;
     QLabel* m_desktopPicture = nullptr;
+    QLabel* m_thumbnailPicture = nullptr;
     PropertiesPanel* m_properties = nullptr;
     QTabWidget* m_pages = nullptr;
     QueueListView* m_queueList = nullptr;
@@ -203,6 +205,7 @@ private:
     std::unique_ptr<QueueEditCommands> m_editCommands;
     std::unique_ptr<QueueFileCommands> m_fileCommands;
     std::unique_ptr<OptionCommands> m_optionCommands;
+    std::unique_ptr<PropertiesPresenter> m_presenter;
     QToolButton* m_moveUpButton = nullptr;
     QToolButton* m_moveDownButton = nullptr;
     OptionsPage* m_options = nullptr;

@@ -6,6 +6,8 @@
 #include "gui/MainToolBar.h"
 #include "gui/OptionCommands.h"
 #include "gui/OptionsPage.h"
+#include "gui/PropertiesPanel.h"
+#include "gui/PropertiesPresenter.h"
 #include "gui/QueueEditCommands.h"
 #include "gui/QueueEditor.h"
 #include "gui/QueueFileCommands.h"
@@ -141,9 +143,7 @@ void MainWindow::buildOptionCommands() {
     d.startProgram = [](const QString& program) { QProcess::startDetached(program, {}); };
     d.screenSize = [this] { return QSize(m_deps.app->screenWidth, m_deps.app->screenHeight); };
     d.list = m_queueList;
-    d.refreshPanel = [this] {
-        if (m_queueList->selectedCount() == 0) showDefaultsView();
-    };
+    d.refreshPanel = [this] { m_presenter->refresh(); };
     d.owner = this;
     m_optionCommands = std::make_unique<OptionCommands>(d);
     const auto asQueueWork = [this](void (OptionCommands::*command)()) {
@@ -156,6 +156,49 @@ void MainWindow::buildOptionCommands() {
     connect(m_menus, &MainMenus::soundForSelectedTriggered, this, asQueueWork(&OptionCommands::soundForSelected));
     connect(m_menus, &MainMenus::defaultResizeTriggered, this, asQueueWork(&OptionCommands::defaultResize));
     connect(m_menus, &MainMenus::resizeSelectedTriggered, this, asQueueWork(&OptionCommands::resizeSelected));
+}
+
+void MainWindow::buildPropertiesPresenter() {
+    PropertiesPresenter::Deps d;
+    d.app = m_deps.app;
+    d.queue = m_deps.queue;
+    d.engine = m_deps.engine;
+    d.prompter = m_deps.prompter;
+    d.list = m_queueList;
+    d.panel = m_properties;
+    d.desktopPicture = m_desktopPicture;
+    d.thumbnail = m_thumbnailPicture;
+    d.colourDepth = [this] { return m_colorDepth; };
+    d.screenSize = [this] { return QSize(m_deps.app->screenWidth, m_deps.app->screenHeight); };
+    d.showTiledMenu = [this](bool tiled) { m_menus->showTiled(tiled); };
+    d.closing = [this] { return m_closed; };
+    m_presenter = std::make_unique<PropertiesPresenter>(d);
+    const auto setTiling = [this](bool tiled) {
+        if (!m_deps.app->updating) m_queueWork.run([this, tiled] { m_presenter->setTiling(tiled); });
+    };
+    connect(m_properties, &PropertiesPanel::tilingClicked, this, setTiling);
+    connect(m_menus, &MainMenus::tilingTriggered, this, setTiling);
+    // The box's Change buttons act on what it shows, with the countdown held meanwhile.
+    connect(m_properties, &PropertiesPanel::resizeChangeClicked, this, [this] {
+        m_queueWork.run([this] {
+            if (m_presenter->view() == PropertiesPresenter::View::Defaults)
+                m_optionCommands->defaultResize();
+            else
+                m_optionCommands->resizeSelected();
+            if (imagesPageShown()) m_queueList->setFocus();
+        });
+    });
+    connect(m_properties, &PropertiesPanel::soundChangeClicked, this, [this] {
+        m_queueWork.run([this] {
+            if (m_presenter->view() == PropertiesPresenter::View::Defaults) {
+                m_optionCommands->defaultSound();
+                return;
+            }
+            m_changeTimer->stop();
+            m_optionCommands->soundForSelected();
+            m_changeTimer->start();
+        });
+    });
 }
 
 // The queues beside the open one, to open with a click.

@@ -3,6 +3,9 @@
 
 #include "gui/ClickableLabel.h"
 
+#include <QPushButton>
+#include <QRadioButton>
+
 namespace {
 
 QLabel* line(QWidget* parent, const char* formName, const QRect& place) {
@@ -12,16 +15,20 @@ QLabel* line(QWidget* parent, const char* formName, const QRect& place) {
     return label;
 }
 
-// The queue file keeps a resize mode per image size: 0 resize, 1 stretch, anything else none.
-QString resizeRule(const QString& prefix, int mode) {
-    switch (mode) {
-    case 0:
-        return prefix + QStringLiteral("resize");
-    case 1:
-        return prefix + QStringLiteral("stretch");
-    default:
-        return prefix + QStringLiteral("no resize");
-    }
+QPushButton* changeButton(QWidget* parent, const char* formName, int top) {
+    auto* button = new QPushButton(QStringLiteral("Change..."), parent);
+    button->setObjectName(QString::fromLatin1(formName));
+    button->setGeometry(247, top, 66, 22);
+    return button;
+}
+
+QRadioButton* tilingRadio(QWidget* parent, const char* formName, const QString& text, const QRect& place) {
+    auto* radio = new QRadioButton(text, parent);
+    radio->setObjectName(QString::fromLatin1(formName));
+    radio->setGeometry(place);
+    // The several-images view shows neither checked, which exclusive radios cannot.
+    radio->setAutoExclusive(false);
+    return radio;
 }
 
 } // namespace
@@ -29,13 +36,19 @@ QString resizeRule(const QString& prefix, int mode) {
 PropertiesPanel::PropertiesPanel(QWidget* parent) : QGroupBox(QStringLiteral("Image Properties"), parent) {
     setObjectName(QStringLiteral("Frame1"));
     setGeometry(232, 8, 321, 185);
-    m_nameLine = line(this, "label16", QRect(10, 20, 301, 16));
-    m_sizeLine = line(this, "lblImageSize", QRect(10, 38, 301, 16));
-    m_resizeLine = line(this, "label18", QRect(10, 66, 301, 16));
-    m_resizeDetailLine = line(this, "label19", QRect(10, 84, 301, 16));
-    auto* soundCaption = new QLabel(QStringLiteral("Sound:"), this);
-    soundCaption->setGeometry(10, 110, 50, 16);
-    m_soundLine = line(this, "label22", QRect(60, 110, 251, 16));
+    m_nameLine = line(this, "label16", QRect(10, 20, 268, 16));
+    m_sizeLine = line(this, "lblImageSize", QRect(10, 38, 268, 16));
+    m_stateIcon = line(this, "Image3", QRect(281, 16, 33, 33));
+    line(this, "resizingCaption", QRect(10, 62, 58, 16))->setText(QStringLiteral("Resizing:"));
+    m_resizeLine = line(this, "label18", QRect(70, 62, 175, 16));
+    m_resizeDetailLine = line(this, "label19", QRect(70, 80, 175, 16));
+    m_tiled = tilingRadio(this, "option10", QStringLiteral("Tiled"), QRect(10, 102, 90, 18));
+    m_single = tilingRadio(this, "option11", QStringLiteral("Single Image"), QRect(100, 102, 120, 18));
+    line(this, "soundCaption", QRect(10, 130, 50, 16))->setText(QStringLiteral("Sound:"));
+    m_soundLine = line(this, "label22", QRect(60, 130, 185, 16));
+    m_soundLine->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QPushButton* resize = changeButton(this, "Button2", 60);
+    QPushButton* sound = changeButton(this, "Button3", 127);
 
     m_colourWarning = new ClickableLabel(QStringLiteral("Increase your color depth for better images"), this);
     m_colourWarning->setObjectName(QStringLiteral("Label4"));
@@ -49,17 +62,44 @@ PropertiesPanel::PropertiesPanel(QWidget* parent) : QGroupBox(QStringLiteral("Im
     m_colourWarning->setPalette(red);
     m_colourWarning->hide();
     connect(m_colourWarning, &ClickableLabel::clicked, this, &PropertiesPanel::colourWarningClicked);
+    connect(resize, &QPushButton::clicked, this, &PropertiesPanel::resizeChangeClicked);
+    connect(sound, &QPushButton::clicked, this, &PropertiesPanel::soundChangeClicked);
+    // The check follows what the command makes of the click, not the click itself.
+    connect(m_tiled, &QRadioButton::clicked, this, [this] { Q_EMIT tilingClicked(true); });
+    connect(m_single, &QRadioButton::clicked, this, [this] { Q_EMIT tilingClicked(false); });
 }
 
-void PropertiesPanel::showQueueDefaults(int smallResizeMode, int largeResizeMode, const QString& soundName) {
-    setTitle(QStringLiteral("Queue Defaults"));
-    m_nameLine->setText(QStringLiteral("Default values are used for new image additions"));
-    m_sizeLine->setText(QStringLiteral("and when image-specific values are not set."));
-    m_resizeLine->setText(resizeRule(QStringLiteral("Small img: "), smallResizeMode));
-    m_resizeDetailLine->setText(resizeRule(QStringLiteral("Large img: "), largeResizeMode));
-    m_soundLine->setText(soundName);
+void PropertiesPanel::showLines(const Lines& lines) {
+    setTitle(lines.title);
+    m_nameLine->setText(lines.name);
+    m_sizeLine->setText(lines.size);
+    m_resizeLine->setText(lines.resize);
+    m_resizeDetailLine->setText(lines.resizeDetail);
+    m_soundLine->setText(lines.sound);
+}
+
+void PropertiesPanel::showTiling(Tiling tiling) {
+    m_tiled->setChecked(tiling == Tiling::Tiled);
+    m_single->setChecked(tiling == Tiling::Single);
+}
+
+void PropertiesPanel::showStateIcon(const QIcon& icon, bool shown) {
+    m_stateIcon->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(33, 33));
+    m_stateIcon->setVisible(shown);
 }
 
 void PropertiesPanel::setColourWarningShown(bool shown) {
     m_colourWarning->setVisible(shown);
+}
+
+int PropertiesPanel::nameWidth() const {
+    return m_nameLine->width();
+}
+
+int PropertiesPanel::nameTextWidth(const QString& text) const {
+    return m_nameLine->fontMetrics().horizontalAdvance(text);
+}
+
+QString PropertiesPanel::soundText() const {
+    return m_soundLine->text();
 }
