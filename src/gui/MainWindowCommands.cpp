@@ -2,6 +2,7 @@
 // The main window's commands: what its menu items, buttons and timers do.
 #include "gui/MainWindow.h"
 
+#include "gui/HelpTopics.h"
 #include "gui/MainMenus.h"
 #include "gui/MainToolBar.h"
 #include "gui/OptionCommands.h"
@@ -24,6 +25,7 @@
 #include "wallpaper/WallpaperEngine.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QMenu>
 #include <QProcess>
 #include <QTimer>
@@ -297,8 +299,12 @@ void MainWindow::openHelp(const QString& topic) {
     const QString file = m_deps.app->helpFile;
     m_helpOpened = true;
     if (file.isEmpty()) return;
-    QUrl url = QUrl::fromLocalFile(file);
-    if (!topic.isEmpty()) url.setFragment(topic);
+    // The help file is the contents page; every topic has a page of its own beside it.
+    const QString target = helpTarget(topic);
+    const qsizetype hash = target.indexOf(u'#');
+    QUrl url =
+        QUrl::fromLocalFile(QFileInfo(file).absolutePath() + u'/' + target.left(hash < 0 ? target.size() : hash));
+    if (hash >= 0) url.setFragment(target.mid(hash + 1));
     m_deps.openUrl(url);
 }
 

@@ -238,15 +238,23 @@ INSTANTIATE_TEST_SUITE_P(Styles, ListStyle,
 
 TEST_F(FileDialogTest, OpenDialogPreviewsAndReturnsTheChosenFiles) {
     const QString image = save("pick.png", colourful(80, 60));
-    DialogFileChooser chooser(nullptr, {}, [] { return PreviewPanel::Services{nullptr, [] { return 24; }, Qt::red}; });
+    QStringList helped;
+    DialogFileChooser chooser(
+        nullptr, [&](const QString& topic) { helped << topic; },
+        [] {
+            return PreviewPanel::Services{nullptr, [] { return 24; }, Qt::red};
+        });
     FileChooser::Request request{
         "Add Image(s)", "Internet PNG|*.PNG|All Files|*.*", dir, true, {}, 1, FileChooser::Preview::Image};
+    request.helpTopic = "13";
     QString status;
     chooser.setRunner([&](QFileDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Add Image(s)");
         EXPECT_EQ(dialog.labelText(QFileDialog::Accept), "Select");
         EXPECT_EQ(dialog.viewMode(), QFileDialog::Detail);
         EXPECT_EQ(dialog.nameFilters(), QStringList({"Internet PNG (*.PNG *.png)", "All Files (*.*)"}));
+        for (auto* button : dialog.findChildren<QPushButton*>())
+            if (button->text().contains("Help")) button->click();
         auto* panel = dialog.findChild<PreviewPanel*>();
         if (!panel) return int(QDialog::Rejected);
         panel->setAutoPreview(true);
@@ -261,6 +269,7 @@ TEST_F(FileDialogTest, OpenDialogPreviewsAndReturnsTheChosenFiles) {
     EXPECT_EQ(answer->files, QStringList({QDir::toNativeSeparators(image)}));
     EXPECT_EQ(answer->style, 3);
     EXPECT_EQ(status, "80x60x16777216 Colors");
+    EXPECT_EQ(helped, QStringList({"13"}));
 
     // A queue is opened without a preview; a cancelled dialog gives nothing.
     request.preview = FileChooser::Preview::None;

@@ -35,10 +35,6 @@ int DialogFileChooser::styleAfter(int asked, bool details) {
     return asked == 1 ? 3 : asked;
 }
 
-int DialogFileChooser::run(QFileDialog& dialog) {
-    return m_run ? m_run(dialog) : dialog.exec();
-}
-
 void DialogFileChooser::addPreview(QFileDialog& dialog, FileChooser::Preview preview) {
     auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
     if (preview == Preview::None || !grid) return;
@@ -57,12 +53,16 @@ void DialogFileChooser::prepare(QFileDialog& dialog, const Request& request) {
     dialog.setNameFilters(nameFilters(request.filter));
     if (QFileInfo(request.folder).isDir()) dialog.setDirectory(request.folder);
     dialog.setViewMode(request.style == 1 ? QFileDialog::Detail : QFileDialog::List);
-    if (!m_openHelp || request.helpTopic.isEmpty()) return;
-    if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+}
+
+int DialogFileChooser::run(QFileDialog& dialog, const QString& helpTopic) {
+    // Last: the dialog makes its buttons only once its mode is set.
+    auto* buttons = dialog.findChild<QDialogButtonBox*>();
+    if (m_openHelp && !helpTopic.isEmpty() && buttons) {
         QPushButton* help = buttons->addButton(QDialogButtonBox::Help);
-        QObject::connect(help, &QPushButton::clicked, &dialog,
-                         [this, topic = request.helpTopic] { m_openHelp(topic); });
+        QObject::connect(help, &QPushButton::clicked, &dialog, [this, helpTopic] { m_openHelp(helpTopic); });
     }
+    return m_run ? m_run(dialog) : dialog.exec();
 }
 
 std::optional<FileChooser::Answer> DialogFileChooser::openFiles(const Request& request) {
@@ -73,7 +73,7 @@ std::optional<FileChooser::Answer> DialogFileChooser::openFiles(const Request& r
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     addPreview(dialog, request.preview);
-    if (run(dialog) != QDialog::Accepted) return std::nullopt;
+    if (run(dialog, request.helpTopic) != QDialog::Accepted) return std::nullopt;
     Answer answer;
     answer.style = styleAfter(request.style, dialog.viewMode() == QFileDialog::Detail);
     for (const QString& file : dialog.selectedFiles())
@@ -89,7 +89,7 @@ std::optional<QString> DialogFileChooser::saveFile(const Request& request) {
     dialog.setFileMode(QFileDialog::AnyFile);
     // The callers ask their own question before a file is replaced.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    if (run(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    if (run(dialog, request.helpTopic) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return QDir::toNativeSeparators(dialog.selectedFiles().first());
 }
 
@@ -105,7 +105,7 @@ QString DialogFileChooser::chooseFolder(const QString& startFolder) {
     dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Folder:"));
     for (const char* name : {"fileNameLabel", "fileNameEdit", "fileTypeLabel", "fileTypeCombo"})
         if (auto* control = dialog.findChild<QWidget*>(QLatin1String(name))) control->hide();
-    if (run(dialog) != QDialog::Accepted) return QString();
+    if (run(dialog, QStringLiteral("30")) != QDialog::Accepted) return QString();
     const QString native = QDir::toNativeSeparators(dialog.directory().absolutePath());
     return native.endsWith(QDir::separator()) ? native : native + QDir::separator();
 }

@@ -37,11 +37,12 @@ public:
     void setRunner(Runner run) { m_run = std::move(run); }
 
 private:
-    // The parts both dialogs share: title, filters, folder, list style and the Help button.
+    // The parts both dialogs share: title, filters, folder and list style.
     void prepare(QFileDialog& dialog, const Request& request);
     // Puts the preview panel beside the file list; it lives as long as the dialog.
     void addPreview(QFileDialog& dialog, FileChooser::Preview preview);
-    int run(QFileDialog& dialog);
+    // Adds the Help button for the topic, then runs the dialog.
+    int run(QFileDialog& dialog, const QString& helpTopic);
 
     QWidget* m_owner;
     HelpOpener m_openHelp;
