@@ -26,11 +26,11 @@ TEST_P(Shortcuts, ReachTheirCommands) {
     w.showNormal();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    auto& list = child<QueueListView>("lstqueue");
-    QWidget* target = GetParam() ? static_cast<QWidget*>(&list) : &w;
+    QWidget* target = GetParam() ? static_cast<QWidget*>(&list()) : &w;
     target->setFocus();
     if (GetParam())
-        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.topLevelItem(0)).center());
+        QTest::mouseClick(list().viewport(), Qt::LeftButton, {},
+                          list().visualItemRect(list().topLevelItem(0)).center());
 
     QTest::keyClick(target, Qt::Key_W, Qt::ControlModifier);
     ASSERT_EQ(desktop.calls.size(), 1u);
@@ -46,8 +46,8 @@ TEST_P(Shortcuts, ReachTheirCommands) {
     QTest::keyClick(target, Qt::Key_F1, Qt::ShiftModifier);
     EXPECT_EQ(dialogsShown, QStringList({"TAbout"}));
     // The toolbar's buttons reach the same commands.
-    QTest::mouseClick(&child<QToolButton>("SpeedButton5"), Qt::LeftButton);
-    QTest::mouseClick(&child<QToolButton>("SpeedButton6"), Qt::LeftButton);
+    clickOn("SpeedButton5");
+    clickOn("SpeedButton6");
     EXPECT_EQ(desktop.calls.size(), 4u);
     EXPECT_EQ(desktop.clearCount(), 2);
 }
@@ -76,52 +76,29 @@ TEST_F(MainWindowTest, DisplayOrderStartWithFirstAndSelection) {
     ASSERT_GT(queue->header().currentPosition(), 0);
     action("mnustartfirst").trigger();
     EXPECT_TRUE(action("mnustartfirst").isChecked());
-    EXPECT_EQ(headerOnDisk().currentPosition(), 0);
-    EXPECT_EQ(headerOnDisk().startWithFirst(), 1);
-    auto& list = child<QueueListView>("lstqueue");
+    EXPECT_EQ(std::tuple(headerOnDisk().currentPosition(), headerOnDisk().startWithFirst()), std::tuple(0, 1));
     EXPECT_EQ(w.windowTitle(), "Muralo32 Wallpaper Manager");
-    list.topLevelItem(1)->setSelected(true);
-    ASSERT_TRUE(child<QToolButton>("image190").isVisibleTo(&w));
-    EXPECT_EQ(list.selectionMode(), QAbstractItemView::ExtendedSelection);
+    list().topLevelItem(1)->setSelected(true);
+    auto& moveUp = child<QToolButton>("image190");
+    ASSERT_TRUE(moveUp.isVisibleTo(&w));
     // Held down, the move-up button moves the selected row.
-    QTest::mousePress(&child<QToolButton>("image190"), Qt::LeftButton);
-    for (int i = 0; i < 100 && !list.topLevelItem(0)->isSelected(); ++i) QTest::qWait(10);
-    QTest::mouseRelease(&child<QToolButton>("image190"), Qt::LeftButton);
-    EXPECT_TRUE(list.topLevelItem(0)->isSelected()) << "the move-up button did not move the row";
+    QTest::mousePress(&moveUp, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return list().topLevelItem(0)->isSelected(); }, 1000))
+        << "the move-up button did not move the row";
+    QTest::mouseRelease(&moveUp, Qt::LeftButton);
     child<QTabWidget>("Tab1").setCurrentIndex(1);
-    EXPECT_EQ(list.selectedCount(), 0);
-    EXPECT_FALSE(child<QToolButton>("image190").isVisibleTo(&w));
+    EXPECT_EQ(list().selectedCount(), 0);
+    EXPECT_FALSE(moveUp.isVisibleTo(&w));
 }
 
-// While the updating flag is set, control changes made by the program write nothing; the
-// tray boxes are the exception and store their state all the same.
-TEST_F(MainWindowTest, UpdatingFlagSilencesTheHandlers) {
-    makeQueue(1);
-    set("ChangeAtStartup", "True");
-    MainWindow& w = make();
-    const QByteArray before = mtest::readFile(dir + "/Muralo32.ini");
-    app.updating = true;
-    w.setOrderMode(OrderMode::Random);
-    for (const char* name : {"ChangeAtStart", "Check1", "CheckBox1"})
-        QTest::mouseClick(&child<QCheckBox>(name), Qt::LeftButton);
-    child<QLineEdit>("text2").setText("5");
-    action("mnuSortName").trigger();
-    action("mnuFileName").trigger();
-    EXPECT_EQ(mtest::readFile(dir + "/Muralo32.ini"), before);
-    EXPECT_EQ(headerOnDisk().orderMode(), 1);
-    EXPECT_EQ(headerOnDisk().sorted(), 0);
-    QTest::mouseClick(&child<QCheckBox>("CheckBox2"), Qt::LeftButton);
-    EXPECT_EQ(get("SCTrayIcon"), "True");
-    app.updating = false;
-    QTest::mouseClick(&child<QCheckBox>("Check1"), Qt::LeftButton);
-    EXPECT_EQ(get("ClearAtExit"), "False");
-}
-
-TEST_F(MainWindowTest, BoxesAndTogglesStoreTheirSettings) {
+// Boxes and toggles store their settings at once. While the updating flag is set, control
+// changes made by the program write nothing; the tray boxes are the exception and store their
+// state all the same.
+TEST_F(MainWindowTest, BoxesStoreTheirSettingsExceptWhileTheProgramSetsThem) {
     makeQueue(1);
     set("ChangeAtStartup", "True");
     set("ExitAfterFirstChange", "True");
-    make();
+    MainWindow& w = make();
     auto& changeAtStart = child<QCheckBox>("ChangeAtStart");
     auto& exitAfterChanging = child<QCheckBox>("CheckBox1");
     ASSERT_TRUE(child<QTimer>("Timer2").isActive());
@@ -139,16 +116,28 @@ TEST_F(MainWindowTest, BoxesAndTogglesStoreTheirSettings) {
         EXPECT_EQ(engine->showFileErrors(), action("mnuShowErrors").isChecked());
         EXPECT_EQ(get("ShowFileErrors"), stored);
     }
+
+    const QByteArray before = mtest::readFile(dir + "/Muralo32.ini");
+    app.updating = true;
+    w.setOrderMode(OrderMode::Random);
+    for (const char* name : {"ChangeAtStart", "Check1", "CheckBox1"})
+        clickOn(name);
+    child<QLineEdit>("text2").setText("5");
+    action("mnuSortName").trigger();
+    action("mnuFileName").trigger();
+    EXPECT_EQ(mtest::readFile(dir + "/Muralo32.ini"), before);
+    EXPECT_EQ(std::tuple(headerOnDisk().orderMode(), headerOnDisk().sorted()), std::tuple(1, 0));
+    clickOn("CheckBox2");
+    EXPECT_EQ(get("SCTrayIcon"), "True");
+    app.updating = false;
+    clickOn("Check1");
+    EXPECT_EQ(get("ClearAtExit"), "False");
 }
 
 struct StartCase {
     const char* name;
     int images;
-    bool trayBoxes;
-    bool trayShown;
-    bool changeAndExit;
-    bool minimised;
-    bool visible;
+    bool trayBoxes, trayShown, changeAndExit, minimised, visible;
 };
 
 class Start : public MainWindowTest, public ::testing::WithParamInterface<StartCase> {};
@@ -168,12 +157,11 @@ TEST_P(Start, MinimisesWithImagesAndExitsOnlyAfterAChange) {
     set("ClearAtExit", "True");
     MainWindow& w = make();
     const bool changed = c.changeAndExit && c.images > 0;
-    EXPECT_EQ(w.isMinimized(), c.minimised);
-    EXPECT_EQ(w.isVisible(), c.visible);
-    EXPECT_EQ(w.hidesToTray(), c.trayBoxes && c.trayShown);
-    EXPECT_EQ(desktop.calls.size(), changed ? 1u : 0u);
-    EXPECT_EQ(child<QCheckBox>("CheckBox1").isEnabled(), changed);
-    EXPECT_EQ(child<QTimer>("Timer2").isActive(), changed);
+    EXPECT_EQ(std::tuple(w.isMinimized(), w.isVisible(), w.hidesToTray()),
+              std::tuple(c.minimised, c.visible, c.trayBoxes && c.trayShown));
+    EXPECT_EQ(
+        std::tuple(desktop.calls.size(), child<QCheckBox>("CheckBox1").isEnabled(), child<QTimer>("Timer2").isActive()),
+        std::tuple(changed ? 1u : 0u, changed, changed));
     if (changed) fire("Timer2");
     EXPECT_EQ(quits, changed ? 1 : 0);
     EXPECT_EQ(desktop.clearCount(), 0);
@@ -188,14 +176,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, Start,
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct CloseCase {
-    const char* left;
-    const char* top;
-    int storedLeft; // -1: right edge at the screen's right edge
-    int storedTop;  // -1: bottom at the screen's bottom
+    const char *left, *top;
+    int storedLeft, storedTop; // -1: right (bottom) edge at the screen's right (bottom) edge
     const char* page;
     int pageShown;
-    bool clearAtExit;
-    bool exitAfterChanging;
+    bool clearAtExit, exitAfterChanging;
 };
 
 class Close : public MainWindowTest, public ::testing::WithParamInterface<CloseCase> {};
@@ -218,13 +203,10 @@ TEST_P(Close, StoresPositionAndPageAndClearsOnlyWhenAsked) {
     EXPECT_EQ(pages.currentIndex(), c.pageShown);
     pages.setCurrentIndex(1 - c.pageShown);
     w.close();
-    EXPECT_EQ(get("MuraloLeft"), QString::number(left));
-    EXPECT_EQ(get("MuraloTop"), QString::number(top));
-    EXPECT_EQ(get("SCPropertyPage"), QString::number(1 - c.pageShown));
+    EXPECT_EQ(QStringList({get("MuraloLeft"), get("MuraloTop"), get("SCPropertyPage")}),
+              QStringList({QString::number(left), QString::number(top), QString::number(1 - c.pageShown)}));
     EXPECT_EQ(desktop.clearCount(), c.clearAtExit && !c.exitAfterChanging ? 1 : 0);
-    EXPECT_TRUE(engine->isShuttingDown());
-    EXPECT_FALSE(w.acceptingDrops());
-    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(std::tuple(engine->isShuttingDown(), w.acceptingDrops(), quits), std::tuple(true, false, 1));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Close,
@@ -247,7 +229,7 @@ TEST_F(MainWindowTest, ColourWarningAndHelp) {
         EXPECT_EQ(warning.isVisibleTo(&w), shown) << bitsPerPixel;
     }
     EXPECT_FALSE(w.helpOpened());
-    QTest::mouseClick(&child<QToolButton>("SpeedButton4"), Qt::LeftButton);
+    clickOn("SpeedButton4");
     EXPECT_TRUE(w.helpOpened());
     QTest::mouseClick(&warning, Qt::LeftButton);
     ASSERT_EQ(opened.size(), 2);
@@ -300,24 +282,21 @@ TEST_F(MainWindowTest, DroppedLocalFilesGoToTheQueueUnlessItIsAFolderQueue) {
         QCoreApplication::sendEvent(&w, &dropEvent);
         return enter.isAccepted();
     };
-    for (const char* name : {"a.jpg", "c.jpg"})
-        ASSERT_TRUE(mtest::writeFile(dir + "/" + name, "x"));
+    touch(dir, {"a.jpg", "c.jpg"});
     queue->header().setFolderQueue(1);
     drop({QUrl::fromLocalFile(dir + "/c.jpg")});
     EXPECT_EQ(queue->entryCount(), 0);
     queue->header().setFolderQueue(0);
     EXPECT_FALSE(drop({QUrl("https://example.com/a.jpg")}));
     EXPECT_TRUE(drop({QUrl::fromLocalFile(dir + "/a.jpg"), QUrl("https://example.com/b.jpg")}));
-    EXPECT_EQ(headerOnDisk().entryCount(), 1);
-    EXPECT_EQ(child<QueueListView>("lstqueue").topLevelItem(0)->text(0), dir + "/a.jpg");
+    EXPECT_EQ(rowsOnDisk(), QStringList{"1:a.jpg"});
 }
 
 // A folder queue opened at start-up is read at once: the window counts its images, and the
 // commands that need entries of their own are out of reach.
 TEST_F(MainWindowTest, AFolderQueueAtStartUpIsCountedAndItsMenusAreSet) {
     const QString folder = mtest::freshDir("startup-folder");
-    for (const char* name : {"a.png", "b.tiff", "notes.txt"})
-        ASSERT_TRUE(mtest::writeFile(folder + "/" + name, "x"));
+    touch(folder, {"a.png", "b.tiff", "notes.txt"});
     {
         Queue q(queue->environment());
         ASSERT_TRUE(q.load(app.queueFile).ok());
@@ -326,12 +305,10 @@ TEST_F(MainWindowTest, AFolderQueueAtStartUpIsCountedAndItsMenusAreSet) {
         ASSERT_TRUE(q.writeHeader());
     }
     make();
-    EXPECT_EQ(child<QLabel>("label11").text(), "Q: test (2 Files)");
-    EXPECT_TRUE(action("mnuUseFolder").isChecked());
-    EXPECT_TRUE(action("mnuChangeFolder").isVisible());
-    EXPECT_FALSE(child<QMenu>("mnuSort").menuAction()->isEnabled());
-    EXPECT_FALSE(child<QMenu>("mnuListType").menuAction()->isEnabled());
-    EXPECT_FALSE(action("menuadd").isEnabled());
+    EXPECT_EQ(queueLine(), "Q: test (2 Files)");
+    EXPECT_TRUE(action("mnuUseFolder").isChecked() && action("mnuChangeFolder").isVisible());
+    EXPECT_FALSE(child<QMenu>("mnuSort").menuAction()->isEnabled() ||
+                 child<QMenu>("mnuListType").menuAction()->isEnabled() || action("menuadd").isEnabled());
 }
 
 // Minimising hides the window only with a tray icon; a move while minimised is not
@@ -347,7 +324,7 @@ TEST_F(MainWindowTest, MinimiseHidesOnlyWithATrayIconAndMovesCountOnlyInTheNorma
     w.showNormal();
     EXPECT_TRUE(w.isVisible());
     for (const char* name : {"CheckBox3", "CheckBox4", "CheckBox5"})
-        QTest::mouseClick(&child<QCheckBox>(name), Qt::LeftButton);
+        clickOn(name);
     EXPECT_FALSE(w.anyTrayIcon());
     EXPECT_EQ(get("CLSIcon"), "False");
     w.move(300, 200);
