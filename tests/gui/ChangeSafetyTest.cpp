@@ -12,8 +12,7 @@ namespace {
 using ChangeSafety = MainWindowTest;
 
 TEST_F(ChangeSafety, ClicksAndSortsDuringAChangeWaitAndTheRenderedRecordStaysWhole) {
-    makeQueue(3);
-    MainWindow& w = make();
+    MainWindow& w = makeWithImages(3);
     const QByteArray second = recordOnDisk(2).toByteArray();
     bool interrupted = false;
     // The change lets the window system breathe while it takes the new image's facts: the user
@@ -46,11 +45,10 @@ TEST_F(ChangeSafety, ClicksAndSortsDuringAChangeWaitAndTheRenderedRecordStaysWho
 }
 
 TEST_F(ChangeSafety, ALastingFaultIsToldOnceAndNoChangeStartsWhileItIsTold) {
-    makeQueue(2);
     set("TimerTime", "0.1"); // a change on every tick
     app.tempFolder = dir + "/no-such-folder";
     app.wallpaperBitmap = app.tempFolder + "/muralo32.bmp";
-    make();
+    makeWithImages(2);
     int ticksWhileTold = 0;
     prompter.whileShown = [&] {
         // The box is open: the change timer keeps ticking.
@@ -82,8 +80,7 @@ TEST_F(ChangeSafety, ALastingFaultIsToldOnceAndNoChangeStartsWhileItIsTold) {
 
 // A change made while the window lives hidden shows in its status line once it is opened.
 TEST_F(ChangeSafety, AChangeWhileHiddenShowsOnceTheWindowOpens) {
-    makeQueue(1);
-    MainWindow& w = make();
+    MainWindow& w = makeWithImages(1);
     ASSERT_FALSE(w.isVisible());
     // A window never shown has not laid its lines out: they have no room yet.
     QWidget* lines = &child<QLabel>("label5");
@@ -111,8 +108,7 @@ TEST_F(ChangeSafety, ARepairedQueueIsToldOnceAtStartUp) {
 }
 
 TEST_F(ChangeSafety, ClosingDuringAChangeStopsItSilently) {
-    makeQueue(1);
-    MainWindow& w = make();
+    MainWindow& w = makeWithImages(1);
     engine->services().processEvents = [&] { w.close(); };
     w.changeWallpaperNow();
     EXPECT_TRUE(w.isClosed());

@@ -31,8 +31,7 @@ void expectFailure(const QJsonObject& answer, const QString& errorStart) {
 }
 
 TEST_F(InstanceCommandsTest, ActivateBringsTheWindowBackAndPingCountsIt) {
-    makeQueue(1);
-    MainWindow& w = make();
+    MainWindow& w = makeWithImages(1);
     ASSERT_FALSE(w.isVisible());
     EXPECT_EQ(send("ping").value("activations").toInt(), 0);
     EXPECT_TRUE(send("activate").value("ok").toBool());
@@ -47,8 +46,7 @@ TEST_F(InstanceCommandsTest, ActivateBringsTheWindowBackAndPingCountsIt) {
 // A change from the open queue answers with the image shown; a request that arrives while a
 // change is still at work is answered as busy.
 TEST_F(InstanceCommandsTest, ChangeClearAndCurrentAnswerWithTheImage) {
-    makeQueue(2);
-    make();
+    makeWithImages(2);
     QJsonObject nested;
     engine->services().processEvents = [this, &nested] {
         if (nested.isEmpty()) nested = send("change");
@@ -79,8 +77,7 @@ TEST_F(InstanceCommandsTest, RefusesAnotherQueueAndUnknownCommandsAndSaysWhyNoth
 // Edits of the open queue from murctl are made with the window's own queue: one that arrives
 // during a change waits for it, the list follows, and the next change keeps the new entry.
 TEST_F(InstanceCommandsTest, QueueEditsWaitForAChangeAndGoThroughTheWindowsQueue) {
-    makeQueue(2);
-    MainWindow& w = make();
+    MainWindow& w = makeWithImages(2);
     const QString added = dir + "/img3.png";
     ASSERT_TRUE(QFile::copy(dir + "/img1.png", added));
     const QJsonObject add{

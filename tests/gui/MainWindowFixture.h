@@ -141,6 +141,12 @@ protected:
         return *window;
     }
 
+    // A queue of n images, then the window over it.
+    MainWindow& makeWithImages(int n) {
+        makeQueue(n);
+        return make();
+    }
+
     template <typename Control> Control& child(const char* formName) const {
         auto* found = window->findChild<Control*>(QString::fromLatin1(formName));
         if (!found) throw std::runtime_error(std::string("no control named ") + formName);

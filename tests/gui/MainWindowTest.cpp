@@ -21,8 +21,7 @@ namespace {
 class Shortcuts : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(Shortcuts, ReachTheirCommands) {
-    makeQueue(2);
-    MainWindow& w = make();
+    MainWindow& w = makeWithImages(2);
     w.showNormal();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
@@ -59,8 +58,7 @@ INSTANTIATE_TEST_SUITE_P(Focus, Shortcuts, ::testing::Bool(),
 // Only a walk in order can start with the first image, which resets the position.
 // Leaving the Images page drops the list's selection and with it the move buttons.
 TEST_F(MainWindowTest, DisplayOrderStartWithFirstAndSelection) {
-    makeQueue(3);
-    MainWindow& w = make();
+    MainWindow& w = makeWithImages(3);
     auto& sequential = child<QToolButton>("SpeedButton3");
     auto& random = child<QToolButton>("SpeedButton2");
     EXPECT_EQ(random.geometry(), sequential.geometry());
@@ -95,10 +93,9 @@ TEST_F(MainWindowTest, DisplayOrderStartWithFirstAndSelection) {
 // changes made by the program write nothing; the tray boxes are the exception and store their
 // state all the same.
 TEST_F(MainWindowTest, BoxesStoreTheirSettingsExceptWhileTheProgramSetsThem) {
-    makeQueue(1);
     set("ChangeAtStartup", "True");
     set("ExitAfterFirstChange", "True");
-    MainWindow& w = make();
+    MainWindow& w = makeWithImages(1);
     auto& changeAtStart = child<QCheckBox>("ChangeAtStart");
     auto& exitAfterChanging = child<QCheckBox>("CheckBox1");
     ASSERT_TRUE(child<QTimer>("Timer2").isActive());
@@ -240,10 +237,9 @@ TEST_F(MainWindowTest, ColourWarningAndHelp) {
 // Loaded off, the countdown says "off"; switched off by a click, "Off". Each tick reads the
 // screen saver's state, and the change waits while the screen is busy.
 TEST_F(MainWindowTest, ChangeTimerSwitchesAndHoldsBackWhileTheScreenIsBusy) {
-    makeQueue(1);
     set("EnterTimer", "off");
     set("TimerTime", "0.1");
-    MainWindow& w = make();
+    MainWindow& w = makeWithImages(1);
     auto& countdown = child<QLabel>("Label12");
     EXPECT_EQ(countdown.text(), "off");
     EXPECT_TRUE(child<QRadioButton>("option71").isChecked());

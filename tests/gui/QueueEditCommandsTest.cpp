@@ -23,9 +23,8 @@ using QueueEditCommandsTest = MainWindowTest;
 // the style to the settings, the folder of the first file to the queue. A missing name is
 // skipped without a word.
 TEST_F(QueueEditCommandsTest, AddImageFilesTakesTheChosenFilesInOrder) {
-    makeQueue(1);
     set("DialogStyle", "1");
-    make();
+    makeWithImages(1);
     const QString other = mtest::freshDir("add-other");
     touch(other, {"b.png", "a.png"});
     chooser.answer = FileChooser::Answer{{other + "/b.png", dir + "/gone.png", other + "/a.png"}, 129};
@@ -113,8 +112,7 @@ TEST_F(QueueEditCommandsTest, AFullQueueRefusesEachFurtherName) {
 // four records the remaining ones; "From Queue and Disk" removes the files too; a lone image
 // that is gone leaves without a question; a cancelled dialog changes nothing.
 TEST_F(QueueEditCommandsTest, DeleteKeepsRowsTableAndFileInStep) {
-    makeQueue(6);
-    make();
+    makeWithImages(6);
     selectRows({1, 3});
     deleteChoice = DeleteDialog::FromQueueOnly;
     action("MenuDelt").trigger();
@@ -148,8 +146,7 @@ TEST_F(QueueEditCommandsTest, DeleteKeepsRowsTableAndFileInStep) {
 // Relinking moves the selected entries to the chosen folder, keeping their file names; the
 // folder is where the next relink starts.
 TEST_F(QueueEditCommandsTest, RelinkPointsTheSelectedEntriesAtAnotherFolder) {
-    makeQueue(3);
-    make();
+    makeWithImages(3);
     const QString moved = mtest::freshDir("relinked") + "/";
     chooser.folder = moved;
     selectRows({0, 2});
@@ -166,8 +163,7 @@ TEST_F(QueueEditCommandsTest, RelinkPointsTheSelectedEntriesAtAnotherFolder) {
 
 // Edit opens the image with the user's program for it; Edit needs exactly one row.
 TEST_F(QueueEditCommandsTest, EditOpensTheOneSelectedImage) {
-    makeQueue(2);
-    make();
+    makeWithImages(2);
     selectRows({0, 1});
     EXPECT_FALSE(action("menuedit").isEnabled());
     selectRows({1});
@@ -180,8 +176,7 @@ TEST_F(QueueEditCommandsTest, EditOpensTheOneSelectedImage) {
 // Folder mode: refused while the queue has entries; on an empty queue the chosen folder's images
 // are the queue, counted at once; a second click turns it back into an ordinary empty queue.
 TEST_F(QueueEditCommandsTest, UseFolderAsQueueSwitchesBothWays) {
-    makeQueue(1);
-    make();
+    makeWithImages(1);
     const QByteArray before = mtest::readFile(app.queueFile);
     action("mnuUseFolder").trigger();
     EXPECT_EQ(prompter.messages, QStringList{"This queue contains files already. To use the Folder Queue option, "

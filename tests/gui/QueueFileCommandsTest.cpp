@@ -31,9 +31,8 @@ TEST(NewQueueName, AddsTheExtensionWhereItIsMissing) {
 // one, with a change when "Change Wallpaper at Startup" is checked; the open queue's own name,
 // or a file that is no queue, changes nothing.
 TEST_F(QueueFileCommandsTest, ChangeAndPickOpenAnotherQueue) {
-    makeQueue(2);
     set("ChangeAtStartup", "True");
-    make();
+    makeWithImages(2);
     desktop.calls.clear();
     const QString other = dir + "/other.qu3";
     {
@@ -74,8 +73,7 @@ TEST_F(QueueFileCommandsTest, ChangeAndPickOpenAnotherQueue) {
 // A new queue starts empty with the settings of the queue open before; an existing name is
 // replaced only after a Yes.
 TEST_F(QueueFileCommandsTest, NewQueueStartsEmptyAndAsksBeforeReplacing) {
-    makeQueue(2);
-    make();
+    makeWithImages(2);
     action("menurand").trigger();
     chooser.saveAnswer = dir + "/fresh";
     action("mnuQueStart").trigger();
@@ -101,8 +99,7 @@ TEST_F(QueueFileCommandsTest, NewQueueStartsEmptyAndAsksBeforeReplacing) {
 // Save as copies the queue and goes on with the copy; an existing name is asked about; a copy
 // that cannot be made leaves everything as it was.
 TEST_F(QueueFileCommandsTest, SaveAsGoesOnWithTheCopy) {
-    makeQueue(2);
-    make();
+    makeWithImages(2);
     const QString original = app.queueFile;
     const QByteArray bytes = mtest::readFile(original);
     const QString holiday = dir + "/holiday.qu3";
@@ -125,8 +122,7 @@ TEST_F(QueueFileCommandsTest, SaveAsGoesOnWithTheCopy) {
 
 // Clear empties the queue after a Yes and keeps the file's length and settings.
 TEST_F(QueueFileCommandsTest, ClearEmptiesAfterAYes) {
-    makeQueue(3);
-    make();
+    makeWithImages(3);
     const QByteArray before = mtest::readFile(app.queueFile);
     action("mnuClearQueue").trigger();
     EXPECT_EQ(prompter.questions.back(), "Clearing queue.  Are you sure?");
@@ -141,8 +137,7 @@ TEST_F(QueueFileCommandsTest, ClearEmptiesAfterAYes) {
 // Deleting the queue and cancelling the open dialog leaves the fallback queue open, created
 // empty.
 TEST_F(QueueFileCommandsTest, DeleteFallsBackToTheUntitledQueue) {
-    makeQueue(1);
-    make();
+    makeWithImages(1);
     prompter.yesNo = {true};
     action("DeleteQueueFile1").trigger();
     EXPECT_EQ(prompter.questions.back(), "Deleting Queue:\n" + dir + "/test.qu3");
