@@ -160,8 +160,7 @@ TEST_P(Start, MinimisesWithImagesAndExitsOnlyAfterAChange) {
         std::tuple(desktop.calls.size(), child<QCheckBox>("CheckBox1").isEnabled(), child<QTimer>("Timer2").isActive()),
         std::tuple(changed ? 1u : 0u, changed, changed));
     if (changed) fire("Timer2");
-    EXPECT_EQ(quits, changed ? 1 : 0);
-    EXPECT_EQ(desktop.clearCount(), 0);
+    EXPECT_EQ(std::tuple(quits, desktop.clearCount()), std::tuple(changed ? 1 : 0, 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Start,
@@ -219,8 +218,7 @@ TEST_F(MainWindowTest, ColourWarningAndHelp) {
     bits = 8;
     MainWindow& w = make();
     auto& warning = child<QLabel>("Label4");
-    EXPECT_EQ(w.colorDepth(), 8);
-    EXPECT_TRUE(warning.isVisibleTo(&w));
+    EXPECT_EQ(std::tuple(w.colorDepth(), warning.isVisibleTo(&w)), std::tuple(8, true));
     for (const auto& [bitsPerPixel, shown] : {std::pair{16, false}, {12, true}, {32, false}, {6, true}}) {
         w.displayChanged(bitsPerPixel);
         EXPECT_EQ(warning.isVisibleTo(&w), shown) << bitsPerPixel;
@@ -241,29 +239,27 @@ TEST_F(MainWindowTest, ChangeTimerSwitchesAndHoldsBackWhileTheScreenIsBusy) {
     set("TimerTime", "0.1");
     MainWindow& w = makeWithImages(1);
     auto& countdown = child<QLabel>("Label12");
-    EXPECT_EQ(countdown.text(), "off");
-    EXPECT_TRUE(child<QRadioButton>("option71").isChecked());
-    EXPECT_EQ(child<QLineEdit>("text2").text(), "0.1");
+    EXPECT_EQ(
+        std::tuple(countdown.text(), child<QRadioButton>("option71").isChecked(), child<QLineEdit>("text2").text()),
+        std::tuple(QString("off"), true, QString("0.1")));
     QTest::mouseClick(&countdown, Qt::LeftButton);
-    EXPECT_TRUE(child<QRadioButton>("option70").isChecked());
-    EXPECT_TRUE(child<QTimer>("Timer1").isActive());
-    EXPECT_EQ(get("EnterTimer"), "On");
+    EXPECT_EQ(
+        std::tuple(child<QRadioButton>("option70").isChecked(), child<QTimer>("Timer1").isActive(), get("EnterTimer")),
+        std::tuple(true, true, QString("On")));
 
     screen.fullScreen = true;
     fire("Timer1");
     fire("Timer1");
-    EXPECT_TRUE(desktop.calls.empty());
-    EXPECT_EQ(screen.lastWidth, 1024);
+    EXPECT_EQ(std::tuple(desktop.calls.size(), screen.lastWidth), std::tuple(0u, 1024));
     screen.fullScreen = false;
     screen.active = false;
     fire("Timer1");
-    EXPECT_EQ(desktop.calls.size(), 1u);
-    EXPECT_FALSE(w.screenSaverActive());
+    EXPECT_EQ(std::tuple(desktop.calls.size(), w.screenSaverActive()), std::tuple(1u, false));
 
     QTest::mouseClick(&countdown, Qt::LeftButton);
-    EXPECT_TRUE(child<QRadioButton>("option71").isChecked());
-    EXPECT_FALSE(child<QTimer>("Timer1").isActive());
-    EXPECT_EQ(countdown.text(), "Off");
+    EXPECT_EQ(
+        std::tuple(child<QRadioButton>("option71").isChecked(), child<QTimer>("Timer1").isActive(), countdown.text()),
+        std::tuple(true, false, QString("Off")));
 }
 
 TEST_F(MainWindowTest, DroppedLocalFilesGoToTheQueueUnlessItIsAFolderQueue) {
@@ -312,8 +308,7 @@ TEST_F(MainWindowTest, AFolderQueueAtStartUpIsCountedAndItsMenusAreSet) {
 TEST_F(MainWindowTest, MinimiseHidesOnlyWithATrayIconAndMovesCountOnlyInTheNormalState) {
     MainWindow& w = make();
     // A first start stores the boxes its defaults check.
-    EXPECT_EQ(get("WPTimerIcon"), "True");
-    EXPECT_EQ(get("SCTrayIcon"), "<missing>");
+    EXPECT_EQ(QStringList({get("WPTimerIcon"), get("SCTrayIcon")}), QStringList({"True", "<missing>"}));
     w.showMinimized();
     QTest::qWait(20);
     EXPECT_FALSE(w.isVisible());
@@ -321,8 +316,7 @@ TEST_F(MainWindowTest, MinimiseHidesOnlyWithATrayIconAndMovesCountOnlyInTheNorma
     EXPECT_TRUE(w.isVisible());
     for (const char* name : {"CheckBox3", "CheckBox4", "CheckBox5"})
         clickOn(name);
-    EXPECT_FALSE(w.anyTrayIcon());
-    EXPECT_EQ(get("CLSIcon"), "False");
+    EXPECT_EQ(std::tuple(w.anyTrayIcon(), get("CLSIcon")), std::tuple(false, QString("False")));
     w.move(300, 200);
     QTest::qWait(20);
     const QPoint normal = w.pos();

@@ -38,15 +38,15 @@ TEST_F(QueueEditCommandsTest, AddImageFilesTakesTheChosenFilesInOrder) {
     EXPECT_EQ(rowsOnDisk(), QStringList({"1:img1.png", "2:" + other + "/b.png", "3:" + other + "/a.png"}));
     EXPECT_EQ(headerOnDisk().imageFolder(), other + "/");
     EXPECT_TRUE(prompter.messages.isEmpty());
-    EXPECT_TRUE(child<QTimer>("Timer1").isActive()) << "the change timer was not given back";
-    EXPECT_FALSE(app.updating);
+    EXPECT_TRUE(child<QTimer>("Timer1").isActive() && !app.updating)
+        << "the change timer or the controls were not given back";
 
     // The next add opens where the last one took its files; a cancelled dialog changes nothing.
     chooser.answer.reset();
     const QByteArray before = mtest::readFile(app.queueFile);
     action("menuadd").trigger();
-    EXPECT_EQ(chooser.requests.back().folder, other + "/");
-    EXPECT_EQ(mtest::readFile(app.queueFile), before);
+    EXPECT_EQ(std::tuple(chooser.requests.back().folder, mtest::readFile(app.queueFile)),
+              std::tuple(other + "/", before));
     EXPECT_TRUE(child<QTimer>("Timer1").isActive());
 }
 
@@ -104,8 +104,7 @@ TEST_F(QueueEditCommandsTest, AFullQueueRefusesEachFurtherName) {
     EXPECT_EQ(queue->addOneFile(longName), Queue::AddResult::LimitReached);
     Queue fresh(queue->environment());
     ASSERT_TRUE(fresh.load(dir + "/other.qu3").ok());
-    EXPECT_EQ(fresh.addOneFile(longName), Queue::AddResult::TooLong);
-    EXPECT_EQ(fresh.entryCount(), 0);
+    EXPECT_EQ(std::tuple(fresh.addOneFile(longName), fresh.entryCount()), std::tuple(Queue::AddResult::TooLong, 0));
 }
 
 // Deleting rows 2 and 4 of 6 leaves four rows numbered 1..4 in the same order, the table's first

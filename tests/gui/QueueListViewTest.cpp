@@ -124,8 +124,7 @@ TEST_F(QueueListViewTest, FillShowsEntriesInEntryOrder) {
     m_list->fill();
     EXPECT_EQ(captions(), (QStringList{m_dir + "/pear.jpg", m_dir + "/apple.png", m_dir + "/fig.gif"}));
     EXPECT_EQ(entries(), (QList<int>{1, 2, 3}));
-    EXPECT_TRUE(m_list->filled() && !m_list->filling() && m_list->lastFillComplete());
-    EXPECT_EQ(m_fillFinished.count(), 1);
+    EXPECT_TRUE(m_list->filled() && !m_list->filling() && m_list->lastFillComplete() && m_fillFinished.count() == 1);
     EXPECT_EQ(m_status, (QList<QList<QVariant>>{{"Q: Summer (3 Files)"}}));
     // The entry numbers live in a hidden column; the visible one is wide enough for the captions.
     EXPECT_TRUE(m_list->isColumnHidden(1));
@@ -154,8 +153,7 @@ TEST_F(QueueListViewTest, FolderQueueShowsTwoTextRowsAndIgnoresTheUser) {
     ASSERT_TRUE(m_queue->writeHeader());
     fillWith({}, true);
     EXPECT_EQ(captions(), (QStringList{"Queue is derived from folder", "/srv/pictures/"}));
-    EXPECT_FALSE(m_queue->workingSorted);
-    EXPECT_EQ(m_list->rowCount(), 0);
+    EXPECT_EQ(std::tuple(m_queue->workingSorted, m_list->rowCount()), std::tuple(false, 0));
     EXPECT_EQ(m_status.last().at(0).toString(), "Q: Summer (0 Files)");
     click(0);
     m_list->selectAllRows();
@@ -255,14 +253,12 @@ TEST_F(QueueListViewTest, MouseAndKeysSelectAndAskTheWindow) {
     click(2);
     EXPECT_EQ(std::tuple(m_pressed.count(), m_panel.count(), m_queue->currentRow), std::tuple(1, 1, 2));
     EXPECT_EQ(m_selectionState.last(), (QList<QVariant>{1, false}));
-    EXPECT_EQ(m_queue->currentRecord, m_queue->recordOfEntry(3));
-    EXPECT_EQ(entryName(), "three.jpg");
-    EXPECT_FALSE(m_app.updating);
+    EXPECT_EQ(std::tuple(m_queue->currentRecord, entryName(), m_app.updating),
+              std::tuple(m_queue->recordOfEntry(3), QString("three.jpg"), false));
     click(0, Qt::ControlModifier);
     EXPECT_EQ(m_list->selectedRows(), (QList<int>{0, 2}));
-    EXPECT_EQ(m_list->firstSelectedRow(), 0);
-    EXPECT_EQ(m_selectionState.last().at(0).toInt(), 2);
-    EXPECT_EQ(entryName(), "one.jpg");
+    EXPECT_EQ(std::tuple(m_list->firstSelectedRow(), m_selectionState.last().at(0).toInt(), entryName()),
+              std::tuple(0, 2, QString("one.jpg")));
 
     QTest::mouseDClick(m_list->viewport(), Qt::LeftButton, {}, rowCentre(0));
     QTest::keyClick(m_list.get(), Qt::Key_Return);
@@ -284,8 +280,7 @@ TEST_F(QueueListViewTest, MouseAndKeysSelectAndAskTheWindow) {
     EXPECT_EQ(m_panel.count(), 0);
     click(1, Qt::ShiftModifier);
     QTest::keyClick(m_list.get(), Qt::Key_Down);
-    EXPECT_EQ(m_list->selectedRows(), QList<int>{2});
-    EXPECT_EQ(entryName(), "three.jpg");
+    EXPECT_EQ(std::tuple(m_list->selectedRows(), entryName()), std::tuple(QList<int>{2}, QString("three.jpg")));
 }
 
 TEST_F(QueueListViewTest, PopUpItemsActOnTheList) {
