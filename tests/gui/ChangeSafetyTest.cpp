@@ -3,37 +3,24 @@
 // turn, and a fault is told once, with no change starting while it is told.
 #include "MainWindowFixture.h"
 
-#include "gui/QueueListView.h"
-#include "queue/QueueFile.h"
-
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
-#include <QTreeWidget>
 
 namespace {
 
-class ChangeSafety : public MainWindowTest {
-protected:
-    QueueEntry record(int r) const {
-        QueueEntry e;
-        EXPECT_TRUE(queuefile::readRecord(app.queueFile, r, e));
-        return e;
-    }
-};
+using ChangeSafety = MainWindowTest;
 
 TEST_F(ChangeSafety, ClicksAndSortsDuringAChangeWaitAndTheRenderedRecordStaysWhole) {
-    makeQueue(3);
-    MainWindow& w = make();
-    auto& list = child<QTreeWidget>("lstqueue");
-    const QByteArray second = record(2).toByteArray();
+    MainWindow& w = makeWithImages(3);
+    const QByteArray second = recordOnDisk(2).toByteArray();
     bool interrupted = false;
     // The change lets the window system breathe while it takes the new image's facts: the user
     // clicks the second row, then asks for the unsorted and the sorted order.
     engine->services().processEvents = [&] {
         if (interrupted) return;
         interrupted = true;
-        list.setCurrentItem(list.topLevelItem(1));
+        list().setCurrentItem(list().topLevelItem(1));
         action("mnuUnSort").trigger();
         action("mnuSortName").trigger();
         EXPECT_TRUE(w.queueWork().isBusy());
@@ -45,11 +32,9 @@ TEST_F(ChangeSafety, ClicksAndSortsDuringAChangeWaitAndTheRenderedRecordStaysWho
 
     // The first image was shown, and its facts went to its own record, not over the clicked one.
     EXPECT_EQ(QFileInfo(engine->currentImageText()).fileName(), "img1.png");
-    const QueueEntry first = record(1);
-    EXPECT_EQ(QFileInfo(first.trimmedPath()).fileName(), "img1.png");
-    EXPECT_EQ(first.factsKnown(), 1);
-    EXPECT_EQ(first.width(), 64);
-    EXPECT_EQ(record(2).toByteArray(), second);
+    const QueueEntry first = recordOnDisk(1);
+    EXPECT_EQ(std::tuple(first.trimmedPath(), first.factsKnown(), first.width()), std::tuple(dir + "/img1.png", 1, 64));
+    EXPECT_EQ(recordOnDisk(2).toByteArray(), second);
 
     // Then the waiting work ran, in order: the rows ended sorted.
     for (int i = 0; i < 50 && w.queueWork().waiting() > 0; ++i)
@@ -60,11 +45,10 @@ TEST_F(ChangeSafety, ClicksAndSortsDuringAChangeWaitAndTheRenderedRecordStaysWho
 }
 
 TEST_F(ChangeSafety, ALastingFaultIsToldOnceAndNoChangeStartsWhileItIsTold) {
-    makeQueue(2);
     set("TimerTime", "0.1"); // a change on every tick
     app.tempFolder = dir + "/no-such-folder";
     app.wallpaperBitmap = app.tempFolder + "/muralo32.bmp";
-    make();
+    makeWithImages(2);
     int ticksWhileTold = 0;
     prompter.whileShown = [&] {
         // The box is open: the change timer keeps ticking.
@@ -96,8 +80,7 @@ TEST_F(ChangeSafety, ALastingFaultIsToldOnceAndNoChangeStartsWhileItIsTold) {
 
 // A change made while the window lives hidden shows in its status line once it is opened.
 TEST_F(ChangeSafety, AChangeWhileHiddenShowsOnceTheWindowOpens) {
-    makeQueue(1);
-    MainWindow& w = make();
+    MainWindow& w = makeWithImages(1);
     ASSERT_FALSE(w.isVisible());
     // A window never shown has not laid its lines out: they have no room yet.
     QWidget* lines = &child<QLabel>("label5");
@@ -121,12 +104,11 @@ TEST_F(ChangeSafety, ARepairedQueueIsToldOnceAtStartUp) {
     make();
     ASSERT_EQ(prompter.messages.size(), 1);
     EXPECT_TRUE(prompter.messages[0].contains("1 of its entries")) << prompter.messages[0].toStdString();
-    EXPECT_EQ(child<QTreeWidget>("lstqueue").topLevelItemCount(), 2);
+    EXPECT_EQ(list().topLevelItemCount(), 2);
 }
 
 TEST_F(ChangeSafety, ClosingDuringAChangeStopsItSilently) {
-    makeQueue(1);
-    MainWindow& w = make();
+    MainWindow& w = makeWithImages(1);
     engine->services().processEvents = [&] { w.close(); };
     w.changeWallpaperNow();
     EXPECT_TRUE(w.isClosed());

@@ -5,11 +5,13 @@
 #include "TestSupport.h"
 #include "gui/FileChooser.h"
 #include "gui/MainWindow.h"
+#include "gui/QueueListView.h"
 #include "imaging/Picbuf.h"
 #include "platform/fake/FakeDesktopBackend.h"
 #include "platform/fake/FakeScreenState.h"
 #include "queue/FolderQueue.h"
 #include "queue/Queue.h"
+#include "queue/QueueFile.h"
 #include "settings/AppContext.h"
 #include "settings/SettingsStore.h"
 #include "wallpaper/WallpaperEngine.h"
@@ -19,13 +21,22 @@
 #include <QAction>
 #include <QDialog>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTest>
 #include <QTimer>
 
 #include <Magick++.h>
 
 #include <memory>
+#include <ostream>
 #include <stdexcept>
 #include <string>
+
+// Readable names in failure messages (found by argument-dependent lookup, so not in a namespace).
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 // Answers the file dialogs with what the test set, and records what they were asked.
 class ScriptedFileChooser : public FileChooser {
@@ -84,23 +95,24 @@ protected:
     QString get(const char* name) const {
         return settings->read(QString::fromLatin1(name), QStringLiteral("<missing>"));
     }
+    // Files that only need to exist.
+    static void touch(const QString& folder, std::initializer_list<const char*> names) {
+        for (const char* name : names)
+            ASSERT_TRUE(mtest::writeFile(folder + "/" + name, "x"));
+    }
 
     // Builds the window and runs its start-up.
     MainWindow& make() {
-        EngineServices services;
-        services.settings = settings.get();
-        services.prompter = &prompter;
-        services.desktop = &desktop;
+        EngineServices services{.settings = settings.get(), .prompter = &prompter, .desktop = &desktop};
         services.screenSize = [] { return QSize(1024, 768); };
         engine = std::make_unique<WallpaperEngine>(app, *queue, folder, services);
-        MainWindowDeps deps;
-        deps.app = &app;
-        deps.settings = settings.get();
-        deps.queue = queue.get();
-        deps.folder = &folder;
-        deps.engine = engine.get();
-        deps.prompter = &prompter;
-        deps.screenState = &screen;
+        MainWindowDeps deps{.app = &app,
+                            .settings = settings.get(),
+                            .queue = queue.get(),
+                            .folder = &folder,
+                            .engine = engine.get(),
+                            .prompter = &prompter,
+                            .screenState = &screen};
         deps.openUrl = [this](const QUrl& url) {
             opened << url;
             return true;
@@ -129,18 +141,54 @@ protected:
         return *window;
     }
 
+    // A queue of n images, then the window over it.
+    MainWindow& makeWithImages(int n) {
+        makeQueue(n);
+        return make();
+    }
+
     template <typename Control> Control& child(const char* formName) const {
         auto* found = window->findChild<Control*>(QString::fromLatin1(formName));
         if (!found) throw std::runtime_error(std::string("no control named ") + formName);
         return *found;
     }
     QAction& action(const char* formName) const { return child<QAction>(formName); }
+    void clickOn(const char* formName) const { QTest::mouseClick(&child<QWidget>(formName), Qt::LeftButton); }
     // Lets a window timer go off now.
     void fire(const char* timerName) const { QMetaObject::invokeMethod(&child<QTimer>(timerName), "timeout"); }
-    QueueHeader headerOnDisk() const {
+    QueueListView& list() const { return child<QueueListView>("lstqueue"); }
+    QString queueLine() const { return child<QLabel>("label11").text(); }
+    void selectRows(const QList<int>& rows) const {
+        list().deselectAll();
+        for (const int row : rows)
+            list().topLevelItem(row)->setSelected(true);
+    }
+    // The header of the open queue file, or of another one.
+    QueueHeader headerOnDisk(const QString& path = {}) const {
         QueueHeader h;
-        EXPECT_TRUE(Queue::peekHeader(app.queueFile, h).ok());
+        EXPECT_TRUE(Queue::peekHeader(path.isEmpty() ? app.queueFile : path, h).ok());
         return h;
+    }
+    QueueEntry recordOnDisk(int record) const {
+        QueueEntry e;
+        EXPECT_TRUE(queuefile::readRecord(app.queueFile, record, e)) << "record " << record;
+        return e;
+    }
+    // What the file says, row by row in the list's order: each row's entry and the path of its
+    // record (below the test's folder without that folder). Each row must show its record's path
+    // and the header must count the rows.
+    QStringList rowsOnDisk() const {
+        const QueueHeader header = headerOnDisk();
+        QStringList rows;
+        for (int row = 0; row < list().rowCount(); ++row) {
+            const int entry = list().entryOfRow(row);
+            const QString path = recordOnDisk(header.recordIndex(entry)).trimmedPath();
+            EXPECT_EQ(list().topLevelItem(row)->text(0), path) << "row " << row;
+            rows << QStringLiteral("%1:%2").arg(entry).arg(path.startsWith(dir + "/") ? path.mid(dir.size() + 1)
+                                                                                      : path);
+        }
+        EXPECT_EQ(header.entryCount(), list().rowCount());
+        return rows;
     }
 
     QString dir;

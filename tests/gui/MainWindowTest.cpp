@@ -21,16 +21,15 @@ namespace {
 class Shortcuts : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(Shortcuts, ReachTheirCommands) {
-    makeQueue(2);
-    MainWindow& w = make();
+    MainWindow& w = makeWithImages(2);
     w.showNormal();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    auto& list = child<QueueListView>("lstqueue");
-    QWidget* target = GetParam() ? static_cast<QWidget*>(&list) : &w;
+    QWidget* target = GetParam() ? static_cast<QWidget*>(&list()) : &w;
     target->setFocus();
     if (GetParam())
-        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.topLevelItem(0)).center());
+        QTest::mouseClick(list().viewport(), Qt::LeftButton, {},
+                          list().visualItemRect(list().topLevelItem(0)).center());
 
     QTest::keyClick(target, Qt::Key_W, Qt::ControlModifier);
     ASSERT_EQ(desktop.calls.size(), 1u);
@@ -46,8 +45,8 @@ TEST_P(Shortcuts, ReachTheirCommands) {
     QTest::keyClick(target, Qt::Key_F1, Qt::ShiftModifier);
     EXPECT_EQ(dialogsShown, QStringList({"TAbout"}));
     // The toolbar's buttons reach the same commands.
-    QTest::mouseClick(&child<QToolButton>("SpeedButton5"), Qt::LeftButton);
-    QTest::mouseClick(&child<QToolButton>("SpeedButton6"), Qt::LeftButton);
+    clickOn("SpeedButton5");
+    clickOn("SpeedButton6");
     EXPECT_EQ(desktop.calls.size(), 4u);
     EXPECT_EQ(desktop.clearCount(), 2);
 }
@@ -59,8 +58,7 @@ INSTANTIATE_TEST_SUITE_P(Focus, Shortcuts, ::testing::Bool(),
 // Only a walk in order can start with the first image, which resets the position.
 // Leaving the Images page drops the list's selection and with it the move buttons.
 TEST_F(MainWindowTest, DisplayOrderStartWithFirstAndSelection) {
-    makeQueue(3);
-    MainWindow& w = make();
+    MainWindow& w = makeWithImages(3);
     auto& sequential = child<QToolButton>("SpeedButton3");
     auto& random = child<QToolButton>("SpeedButton2");
     EXPECT_EQ(random.geometry(), sequential.geometry());
@@ -76,52 +74,28 @@ TEST_F(MainWindowTest, DisplayOrderStartWithFirstAndSelection) {
     ASSERT_GT(queue->header().currentPosition(), 0);
     action("mnustartfirst").trigger();
     EXPECT_TRUE(action("mnustartfirst").isChecked());
-    EXPECT_EQ(headerOnDisk().currentPosition(), 0);
-    EXPECT_EQ(headerOnDisk().startWithFirst(), 1);
-    auto& list = child<QueueListView>("lstqueue");
+    EXPECT_EQ(std::tuple(headerOnDisk().currentPosition(), headerOnDisk().startWithFirst()), std::tuple(0, 1));
     EXPECT_EQ(w.windowTitle(), "Muralo32 Wallpaper Manager");
-    list.topLevelItem(1)->setSelected(true);
-    ASSERT_TRUE(child<QToolButton>("image190").isVisibleTo(&w));
-    EXPECT_EQ(list.selectionMode(), QAbstractItemView::ExtendedSelection);
+    list().topLevelItem(1)->setSelected(true);
+    auto& moveUp = child<QToolButton>("image190");
+    ASSERT_TRUE(moveUp.isVisibleTo(&w));
     // Held down, the move-up button moves the selected row.
-    QTest::mousePress(&child<QToolButton>("image190"), Qt::LeftButton);
-    for (int i = 0; i < 100 && !list.topLevelItem(0)->isSelected(); ++i) QTest::qWait(10);
-    QTest::mouseRelease(&child<QToolButton>("image190"), Qt::LeftButton);
-    EXPECT_TRUE(list.topLevelItem(0)->isSelected()) << "the move-up button did not move the row";
+    QTest::mousePress(&moveUp, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return list().topLevelItem(0)->isSelected(); }, 1000))
+        << "the move-up button did not move the row";
+    QTest::mouseRelease(&moveUp, Qt::LeftButton);
     child<QTabWidget>("Tab1").setCurrentIndex(1);
-    EXPECT_EQ(list.selectedCount(), 0);
-    EXPECT_FALSE(child<QToolButton>("image190").isVisibleTo(&w));
+    EXPECT_EQ(list().selectedCount(), 0);
+    EXPECT_FALSE(moveUp.isVisibleTo(&w));
 }
 
-// While the updating flag is set, control changes made by the program write nothing; the
-// tray boxes are the exception and store their state all the same.
-TEST_F(MainWindowTest, UpdatingFlagSilencesTheHandlers) {
-    makeQueue(1);
-    set("ChangeAtStartup", "True");
-    MainWindow& w = make();
-    const QByteArray before = mtest::readFile(dir + "/Muralo32.ini");
-    app.updating = true;
-    w.setOrderMode(OrderMode::Random);
-    for (const char* name : {"ChangeAtStart", "Check1", "CheckBox1"})
-        QTest::mouseClick(&child<QCheckBox>(name), Qt::LeftButton);
-    child<QLineEdit>("text2").setText("5");
-    action("mnuSortName").trigger();
-    action("mnuFileName").trigger();
-    EXPECT_EQ(mtest::readFile(dir + "/Muralo32.ini"), before);
-    EXPECT_EQ(headerOnDisk().orderMode(), 1);
-    EXPECT_EQ(headerOnDisk().sorted(), 0);
-    QTest::mouseClick(&child<QCheckBox>("CheckBox2"), Qt::LeftButton);
-    EXPECT_EQ(get("SCTrayIcon"), "True");
-    app.updating = false;
-    QTest::mouseClick(&child<QCheckBox>("Check1"), Qt::LeftButton);
-    EXPECT_EQ(get("ClearAtExit"), "False");
-}
-
-TEST_F(MainWindowTest, BoxesAndTogglesStoreTheirSettings) {
-    makeQueue(1);
+// Boxes and toggles store their settings at once. While the updating flag is set, control
+// changes made by the program write nothing; the tray boxes are the exception and store their
+// state all the same.
+TEST_F(MainWindowTest, BoxesStoreTheirSettingsExceptWhileTheProgramSetsThem) {
     set("ChangeAtStartup", "True");
     set("ExitAfterFirstChange", "True");
-    make();
+    MainWindow& w = makeWithImages(1);
     auto& changeAtStart = child<QCheckBox>("ChangeAtStart");
     auto& exitAfterChanging = child<QCheckBox>("CheckBox1");
     ASSERT_TRUE(child<QTimer>("Timer2").isActive());
@@ -139,16 +113,28 @@ TEST_F(MainWindowTest, BoxesAndTogglesStoreTheirSettings) {
         EXPECT_EQ(engine->showFileErrors(), action("mnuShowErrors").isChecked());
         EXPECT_EQ(get("ShowFileErrors"), stored);
     }
+
+    const QByteArray before = mtest::readFile(dir + "/Muralo32.ini");
+    app.updating = true;
+    w.setOrderMode(OrderMode::Random);
+    for (const char* name : {"ChangeAtStart", "Check1", "CheckBox1"})
+        clickOn(name);
+    child<QLineEdit>("text2").setText("5");
+    action("mnuSortName").trigger();
+    action("mnuFileName").trigger();
+    EXPECT_EQ(mtest::readFile(dir + "/Muralo32.ini"), before);
+    EXPECT_EQ(std::tuple(headerOnDisk().orderMode(), headerOnDisk().sorted()), std::tuple(1, 0));
+    clickOn("CheckBox2");
+    EXPECT_EQ(get("SCTrayIcon"), "True");
+    app.updating = false;
+    clickOn("Check1");
+    EXPECT_EQ(get("ClearAtExit"), "False");
 }
 
 struct StartCase {
     const char* name;
     int images;
-    bool trayBoxes;
-    bool trayShown;
-    bool changeAndExit;
-    bool minimised;
-    bool visible;
+    bool trayBoxes, trayShown, changeAndExit, minimised, visible;
 };
 
 class Start : public MainWindowTest, public ::testing::WithParamInterface<StartCase> {};
@@ -168,15 +154,13 @@ TEST_P(Start, MinimisesWithImagesAndExitsOnlyAfterAChange) {
     set("ClearAtExit", "True");
     MainWindow& w = make();
     const bool changed = c.changeAndExit && c.images > 0;
-    EXPECT_EQ(w.isMinimized(), c.minimised);
-    EXPECT_EQ(w.isVisible(), c.visible);
-    EXPECT_EQ(w.hidesToTray(), c.trayBoxes && c.trayShown);
-    EXPECT_EQ(desktop.calls.size(), changed ? 1u : 0u);
-    EXPECT_EQ(child<QCheckBox>("CheckBox1").isEnabled(), changed);
-    EXPECT_EQ(child<QTimer>("Timer2").isActive(), changed);
+    EXPECT_EQ(std::tuple(w.isMinimized(), w.isVisible(), w.hidesToTray()),
+              std::tuple(c.minimised, c.visible, c.trayBoxes && c.trayShown));
+    EXPECT_EQ(
+        std::tuple(desktop.calls.size(), child<QCheckBox>("CheckBox1").isEnabled(), child<QTimer>("Timer2").isActive()),
+        std::tuple(changed ? 1u : 0u, changed, changed));
     if (changed) fire("Timer2");
-    EXPECT_EQ(quits, changed ? 1 : 0);
-    EXPECT_EQ(desktop.clearCount(), 0);
+    EXPECT_EQ(std::tuple(quits, desktop.clearCount()), std::tuple(changed ? 1 : 0, 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Start,
@@ -188,14 +172,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, Start,
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct CloseCase {
-    const char* left;
-    const char* top;
-    int storedLeft; // -1: right edge at the screen's right edge
-    int storedTop;  // -1: bottom at the screen's bottom
+    const char *left, *top;
+    int storedLeft, storedTop; // -1: right (bottom) edge at the screen's right (bottom) edge
     const char* page;
     int pageShown;
-    bool clearAtExit;
-    bool exitAfterChanging;
+    bool clearAtExit, exitAfterChanging;
 };
 
 class Close : public MainWindowTest, public ::testing::WithParamInterface<CloseCase> {};
@@ -218,13 +199,10 @@ TEST_P(Close, StoresPositionAndPageAndClearsOnlyWhenAsked) {
     EXPECT_EQ(pages.currentIndex(), c.pageShown);
     pages.setCurrentIndex(1 - c.pageShown);
     w.close();
-    EXPECT_EQ(get("MuraloLeft"), QString::number(left));
-    EXPECT_EQ(get("MuraloTop"), QString::number(top));
-    EXPECT_EQ(get("SCPropertyPage"), QString::number(1 - c.pageShown));
+    EXPECT_EQ(QStringList({get("MuraloLeft"), get("MuraloTop"), get("SCPropertyPage")}),
+              QStringList({QString::number(left), QString::number(top), QString::number(1 - c.pageShown)}));
     EXPECT_EQ(desktop.clearCount(), c.clearAtExit && !c.exitAfterChanging ? 1 : 0);
-    EXPECT_TRUE(engine->isShuttingDown());
-    EXPECT_FALSE(w.acceptingDrops());
-    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(std::tuple(engine->isShuttingDown(), w.acceptingDrops(), quits), std::tuple(true, false, 1));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Close,
@@ -240,14 +218,13 @@ TEST_F(MainWindowTest, ColourWarningAndHelp) {
     bits = 8;
     MainWindow& w = make();
     auto& warning = child<QLabel>("Label4");
-    EXPECT_EQ(w.colorDepth(), 8);
-    EXPECT_TRUE(warning.isVisibleTo(&w));
+    EXPECT_EQ(std::tuple(w.colorDepth(), warning.isVisibleTo(&w)), std::tuple(8, true));
     for (const auto& [bitsPerPixel, shown] : {std::pair{16, false}, {12, true}, {32, false}, {6, true}}) {
         w.displayChanged(bitsPerPixel);
         EXPECT_EQ(warning.isVisibleTo(&w), shown) << bitsPerPixel;
     }
     EXPECT_FALSE(w.helpOpened());
-    QTest::mouseClick(&child<QToolButton>("SpeedButton4"), Qt::LeftButton);
+    clickOn("SpeedButton4");
     EXPECT_TRUE(w.helpOpened());
     QTest::mouseClick(&warning, Qt::LeftButton);
     ASSERT_EQ(opened.size(), 2);
@@ -258,34 +235,31 @@ TEST_F(MainWindowTest, ColourWarningAndHelp) {
 // Loaded off, the countdown says "off"; switched off by a click, "Off". Each tick reads the
 // screen saver's state, and the change waits while the screen is busy.
 TEST_F(MainWindowTest, ChangeTimerSwitchesAndHoldsBackWhileTheScreenIsBusy) {
-    makeQueue(1);
     set("EnterTimer", "off");
     set("TimerTime", "0.1");
-    MainWindow& w = make();
+    MainWindow& w = makeWithImages(1);
     auto& countdown = child<QLabel>("Label12");
-    EXPECT_EQ(countdown.text(), "off");
-    EXPECT_TRUE(child<QRadioButton>("option71").isChecked());
-    EXPECT_EQ(child<QLineEdit>("text2").text(), "0.1");
+    EXPECT_EQ(
+        std::tuple(countdown.text(), child<QRadioButton>("option71").isChecked(), child<QLineEdit>("text2").text()),
+        std::tuple(QString("off"), true, QString("0.1")));
     QTest::mouseClick(&countdown, Qt::LeftButton);
-    EXPECT_TRUE(child<QRadioButton>("option70").isChecked());
-    EXPECT_TRUE(child<QTimer>("Timer1").isActive());
-    EXPECT_EQ(get("EnterTimer"), "On");
+    EXPECT_EQ(
+        std::tuple(child<QRadioButton>("option70").isChecked(), child<QTimer>("Timer1").isActive(), get("EnterTimer")),
+        std::tuple(true, true, QString("On")));
 
     screen.fullScreen = true;
     fire("Timer1");
     fire("Timer1");
-    EXPECT_TRUE(desktop.calls.empty());
-    EXPECT_EQ(screen.lastWidth, 1024);
+    EXPECT_EQ(std::tuple(desktop.calls.size(), screen.lastWidth), std::tuple(0u, 1024));
     screen.fullScreen = false;
     screen.active = false;
     fire("Timer1");
-    EXPECT_EQ(desktop.calls.size(), 1u);
-    EXPECT_FALSE(w.screenSaverActive());
+    EXPECT_EQ(std::tuple(desktop.calls.size(), w.screenSaverActive()), std::tuple(1u, false));
 
     QTest::mouseClick(&countdown, Qt::LeftButton);
-    EXPECT_TRUE(child<QRadioButton>("option71").isChecked());
-    EXPECT_FALSE(child<QTimer>("Timer1").isActive());
-    EXPECT_EQ(countdown.text(), "Off");
+    EXPECT_EQ(
+        std::tuple(child<QRadioButton>("option71").isChecked(), child<QTimer>("Timer1").isActive(), countdown.text()),
+        std::tuple(true, false, QString("Off")));
 }
 
 TEST_F(MainWindowTest, DroppedLocalFilesGoToTheQueueUnlessItIsAFolderQueue) {
@@ -300,24 +274,21 @@ TEST_F(MainWindowTest, DroppedLocalFilesGoToTheQueueUnlessItIsAFolderQueue) {
         QCoreApplication::sendEvent(&w, &dropEvent);
         return enter.isAccepted();
     };
-    for (const char* name : {"a.jpg", "c.jpg"})
-        ASSERT_TRUE(mtest::writeFile(dir + "/" + name, "x"));
+    touch(dir, {"a.jpg", "c.jpg"});
     queue->header().setFolderQueue(1);
     drop({QUrl::fromLocalFile(dir + "/c.jpg")});
     EXPECT_EQ(queue->entryCount(), 0);
     queue->header().setFolderQueue(0);
     EXPECT_FALSE(drop({QUrl("https://example.com/a.jpg")}));
     EXPECT_TRUE(drop({QUrl::fromLocalFile(dir + "/a.jpg"), QUrl("https://example.com/b.jpg")}));
-    EXPECT_EQ(headerOnDisk().entryCount(), 1);
-    EXPECT_EQ(child<QueueListView>("lstqueue").topLevelItem(0)->text(0), dir + "/a.jpg");
+    EXPECT_EQ(rowsOnDisk(), QStringList{"1:a.jpg"});
 }
 
 // A folder queue opened at start-up is read at once: the window counts its images, and the
 // commands that need entries of their own are out of reach.
 TEST_F(MainWindowTest, AFolderQueueAtStartUpIsCountedAndItsMenusAreSet) {
     const QString folder = mtest::freshDir("startup-folder");
-    for (const char* name : {"a.png", "b.tiff", "notes.txt"})
-        ASSERT_TRUE(mtest::writeFile(folder + "/" + name, "x"));
+    touch(folder, {"a.png", "b.tiff", "notes.txt"});
     {
         Queue q(queue->environment());
         ASSERT_TRUE(q.load(app.queueFile).ok());
@@ -326,12 +297,10 @@ TEST_F(MainWindowTest, AFolderQueueAtStartUpIsCountedAndItsMenusAreSet) {
         ASSERT_TRUE(q.writeHeader());
     }
     make();
-    EXPECT_EQ(child<QLabel>("label11").text(), "Q: test (2 Files)");
-    EXPECT_TRUE(action("mnuUseFolder").isChecked());
-    EXPECT_TRUE(action("mnuChangeFolder").isVisible());
-    EXPECT_FALSE(child<QMenu>("mnuSort").menuAction()->isEnabled());
-    EXPECT_FALSE(child<QMenu>("mnuListType").menuAction()->isEnabled());
-    EXPECT_FALSE(action("menuadd").isEnabled());
+    EXPECT_EQ(queueLine(), "Q: test (2 Files)");
+    EXPECT_TRUE(action("mnuUseFolder").isChecked() && action("mnuChangeFolder").isVisible());
+    EXPECT_FALSE(child<QMenu>("mnuSort").menuAction()->isEnabled() ||
+                 child<QMenu>("mnuListType").menuAction()->isEnabled() || action("menuadd").isEnabled());
 }
 
 // Minimising hides the window only with a tray icon; a move while minimised is not
@@ -339,17 +308,15 @@ TEST_F(MainWindowTest, AFolderQueueAtStartUpIsCountedAndItsMenusAreSet) {
 TEST_F(MainWindowTest, MinimiseHidesOnlyWithATrayIconAndMovesCountOnlyInTheNormalState) {
     MainWindow& w = make();
     // A first start stores the boxes its defaults check.
-    EXPECT_EQ(get("WPTimerIcon"), "True");
-    EXPECT_EQ(get("SCTrayIcon"), "<missing>");
+    EXPECT_EQ(QStringList({get("WPTimerIcon"), get("SCTrayIcon")}), QStringList({"True", "<missing>"}));
     w.showMinimized();
     QTest::qWait(20);
     EXPECT_FALSE(w.isVisible());
     w.showNormal();
     EXPECT_TRUE(w.isVisible());
     for (const char* name : {"CheckBox3", "CheckBox4", "CheckBox5"})
-        QTest::mouseClick(&child<QCheckBox>(name), Qt::LeftButton);
-    EXPECT_FALSE(w.anyTrayIcon());
-    EXPECT_EQ(get("CLSIcon"), "False");
+        clickOn(name);
+    EXPECT_EQ(std::tuple(w.anyTrayIcon(), get("CLSIcon")), std::tuple(false, QString("False")));
     w.move(300, 200);
     QTest::qWait(20);
     const QPoint normal = w.pos();

@@ -4,30 +4,20 @@
 #include "MainWindowFixture.h"
 
 #include "gui/QueueFileCommands.h"
-#include "gui/QueueListView.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QLabel>
 #include <QMenu>
-#include <QTest>
-#include <QToolButton>
+#include <QTimer>
 
 namespace {
 
 class QueueFileCommandsTest : public MainWindowTest {
 protected:
-    QueueListView& list() const { return child<QueueListView>("lstqueue"); }
-    // A queue file of n entries beside the open one.
-    QString queueBeside(const QString& name, int n) {
-        const QString path = dir + "/" + name;
-        Queue q(queue->environment());
-        EXPECT_TRUE(q.load(path).ok());
-        for (int i = 1; i <= n; ++i)
-            EXPECT_EQ(q.addOneFile(dir + QString("/img%1.png").arg(i)), Queue::AddResult::Added);
-        return path;
+    // Which queue is open: its file, the one the next start opens, its rows and status line.
+    std::tuple<QString, QString, int, QString> openQueue() const {
+        return {queue->currentFile(), get("QueueName"), list().rowCount(), queueLine()};
     }
-    QString queueLine() const { return child<QLabel>("label11").text(); }
 };
 
 TEST(NewQueueName, AddsTheExtensionWhereItIsMissing) {
@@ -41,20 +31,22 @@ TEST(NewQueueName, AddsTheExtensionWhereItIsMissing) {
 // one, with a change when "Change Wallpaper at Startup" is checked; the open queue's own name,
 // or a file that is no queue, changes nothing.
 TEST_F(QueueFileCommandsTest, ChangeAndPickOpenAnotherQueue) {
-    makeQueue(2);
     set("ChangeAtStartup", "True");
-    make();
+    makeWithImages(2);
     desktop.calls.clear();
-    const QString other = queueBeside("other.qu3", 1);
+    const QString other = dir + "/other.qu3";
+    {
+        Queue beside(queue->environment());
+        ASSERT_TRUE(beside.load(other).ok());
+        ASSERT_EQ(beside.addOneFile(dir + "/img1.png"), Queue::AddResult::Added);
+    }
     chooser.answer = FileChooser::Answer{{other}, 0};
     action("mnuChangeQueue").trigger();
-    EXPECT_EQ(chooser.requests.back().title, "Open Queue");
-    EXPECT_EQ(chooser.requests.back().preview, FileChooser::Preview::None);
-    EXPECT_EQ(chooser.requests.back().filter, "Muralo32 Queues (*.QU3)|*.QU3");
-    EXPECT_EQ(queue->currentFile(), other);
-    EXPECT_EQ(get("QueueName"), other);
-    EXPECT_EQ(list().rowCount(), 1);
-    EXPECT_EQ(queueLine(), "Q: other (1 Files)");
+    const FileChooser::Request& asked = chooser.requests.back();
+    EXPECT_EQ(std::tuple(asked.title, asked.preview, asked.filter),
+              std::tuple(QString("Open Queue"), FileChooser::Preview::None, QString("Muralo32 Queues (*.QU3)|*.QU3")));
+    const auto otherOpen = std::tuple(other, other, 1, QString("Q: other (1 Files)"));
+    EXPECT_EQ(openQueue(), otherOpen);
     for (int i = 0; i < 20 && desktop.calls.empty(); ++i)
         QCoreApplication::processEvents();
     EXPECT_EQ(desktop.calls.size(), 1u) << "opening a queue changes the wallpaper once";
@@ -63,11 +55,10 @@ TEST_F(QueueFileCommandsTest, ChangeAndPickOpenAnotherQueue) {
     ASSERT_TRUE(mtest::writeFile(notAQueue, "not a queue"));
     chooser.answer = FileChooser::Answer{{notAQueue}, 0};
     action("mnuChangeQueue").trigger();
-    EXPECT_EQ(queue->currentFile(), other);
-    EXPECT_EQ(get("QueueName"), other);
+    EXPECT_EQ(openQueue(), otherOpen);
     EXPECT_EQ(prompter.messages.size(), 1);
 
-    QTest::mouseClick(&child<QToolButton>("image4"), Qt::LeftButton);
+    clickOn("image4");
     auto* menu = window->findChild<QMenu*>("mnuQLst");
     ASSERT_NE(menu, nullptr);
     QStringList names;
@@ -75,28 +66,20 @@ TEST_F(QueueFileCommandsTest, ChangeAndPickOpenAnotherQueue) {
         names << item->text();
     EXPECT_EQ(names, QStringList({"notes.qu3", "other.qu3", "test.qu3"}));
     menu->actions().at(2)->trigger();
-    EXPECT_EQ(queue->currentFile(), app.queueFile);
-    EXPECT_EQ(list().rowCount(), 2);
+    EXPECT_EQ(openQueue(), std::tuple(app.queueFile, app.queueFile, 2, QString("Q: test (2 Files)")));
     EXPECT_TRUE(child<QTimer>("Timer1").isActive());
 }
 
 // A new queue starts empty with the settings of the queue open before; an existing name is
 // replaced only after a Yes.
 TEST_F(QueueFileCommandsTest, NewQueueStartsEmptyAndAsksBeforeReplacing) {
-    makeQueue(2);
-    make();
+    makeWithImages(2);
     action("menurand").trigger();
     chooser.saveAnswer = dir + "/fresh";
     action("mnuQueStart").trigger();
     const QString fresh = dir + "/fresh.QU3";
-    EXPECT_EQ(queue->currentFile(), fresh);
-    EXPECT_EQ(get("QueueName"), fresh);
-    EXPECT_EQ(list().rowCount(), 0);
-    EXPECT_EQ(queueLine(), "Q: fresh (0 Files)");
-    QueueHeader h;
-    ASSERT_TRUE(Queue::peekHeader(fresh, h).ok());
-    EXPECT_EQ(h.entryCount(), 0);
-    EXPECT_EQ(h.orderMode(), 2);
+    EXPECT_EQ(openQueue(), std::tuple(fresh, fresh, 0, QString("Q: fresh (0 Files)")));
+    EXPECT_EQ(std::tuple(headerOnDisk(fresh).entryCount(), headerOnDisk(fresh).orderMode()), std::tuple(0, 2));
 
     const QByteArray old = mtest::readFile(dir + "/test.qu3");
     const QString taken = dir + "/test.txt.QU3";
@@ -109,15 +92,14 @@ TEST_F(QueueFileCommandsTest, NewQueueStartsEmptyAndAsksBeforeReplacing) {
     prompter.yesNo = {true};
     action("mnuQueStart").trigger();
     EXPECT_EQ(queue->currentFile(), taken);
-    EXPECT_TRUE(Queue::peekHeader(taken, h).ok());
+    EXPECT_EQ(headerOnDisk(taken).entryCount(), 0);
     EXPECT_EQ(mtest::readFile(dir + "/test.qu3"), old);
 }
 
 // Save as copies the queue and goes on with the copy; an existing name is asked about; a copy
 // that cannot be made leaves everything as it was.
 TEST_F(QueueFileCommandsTest, SaveAsGoesOnWithTheCopy) {
-    makeQueue(2);
-    make();
+    makeWithImages(2);
     const QString original = app.queueFile;
     const QByteArray bytes = mtest::readFile(original);
     const QString holiday = dir + "/holiday.qu3";
@@ -129,9 +111,7 @@ TEST_F(QueueFileCommandsTest, SaveAsGoesOnWithTheCopy) {
     prompter.yesNo = {true};
     action("mnuQueSaveAs").trigger();
     EXPECT_EQ(mtest::readFile(holiday), bytes);
-    EXPECT_EQ(queue->currentFile(), holiday);
-    EXPECT_EQ(get("QueueName"), holiday);
-    EXPECT_EQ(queueLine(), "Q: holiday (2 Files)");
+    EXPECT_EQ(openQueue(), std::tuple(holiday, holiday, 2, QString("Q: holiday (2 Files)")));
     EXPECT_EQ(mtest::readFile(original), bytes);
 
     chooser.saveAnswer = dir + "/no such folder/copy.qu3";
@@ -142,8 +122,7 @@ TEST_F(QueueFileCommandsTest, SaveAsGoesOnWithTheCopy) {
 
 // Clear empties the queue after a Yes and keeps the file's length and settings.
 TEST_F(QueueFileCommandsTest, ClearEmptiesAfterAYes) {
-    makeQueue(3);
-    make();
+    makeWithImages(3);
     const QByteArray before = mtest::readFile(app.queueFile);
     action("mnuClearQueue").trigger();
     EXPECT_EQ(prompter.questions.back(), "Clearing queue.  Are you sure?");
@@ -152,42 +131,35 @@ TEST_F(QueueFileCommandsTest, ClearEmptiesAfterAYes) {
     action("mnuClearQueue").trigger();
     EXPECT_EQ(headerOnDisk().entryCount(), 0);
     EXPECT_EQ(mtest::readFile(app.queueFile).size(), before.size());
-    EXPECT_EQ(list().rowCount(), 0);
-    EXPECT_EQ(queueLine(), "Q: test (0 Files)");
+    EXPECT_EQ(std::tuple(list().rowCount(), queueLine()), std::tuple(0, QString("Q: test (0 Files)")));
 }
 
 // Deleting the queue and cancelling the open dialog leaves the fallback queue open, created
 // empty.
 TEST_F(QueueFileCommandsTest, DeleteFallsBackToTheUntitledQueue) {
-    makeQueue(1);
-    make();
+    makeWithImages(1);
     prompter.yesNo = {true};
     action("DeleteQueueFile1").trigger();
     EXPECT_EQ(prompter.questions.back(), "Deleting Queue:\n" + dir + "/test.qu3");
     EXPECT_FALSE(QFileInfo::exists(dir + "/test.qu3"));
     const QString fallback = app.programFolder + "untitled.qu3";
-    EXPECT_EQ(queue->currentFile(), fallback);
+    EXPECT_EQ(openQueue(), std::tuple(fallback, fallback, 0, QString("Q: untitled (0 Files)")));
     EXPECT_TRUE(QFileInfo::exists(fallback));
-    EXPECT_EQ(get("QueueName"), fallback);
-    EXPECT_EQ(list().rowCount(), 0);
 }
 
 // The first image added to an untitled queue offers a name; a name that is taken keeps the old one.
 TEST_F(QueueFileCommandsTest, AnUntitledQueueIsNamedWithItsFirstImage) {
     app.queueFile = dir + "/untitled.qu3";
     make();
-    for (const char* name : {"a.png", "b.png"})
-        ASSERT_TRUE(mtest::writeFile(dir + "/" + name, "x"));
+    touch(dir, {"a.png", "b.png"});
     prompter.yesNo = {true};
     prompter.text = {QString("Beach")};
     chooser.answer = FileChooser::Answer{{dir + "/a.png"}, 0};
     action("menuadd").trigger();
-    EXPECT_EQ(queue->currentFile(), dir + "/Beach.qu3");
+    const QString beach = dir + "/Beach.qu3";
+    EXPECT_EQ(openQueue(), std::tuple(beach, beach, 1, QString("Q: Beach (1 Files)")));
     EXPECT_FALSE(QFileInfo::exists(dir + "/untitled.qu3"));
-    EXPECT_EQ(get("QueueName"), dir + "/Beach.qu3");
-    QueueHeader h;
-    ASSERT_TRUE(Queue::peekHeader(dir + "/Beach.qu3", h).ok());
-    EXPECT_EQ(h.entryCount(), 1);
+    EXPECT_EQ(headerOnDisk(beach).entryCount(), 1);
 
     // Another untitled queue, and the name is taken.
     chooser.saveAnswer = dir + "/untitled.qu3";
@@ -200,8 +172,7 @@ TEST_F(QueueFileCommandsTest, AnUntitledQueueIsNamedWithItsFirstImage) {
     EXPECT_EQ(queue->currentFile(), dir + "/untitled.qu3");
     EXPECT_TRUE(prompter.messages.back().startsWith("The queue could not be renamed"))
         << prompter.messages.back().toStdString();
-    ASSERT_TRUE(Queue::peekHeader(dir + "/Beach.qu3", h).ok());
-    EXPECT_EQ(h.entryCount(), 1) << "the other queue was overwritten";
+    EXPECT_EQ(headerOnDisk(beach).entryCount(), 1) << "the other queue was overwritten";
 }
 
 } // namespace
