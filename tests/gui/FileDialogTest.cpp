@@ -84,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, PreviewPlace,
 TEST(PreviewMonitorDrawing, PartsSitWhereTheyAreDrawn) {
     QImage box(PreviewMonitor::kWidth, PreviewMonitor::kHeight, QImage::Format_RGB32);
     QPainter p(&box);
-    const QColor boxColour(0x12, 0x34, 0x56), screen(0x3A, 0x6E, 0xA5);
+    const QColor boxColour(0x12, 0x34, 0x56), screen(0x3A, 0x6E, 0xA5), grey(0x80, 0x80, 0x80);
     PreviewMonitor::drawMonitor(p, boxColour, screen);
     p.end();
     const struct {
@@ -109,6 +109,29 @@ TEST(PreviewMonitorDrawing, PartsSitWhereTheyAreDrawn) {
         {87, 111, boxColour}, // the power light
         {74, 109, Qt::black},
         {36, 130, QColor(0x808080)}, // the stand
+        // The dotted bevel, every other pixel.
+        {4, 3, Qt::white},
+        {5, 3, boxColour},
+        {141, 5, grey},
+        {141, 6, boxColour},
+        // The bezel's lower edges.
+        {50, 105, grey},
+        {50, 106, grey},
+        {50, 107, Qt::black},
+        // The stand's lines of one pixel.
+        {60, 116, Qt::black},
+        {97, 120, Qt::black},
+        {102, 113, Qt::black},
+        {70, 125, grey},
+        {47, 120, grey},
+        {107, 127, grey},
+        {35, 127, grey},
+        {70, 126, Qt::white},
+        {36, 127, Qt::white},
+        {77, 111, Qt::white},
+        {80, 111, Qt::white},
+        {85, 112, grey},
+        {91, 110, grey},
     };
     for (const auto& pixel : pixels)
         EXPECT_EQ(box.pixelColor(pixel.x, pixel.y), pixel.colour) << pixel.x << "," << pixel.y;
@@ -215,6 +238,7 @@ TEST_F(FileDialogTest, SoundPanelPlaysAndStops) {
     EXPECT_TRUE(sound.played.isEmpty());
     panel.preview();
     panel.setAutoPreview(true);
+    EXPECT_TRUE(panel.findChild<QCheckBox*>("autoprev")->isChecked());
     panel.setCurrentFile("/s/two.mid");
     panel.folderChanged();
     panel.stop();

@@ -122,7 +122,7 @@ TEST_F(MainWindowTest, TemporaryFolderChangesAtOnceAndRefusesAMissingFolder) {
     dialogScript = [&](QDialog& dialog) {
         auto& folderDialog = dynamic_cast<TempFolderDialog&>(dialog);
         texts << folderDialog.text();
-        folderDialog.change();
+        folderDialog.findChild<QPushButton*>("ChangeButton")->click();
         texts << folderDialog.text();
         return int(QDialog::Accepted);
     };
