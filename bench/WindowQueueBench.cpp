@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The window's long queue commands on real image files: adding 1,000 images through Add Image
-// File (with its progress dialog), and using a 5,000-image folder as the queue. Each reports its
-// total time and, as longest_block_ms, the longest time the window's event loop went without a turn.
+// The window on real image files: adding 1,000 images through Add Image File (with its progress
+// dialog), using a 5,000-image folder as the queue (each with its total time and, as
+// longest_block_ms, the longest time the window's event loop went without a turn), and
+// selecting rows of a full queue for the Image Properties box.
 #include "../tests/ScriptedPrompter.h"
 #include "gui/FileChooser.h"
 #include "gui/MainWindow.h"
@@ -10,6 +11,7 @@
 #include "platform/fake/FakeScreenState.h"
 #include "queue/FolderQueue.h"
 #include "queue/Queue.h"
+#include "queue/QueueFormat.h"
 #include "settings/AppContext.h"
 #include "settings/SettingsStore.h"
 #include "wallpaper/WallpaperEngine.h"
@@ -21,6 +23,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <Magick++.h>
 #include <benchmark/benchmark.h>
@@ -184,6 +187,93 @@ void BM_UseFolderAsQueue(benchmark::State& state) {
     state.counters["longest_block_ms"] = longestBlockMs;
 }
 BENCHMARK(BM_UseFolderAsQueue)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+
+// Gives every entry the facts and stored thumbnail that entry 1 got when its row was selected.
+bool copyFirstFactsToAll(Queue& queue) {
+    QueueEntry first;
+    if (!queue.readEntryInto(queue.recordOfEntry(1), first) || first.factsKnown() == 0) return false;
+    for (int n = 2; n <= queue.entryCount(); ++n) {
+        const int record = queue.recordOfEntry(n);
+        QueueEntry entry;
+        if (!queue.readEntryInto(record, entry)) return false;
+        entry.setBitsPerPixel(first.bitsPerPixel());
+        entry.setWidth(first.width());
+        entry.setHeight(first.height());
+        entry.setFileDate(first.fileDate());
+        entry.setThumbnail(first.thumbnail());
+        entry.setFactsKnown(1);
+        if (!queue.writeEntryFrom(record, entry)) return false;
+    }
+    return true;
+}
+
+void selectOnly(QTreeWidget& list, int row) {
+    list.clearSelection();
+    list.topLevelItem(row)->setSelected(true);
+}
+
+// Selecting one row after another in a full queue whose images all have stored facts and
+// thumbnails: each selection reads the record and shows the stored thumbnail.
+void BM_SelectRowWithStoredThumbnail(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QStringList images = makeImages(dir.path() + "/images", qu3::kMaxEntries);
+    WindowOverEmptyQueue bench(dir.path() + "/full");
+    bench.chooser.files = images;
+    bench.run("menuadd");
+    auto* list = bench.window->findChild<QTreeWidget*>(QStringLiteral("lstqueue"));
+    if (!list || list->topLevelItemCount() != qu3::kMaxEntries) {
+        state.SkipWithError("the queue is not full");
+        return;
+    }
+    selectOnly(*list, 0);
+    if (!copyFirstFactsToAll(*bench.queue)) {
+        state.SkipWithError("no facts to copy");
+        return;
+    }
+    int row = 0;
+    double longestMs = 0;
+    for (auto _ : state) {
+        row = (row + 97) % qu3::kMaxEntries;
+        QElapsedTimer clock;
+        clock.start();
+        selectOnly(*list, row);
+        const double ms = double(clock.nsecsElapsed()) / 1e6;
+        state.SetIterationTime(ms / 1e3);
+        longestMs = std::max(longestMs, ms);
+    }
+    state.counters["longest_ms"] = longestMs;
+}
+BENCHMARK(BM_SelectRowWithStoredThumbnail)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(200);
+
+// Selecting a row whose facts are stale: the image (a 6000 x 4000 JPEG) is decoded once, with a
+// size hint, for its facts and thumbnail.
+void BM_SelectRowWithStaleFacts(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString big = dir.path() + "/big.jpg";
+    Magick::Image image(Magick::Geometry(6000, 4000), Magick::ColorRGB(0.2, 0.5, 0.7));
+    image.quality(90);
+    image.write("JPEG:" + QFile::encodeName(big).toStdString());
+    WindowOverEmptyQueue bench(dir.path() + "/stale");
+    bench.chooser.files = QStringList{big, big};
+    bench.run("menuadd");
+    auto* list = bench.window->findChild<QTreeWidget*>(QStringLiteral("lstqueue"));
+    if (!list || list->topLevelItemCount() != 2) {
+        state.SkipWithError("the queue was not made");
+        return;
+    }
+    for (auto _ : state) {
+        selectOnly(*list, 1);
+        QueueEntry entry;
+        bench.queue->readEntryInto(bench.queue->recordOfEntry(1), entry);
+        entry.setFactsKnown(0);
+        bench.queue->writeEntryFrom(bench.queue->recordOfEntry(1), entry);
+        QElapsedTimer clock;
+        clock.start();
+        selectOnly(*list, 0);
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+    }
+}
+BENCHMARK(BM_SelectRowWithStaleFacts)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
 } // namespace
 
