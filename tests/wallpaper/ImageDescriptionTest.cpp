@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-
 using namespace imagedescription;
 
 namespace {
