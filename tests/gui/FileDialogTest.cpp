@@ -37,13 +37,19 @@ QImage colourful(int w, int h) {
     return image;
 }
 
-int colourCount(const QImage& image) {
-    QSet<QRgb> colours;
+// Every pixel of a picture, row by row.
+QList<QRgb> pixelsOf(const QImage& image) {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    QList<QRgb> pixels;
     for (int y = 0; y < rgb.height(); ++y)
         for (int x = 0; x < rgb.width(); ++x)
-            colours.insert(rgb.pixel(x, y));
-    return int(colours.size());
+            pixels << rgb.pixel(x, y);
+    return pixels;
+}
+
+int colourCount(const QImage& image) {
+    const QList<QRgb> pixels = pixelsOf(image);
+    return int(QSet<QRgb>(pixels.begin(), pixels.end()).size());
 }
 
 class FileDialogTest : public ::testing::Test {
@@ -62,24 +68,17 @@ protected:
 
 } // namespace
 
-struct PlaceCase {
-    int w, h;
-    QRect place;
-};
-class PreviewPlace : public ::testing::TestWithParam<PlaceCase> {};
-
-TEST_P(PreviewPlace, FitsTheScreenArea) {
-    EXPECT_EQ(PreviewMonitor::pictureRect(GetParam().w, GetParam().h), GetParam().place);
+TEST(PreviewMonitorDrawing, PictureFitsTheScreenArea) {
+    for (const auto& [w, h, place] : {std::tuple{640, 480, QRect(12, 7, 120, 90)}, // the whole screen
+                                      {800, 1200, QRect(42, 7, 60, 90)},           // portrait, x 42 to 102
+                                      {1920, 1080, QRect(12, 19, 120, 67)},        // wide, centred on y 52
+                                      {400, 300, QRect(12, 7, 120, 90)},           // exactly 4:3
+                                      {401, 300, QRect(12, 8, 120, 89)},           // just wider than 4:3
+                                      {1, 1000, QRect(72, 7, 1, 90)},              // never narrower than a pixel
+                                      {0, 480, QRect()},
+                                      {640, 0, QRect()}})
+        EXPECT_EQ(PreviewMonitor::pictureRect(w, h), place) << w << "x" << h;
 }
-
-INSTANTIATE_TEST_SUITE_P(Sizes, PreviewPlace,
-                         ::testing::Values(PlaceCase{640, 480, {12, 7, 120, 90}},    // the whole screen
-                                           PlaceCase{800, 1200, {42, 7, 60, 90}},    // portrait, x 42 to 102
-                                           PlaceCase{1920, 1080, {12, 19, 120, 67}}, // wide, centred on y 52
-                                           PlaceCase{400, 300, {12, 7, 120, 90}},    // exactly 4:3
-                                           PlaceCase{401, 300, {12, 8, 120, 89}},    // just wider than 4:3
-                                           PlaceCase{1, 1000, {72, 7, 1, 90}},       // never narrower than a pixel
-                                           PlaceCase{0, 480, {}}, PlaceCase{640, 0, {}}));
 
 TEST(PreviewMonitorDrawing, PartsSitWhereTheyAreDrawn) {
     QImage box(PreviewMonitor::kWidth, PreviewMonitor::kHeight, QImage::Format_RGB32);
@@ -87,54 +86,21 @@ TEST(PreviewMonitorDrawing, PartsSitWhereTheyAreDrawn) {
     const QColor boxColour(0x12, 0x34, 0x56), screen(0x3A, 0x6E, 0xA5), grey(0x80, 0x80, 0x80);
     PreviewMonitor::drawMonitor(p, boxColour, screen);
     p.end();
-    const struct {
-        int x, y;
-        QColor colour;
-    } pixels[] = {
-        {12, 7, screen},
-        {131, 96, screen},
-        {132, 97, Qt::black}, // the screen and its black edge
-        {10, 5, QColor(0x808080)},
-        {133, 98, QColor(0x808080)}, // the frame
-        {135, 99, Qt::white},
-        {10, 100, Qt::white},
-        {136, 100, boxColour}, // lines end before their end point
-        {142, 107, Qt::black},
-        {143, 107, boxColour},
-        {144, 106, QColor(0x808080)}, // the bezel's foot and shadow
-        {1, 1, Qt::white},
-        {145, 107, boxColour}, // the lit corner; outside
-        {85, 110, QColor(0x008000)},
-        {86, 111, QColor(0x008000)},
-        {87, 111, boxColour}, // the power light
-        {74, 109, Qt::black},
-        {36, 130, QColor(0x808080)}, // the stand
-        // The dotted bevel, every other pixel.
-        {4, 3, Qt::white},
-        {5, 3, boxColour},
-        {141, 5, grey},
-        {141, 6, boxColour},
-        // The bezel's lower edges.
-        {50, 105, grey},
-        {50, 106, grey},
-        {50, 107, Qt::black},
-        // The stand's lines of one pixel.
-        {60, 116, Qt::black},
-        {97, 120, Qt::black},
-        {102, 113, Qt::black},
-        {70, 125, grey},
-        {47, 120, grey},
-        {107, 127, grey},
-        {35, 127, grey},
-        {70, 126, Qt::white},
-        {36, 127, Qt::white},
-        {77, 111, Qt::white},
-        {80, 111, Qt::white},
-        {85, 112, grey},
-        {91, 110, grey},
-    };
-    for (const auto& pixel : pixels)
-        EXPECT_EQ(box.pixelColor(pixel.x, pixel.y), pixel.colour) << pixel.x << "," << pixel.y;
+    // By colour: the screen; its black edge, the bezel's foot and lower edge, the stand's one-pixel lines; the
+    // frame, the bezel's shadow and lower edges, the dotted bevel and the stand in grey; the lit corner, the ends of
+    // lines and the bevel's other dots in white; the box's colour past the ends of lines, between the bevel's dots
+    // and outside; the power light.
+    const std::pair<QColor, std::vector<QPoint>> pixels[] = {
+        {screen, {{12, 7}, {131, 96}}},
+        {Qt::black, {{132, 97}, {142, 107}, {74, 109}, {50, 107}, {60, 116}, {97, 120}, {102, 113}}},
+        {grey, {{10, 5}, {133, 98}, {144, 106}, {36, 130}, {141, 5}, {50, 105}, {50, 106}}},
+        {grey, {{70, 125}, {47, 120}, {107, 127}, {35, 127}, {85, 112}, {91, 110}}},
+        {Qt::white, {{135, 99}, {10, 100}, {1, 1}, {4, 3}, {70, 126}, {36, 127}, {77, 111}, {80, 111}}},
+        {boxColour, {{136, 100}, {143, 107}, {145, 107}, {87, 111}, {5, 3}, {141, 6}}},
+        {QColor(0x008000), {{85, 110}, {86, 111}}}};
+    for (const auto& [colour, points] : pixels)
+        for (const QPoint& point : points)
+            EXPECT_EQ(box.pixelColor(point), colour) << point.x() << "," << point.y();
 
     // An animated picture carries a red "A" in its top-left corner.
     PreviewMonitor monitor;
@@ -142,12 +108,7 @@ TEST(PreviewMonitorDrawing, PartsSitWhereTheyAreDrawn) {
     blue.fill(Qt::blue);
     const auto redInCorner = [&](bool animated) {
         monitor.setPicture(blue, {640, 480}, animated);
-        const QImage shown = monitor.grab().toImage().copy(12, 7, 20, 20);
-        int red = 0;
-        for (int y = 0; y < shown.height(); ++y)
-            for (int x = 0; x < shown.width(); ++x)
-                red += shown.pixelColor(x, y) == QColor(Qt::red);
-        return red;
+        return pixelsOf(monitor.grab().toImage().copy(12, 7, 20, 20)).count(qRgb(255, 0, 0));
     };
     EXPECT_GT(redInCorner(true), 5);
     EXPECT_EQ(redInCorner(false), 0);
@@ -155,10 +116,9 @@ TEST(PreviewMonitorDrawing, PartsSitWhereTheyAreDrawn) {
 
 TEST_F(FileDialogTest, PreviewTellsSizeAndColoursAndDecodesSmall) {
     const ImagePreview big = previewImage(save("big.jpg", colourful(2400, 1800)), 24);
-    EXPECT_EQ(big.status, "2400x1800x16777216 Colors");
-    EXPECT_EQ(big.size, QSize(2400, 1800));
+    EXPECT_EQ(std::tuple(big.status, big.size, big.animated),
+              std::tuple(QString("2400x1800x16777216 Colors"), QSize(2400, 1800), false));
     EXPECT_LE(big.picture.width(), 240) << "the picture is kept at the size it is drawn";
-    EXPECT_FALSE(big.animated);
 
     // A screen of 256 colours shows the picture in the colours it has; a deeper one as it is.
     const QString small = save("small.png", colourful(100, 75));
@@ -171,14 +131,12 @@ TEST_F(FileDialogTest, TwoBlackPaletteEntriesShowBlackOnWhite) {
     QImage mono(16, 8, QImage::Format_Mono);
     mono.setColorTable({qRgb(0, 0, 0), qRgb(0, 0, 0)});
     mono.fill(0);
-    for (int x = 8; x < 16; ++x)
-        for (int y = 0; y < 8; ++y)
-            mono.setPixel(x, y, 1);
+    for (int i = 0; i < 64; ++i) // the right half
+        mono.setPixel(8 + i % 8, i / 8, 1);
     const ImagePreview shown = previewImage(save("mono.bmp", mono), 24);
     ASSERT_FALSE(shown.picture.isNull());
-    EXPECT_EQ(shown.status, "16x8x2 Colors");
-    EXPECT_EQ(shown.picture.pixelColor(2, 2), QColor(Qt::black));
-    EXPECT_EQ(shown.picture.pixelColor(12, 2), QColor(Qt::white));
+    EXPECT_EQ(std::tuple(shown.status, shown.picture.pixelColor(2, 2), shown.picture.pixelColor(12, 2)),
+              std::tuple(QString("16x8x2 Colors"), QColor(Qt::black), QColor(Qt::white)));
 }
 
 TEST_F(FileDialogTest, AnimatedGifsAreMarkedAndBadFilesSayWhatIsKnown) {
@@ -191,13 +149,11 @@ TEST_F(FileDialogTest, AnimatedGifsAreMarkedAndBadFilesSayWhatIsKnown) {
     EXPECT_FALSE(previewImage(dir + "/still.gif", 24).animated);
 
     // No file: an empty screen and no facts. A damaged one: what the imaging control says.
-    const ImagePreview missing = previewImage(dir + "/none.png", 24);
-    EXPECT_TRUE(missing.picture.isNull());
-    EXPECT_TRUE(missing.status.isEmpty());
     ASSERT_TRUE(mtest::writeFile(dir + "/bad.jpg", "not a picture"));
-    const ImagePreview bad = previewImage(dir + "/bad.jpg", 24);
-    EXPECT_TRUE(bad.picture.isNull());
-    EXPECT_EQ(bad.status, "0x0x1 Colors");
+    for (const auto& [name, status] : {std::pair{"none.png", ""}, {"bad.jpg", "0x0x1 Colors"}}) {
+        const ImagePreview shown = previewImage(dir + "/" + name, 24);
+        EXPECT_EQ(std::tuple(shown.picture.isNull(), shown.status), std::tuple(true, QString(status))) << name;
+    }
 }
 
 TEST_F(FileDialogTest, ImagePanelPreviewsOnRequestOrAutomatically) {
@@ -211,21 +167,19 @@ TEST_F(FileDialogTest, ImagePanelPreviewsOnRequestOrAutomatically) {
     panel.setCurrentFile(image);
     EXPECT_TRUE(panel.monitor()->picture().isNull()) << "nothing is read until asked";
     button->click();
-    EXPECT_EQ(panel.statusText(), "64x48x16777216 Colors");
-    EXPECT_EQ(panel.monitor()->picturePlace(), QRect(12, 7, 120, 90));
+    EXPECT_EQ(std::tuple(panel.statusText(), panel.monitor()->picturePlace()),
+              std::tuple(QString("64x48x16777216 Colors"), QRect(12, 7, 120, 90)));
 
     // Another file clears the screen until it is previewed; Auto Preview previews at once.
     panel.setCurrentFile(save("b.png", colourful(30, 60)));
     EXPECT_TRUE(panel.monitor()->picture().isNull());
     box->click();
-    EXPECT_TRUE(panel.autoPreview());
-    EXPECT_TRUE(button->isHidden());
-    EXPECT_EQ(panel.statusText(), "30x60x16777216 Colors");
+    EXPECT_EQ(std::tuple(panel.autoPreview(), button->isHidden(), panel.statusText()),
+              std::tuple(true, true, QString("30x60x16777216 Colors")));
     panel.setCurrentFile(image);
     EXPECT_EQ(panel.statusText(), "64x48x16777216 Colors");
     panel.folderChanged();
-    EXPECT_TRUE(panel.monitor()->picture().isNull());
-    EXPECT_TRUE(panel.statusText().isEmpty());
+    EXPECT_EQ(std::tuple(panel.monitor()->picture().isNull(), panel.statusText()), std::tuple(true, QString()));
     box->click();
     EXPECT_FALSE(button->isHidden());
 }
@@ -245,20 +199,11 @@ TEST_F(FileDialogTest, SoundPanelPlaysAndStops) {
     EXPECT_EQ(sound.played, QStringList({"/s/one.wav", "/s/one.wav", "/s/two.mid", "", ""}));
 }
 
-struct StyleCase {
-    int asked;
-    bool details;
-    int kept;
-};
-class ListStyle : public ::testing::TestWithParam<StyleCase> {};
-
-TEST_P(ListStyle, KeepsWhatTheDialogCannotShow) {
-    EXPECT_EQ(DialogFileChooser::styleAfter(GetParam().asked, GetParam().details), GetParam().kept);
+TEST(DialogFileChooserTest, ListStyleKeepsWhatTheDialogCannotShow) {
+    for (const auto& [asked, details, kept] :
+         {std::tuple{0, false, 0}, {2, false, 2}, {3, false, 3}, {1, false, 3}, {0, true, 1}, {1, true, 1}})
+        EXPECT_EQ(DialogFileChooser::styleAfter(asked, details), kept) << asked << (details ? " details" : " list");
 }
-
-INSTANTIATE_TEST_SUITE_P(Styles, ListStyle,
-                         ::testing::Values(StyleCase{0, false, 0}, StyleCase{2, false, 2}, StyleCase{3, false, 3},
-                                           StyleCase{1, false, 3}, StyleCase{0, true, 1}, StyleCase{1, true, 1}));
 
 TEST_F(FileDialogTest, OpenDialogPreviewsAndReturnsTheChosenFiles) {
     const QString image = save("pick.png", colourful(80, 60));
@@ -273,10 +218,10 @@ TEST_F(FileDialogTest, OpenDialogPreviewsAndReturnsTheChosenFiles) {
     request.helpTopic = "13";
     QString status;
     chooser.setRunner([&](QFileDialog& dialog) {
-        EXPECT_EQ(dialog.windowTitle(), "Add Image(s)");
-        EXPECT_EQ(dialog.labelText(QFileDialog::Accept), "Select");
-        EXPECT_EQ(dialog.viewMode(), QFileDialog::Detail);
-        EXPECT_EQ(dialog.nameFilters(), QStringList({"Internet PNG (*.PNG *.png)", "All Files (*.*)"}));
+        EXPECT_EQ(std::tuple(dialog.windowTitle(), dialog.labelText(QFileDialog::Accept), dialog.viewMode(),
+                             dialog.nameFilters()),
+                  std::tuple(QString("Add Image(s)"), QString("Select"), QFileDialog::Detail,
+                             QStringList({"Internet PNG (*.PNG *.png)", "All Files (*.*)"})));
         for (auto* button : dialog.findChildren<QPushButton*>())
             if (button->text().contains("Help")) button->click();
         auto* panel = dialog.findChild<PreviewPanel*>();
@@ -290,10 +235,9 @@ TEST_F(FileDialogTest, OpenDialogPreviewsAndReturnsTheChosenFiles) {
     });
     const auto answer = chooser.openFiles(request);
     ASSERT_TRUE(answer);
-    EXPECT_EQ(answer->files, QStringList({QDir::toNativeSeparators(image)}));
-    EXPECT_EQ(answer->style, 3);
-    EXPECT_EQ(status, "80x60x16777216 Colors");
-    EXPECT_EQ(helped, QStringList({"13"}));
+    EXPECT_EQ(std::tuple(answer->files, answer->style, status, helped),
+              std::tuple(QStringList({QDir::toNativeSeparators(image)}), 3, QString("80x60x16777216 Colors"),
+                         QStringList({"13"})));
 
     // A queue is opened without a preview; a cancelled dialog gives nothing.
     request.preview = FileChooser::Preview::None;
@@ -308,9 +252,9 @@ TEST_F(FileDialogTest, FolderDialogAnswersTheFolderItShows) {
     ASSERT_TRUE(QDir(dir).mkpath("walls/inner"));
     DialogFileChooser chooser;
     chooser.setRunner([&](QFileDialog& dialog) {
-        EXPECT_EQ(dialog.objectName(), "TSaveFileDialog");
-        EXPECT_EQ(dialog.labelText(QFileDialog::Accept), "Choose");
-        EXPECT_EQ(dialog.labelText(QFileDialog::LookIn), "Folder:");
+        EXPECT_EQ(std::tuple(dialog.objectName(), dialog.labelText(QFileDialog::Accept),
+                             dialog.labelText(QFileDialog::LookIn)),
+                  std::tuple(QString("TSaveFileDialog"), QString("Choose"), QString("Folder:")));
         auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
         EXPECT_TRUE(name && name->isHidden());
         // A folder picked in the list but not gone into is not the answer.

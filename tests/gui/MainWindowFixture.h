@@ -23,6 +23,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -36,6 +37,13 @@
 // Readable names in failure messages (found by argument-dependent lookup, so not in a namespace).
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
+}
+
+// The push button of a dialog or panel that carries this text.
+inline QPushButton& buttonIn(QWidget& parent, const QString& text) {
+    for (auto* button : parent.findChildren<QPushButton*>())
+        if (button->text() == text) return *button;
+    throw std::runtime_error("no button " + text.toStdString());
 }
 
 // Answers the file dialogs with what the test set, and records what they were asked.
@@ -156,6 +164,8 @@ protected:
     void clickOn(const char* formName) const { QTest::mouseClick(&child<QWidget>(formName), Qt::LeftButton); }
     // Lets a window timer go off now.
     void fire(const char* timerName) const { QMetaObject::invokeMethod(&child<QTimer>(timerName), "timeout"); }
+    // Whether the countdown to the next change runs (it stops while a dialog is open).
+    bool countingDown() const { return child<QTimer>("Timer1").isActive(); }
     QueueListView& list() const { return child<QueueListView>("lstqueue"); }
     QString queueLine() const { return child<QLabel>("label11").text(); }
     void selectRows(const QList<int>& rows) const {
@@ -174,6 +184,8 @@ protected:
         EXPECT_TRUE(queuefile::readRecord(app.queueFile, record, e)) << "record " << record;
         return e;
     }
+    // The record of the queue's entry n (counted from 1), as the file holds it.
+    QueueEntry entryOnDisk(int n) const { return recordOnDisk(headerOnDisk().recordIndex(n)); }
     // What the file says, row by row in the list's order: each row's entry and the path of its
     // record (below the test's folder without that folder). Each row must show its record's path
     // and the header must count the rows.

@@ -6,7 +6,6 @@
 #include "gui/dialogs/TempFolderDialog.h"
 #include "settings/SettingsValues.h"
 
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,14 +15,25 @@
 
 namespace {
 
-QPushButton* button(QWidget& dialog, const QString& text) {
-    for (auto* b : dialog.findChildren<QPushButton*>())
-        if (b->text() == text) return b;
-    throw std::runtime_error("no button " + text.toStdString());
-}
-
 int centreGrey(const GammaDialog& dialog) {
     return qRed(dialog.preview().pixel(30, 30));
+}
+
+// The sound dialog as the user sees it: the checked option, then the sound's name in the label.
+QString soundDialogSeen(QDialog& dialog, const char* nameLabel) {
+    for (const char* name : {"option10", "option11", "option12"})
+        if (dialog.findChild<QRadioButton*>(name)->isChecked())
+            return QString::fromLatin1(name) + " " + dialog.findChild<QLabel*>(nameLabel)->text();
+    return "none " + dialog.findChild<QLabel*>(nameLabel)->text();
+}
+
+QString chooseButtonShown(QDialog& dialog) {
+    return dialog.findChild<QPushButton*>("Command1")->isHidden() ? "hidden" : "shown";
+}
+
+// An entry's sound option and own sound file.
+QString soundOf(const QueueEntry& entry) {
+    return QString::number(entry.soundOption()) + ":" + entry.soundPath();
 }
 
 } // namespace
@@ -47,70 +57,52 @@ TEST(GammaDialogTest, SliderShowsTheValueAndThePreviewOnlyOkTakesIt) {
     auto* slider = dialog.findChild<QSlider*>("Slider1");
     auto* value = dialog.findChild<QLineEdit*>("text1");
     ASSERT_TRUE(slider && value);
-    EXPECT_EQ(slider->value(), 100);
-    EXPECT_EQ(slider->minimum(), 1);
-    EXPECT_EQ(slider->maximum(), 199);
-    EXPECT_EQ(value->text(), "1");
-    EXPECT_EQ(centreGrey(dialog), 127) << "gamma 1 leaves the picture alone";
-    slider->setValue(120);
-    EXPECT_EQ(value->text(), "1.20000004768372");
-    EXPECT_GT(centreGrey(dialog), 127);
-    slider->setValue(50);
-    EXPECT_EQ(value->text(), "0.5");
-    EXPECT_LT(centreGrey(dialog), 127);
+    // Gamma 1 leaves the picture alone.
+    EXPECT_EQ(std::tuple(slider->value(), slider->minimum(), slider->maximum(), value->text(), centreGrey(dialog)),
+              std::tuple(100, 1, 199, QString("1"), 127));
+    // Above 1 the preview brightens, below it darkens.
+    for (const auto& [position, shown, brighter] : {std::tuple{120, "1.20000004768372", true}, {50, "0.5", false}}) {
+        slider->setValue(position);
+        EXPECT_EQ(std::tuple(value->text(), centreGrey(dialog) > 127, centreGrey(dialog) < 127),
+                  std::tuple(QString(shown), brighter, !brighter));
+    }
     EXPECT_EQ(dialog.gamma(), 1.0f);
     value->setText("0.75");
-    button(dialog, "OK")->click();
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.gamma(), 0.75f);
+    buttonIn(dialog, "OK").click();
+    EXPECT_EQ(std::tuple(dialog.result(), dialog.gamma()), std::tuple(int(QDialog::Accepted), 0.75f));
 }
 
-struct GammaText {
-    const char* text;
-    float previous;
-    float accepted;
-};
-class GammaAccepted : public ::testing::TestWithParam<GammaText> {};
-
-TEST_P(GammaAccepted, OutOfRangeIsOneAndNotANumberKeepsTheOld) {
-    EXPECT_EQ(GammaDialog::acceptedGamma(GetParam().text, GetParam().previous), GetParam().accepted);
+TEST(GammaDialogTest, OutOfRangeIsOneAndNotANumberKeepsTheOld) {
+    for (const auto& [text, accepted] :
+         {std::pair{"2", 1.0f}, {"0.0005", 1.0f}, {"1.999", 1.999f}, {"0.001", 0.001f}, {"abc", 0.7f}, {"-1", 1.0f}})
+        EXPECT_EQ(GammaDialog::acceptedGamma(text, 0.7f), accepted) << text;
 }
-
-INSTANTIATE_TEST_SUITE_P(Texts, GammaAccepted,
-                         ::testing::Values(GammaText{"2", 0.7f, 1.0f}, GammaText{"0.0005", 0.7f, 1.0f},
-                                           GammaText{"1.999", 0.7f, 1.999f}, GammaText{"0.001", 0.7f, 0.001f},
-                                           GammaText{"abc", 0.7f, 0.7f}, GammaText{"-1", 0.7f, 1.0f}));
 
 // On asks for the value; OK stores it and switches correction on in the queue; a click on the
 // checked item switches it off without asking; Cancel leaves it off.
 TEST_F(MainWindowTest, GammaCorrectionIsSwitchedOnWithTheDialogAndOffWithout) {
-    makeQueue(1);
-    make();
+    makeWithImages(1);
     dialogScript = [this](QDialog& dialog) {
-        EXPECT_FALSE(child<QTimer>("Timer1").isActive()) << "the countdown runs during the dialog";
+        EXPECT_FALSE(countingDown()) << "the countdown runs during the dialog";
         dialog.findChild<QLineEdit*>("text1")->setText("1.999");
-        button(dialog, "OK")->click();
+        buttonIn(dialog, "OK").click();
         return dialog.result();
     };
+    const auto state = [this] {
+        return std::tuple(dialogsShown.join(' '), int(headerOnDisk().gammaOn()), action("mnuGamma").isChecked(),
+                          get("GammaCorrection"));
+    };
+    const QString stored = "1.99899995326996";
     action("mnuGamma").trigger();
-    EXPECT_EQ(dialogsShown, QStringList({"TGammaCorr"}));
-    EXPECT_EQ(headerOnDisk().gammaOn(), 1);
-    EXPECT_EQ(get("GammaCorrection"), "1.99899995326996");
+    EXPECT_EQ(state(), std::tuple(QString("TGammaCorr"), 1, true, stored));
     EXPECT_EQ(engine->gamma(), 1.999f);
-    EXPECT_TRUE(action("mnuGamma").isChecked());
-    EXPECT_TRUE(child<QTimer>("Timer1").isActive());
+    EXPECT_TRUE(countingDown());
 
     action("mnuGamma").trigger();
-    EXPECT_EQ(dialogsShown.size(), 1);
-    EXPECT_EQ(headerOnDisk().gammaOn(), 0);
-    EXPECT_FALSE(action("mnuGamma").isChecked());
-
+    EXPECT_EQ(state(), std::tuple(QString("TGammaCorr"), 0, false, stored));
     dialogScript = {};
     action("mnuGamma").trigger();
-    EXPECT_EQ(dialogsShown.size(), 2);
-    EXPECT_EQ(headerOnDisk().gammaOn(), 0);
-    EXPECT_FALSE(action("mnuGamma").isChecked());
-    EXPECT_EQ(get("GammaCorrection"), "1.99899995326996");
+    EXPECT_EQ(state(), std::tuple(QString("TGammaCorr TGammaCorr"), 0, false, stored));
 }
 
 // Change moves the bitmap's folder at once (there is no cancel); a refused folder is explained
@@ -128,14 +120,11 @@ TEST_F(MainWindowTest, TemporaryFolderChangesAtOnceAndRefusesAMissingFolder) {
     };
     chooser.folder = walls + "/";
     action("mnuWallFolder").trigger();
-    EXPECT_EQ(texts.front(), TempFolderDialog::describe(dir + "/"));
+    EXPECT_EQ(texts, QStringList({TempFolderDialog::describe(dir + "/"), TempFolderDialog::describe(walls + "/")}));
     EXPECT_TRUE(texts.front().contains("Windows with the file format it needs to make "))
         << texts.front().toStdString();
-    EXPECT_EQ(texts.back(), TempFolderDialog::describe(walls + "/"));
-    EXPECT_EQ(get("TempDirectory"), walls + "/");
-    EXPECT_EQ(app.tempFolder, walls);
-    EXPECT_EQ(app.wallpaperBitmap, walls + "/muralo32.bmp");
-    EXPECT_EQ(chooser.folderStarts, QStringList({dir + "/"}));
+    EXPECT_EQ(std::tuple(get("TempDirectory"), app.tempFolder, app.wallpaperBitmap, chooser.folderStarts),
+              std::tuple(walls + "/", walls, walls + "/muralo32.bmp", QStringList({dir + "/"})));
 
     texts.clear();
     chooser.folder = walls + "/gone/";
@@ -153,7 +142,7 @@ TEST_F(MainWindowTest, AboutBoxOffersSystemInformationOnlyWhereThereIsSome) {
     make();
     QList<bool> offered;
     dialogScript = [&](QDialog& dialog) {
-        EXPECT_FALSE(child<QTimer>("Timer1").isActive());
+        EXPECT_FALSE(countingDown());
         offered << !dialog.findChild<QPushButton*>("SystemInfoButton")->isHidden();
         return int(QDialog::Accepted);
     };
@@ -162,135 +151,107 @@ TEST_F(MainWindowTest, AboutBoxOffersSystemInformationOnlyWhereThereIsSome) {
     ASSERT_TRUE(mtest::writeFile(dir + "/sysinfo", "#!/bin/sh\n"));
     systemInformation = dir + "/sysinfo";
     action("Aboutwc").trigger();
-    EXPECT_EQ(offered, QList<bool>({false, true}));
-    EXPECT_EQ(dialogsShown, QStringList({"TAbout", "TAbout"}));
-    EXPECT_TRUE(child<QTimer>("Timer1").isActive());
+    EXPECT_EQ(std::tuple(offered, dialogsShown),
+              std::tuple(QList<bool>({false, true}), QStringList({"TAbout", "TAbout"})));
+    EXPECT_TRUE(countingDown());
 
     QStringList started, helped;
     AboutDialog about(
         {dir + "/sysinfo", [&](const QString& p) { started << p; }, [&](const QString& topic) { helped << topic; }});
-    button(about, "System Info")->click();
-    button(about, "Help")->click();
+    buttonIn(about, "System Info").click();
+    buttonIn(about, "Help").click();
     QTest::mouseClick(about.findChild<QLabel*>("Image1"), Qt::LeftButton);
     QTest::mouseClick(about.findChild<QLabel*>("Image2"), Qt::LeftButton);
-    EXPECT_EQ(started, QStringList({dir + "/sysinfo"}));
-    EXPECT_EQ(helped, QStringList({"infAbout", "23", "22"}));
+    EXPECT_EQ(std::tuple(started, helped),
+              std::tuple(QStringList({dir + "/sysinfo"}), QStringList({"infAbout", "23", "22"})));
 }
-
-namespace {
-
-// Sound option and own sound path of entry n, as the queue file holds them.
-QString soundOnDisk(const QString& queueFile, int n) {
-    Queue q(Queue::Environment{});
-    QueueEntry entry;
-    if (!q.load(queueFile).ok() || !q.readEntryInto(q.recordOfEntry(n), entry)) return "<unreadable>";
-    return QString::number(entry.soundOption()) + ":" + entry.soundPath();
-}
-
-QString checkedOption(QDialog& dialog) {
-    for (const char* name : {"option10", "option11", "option12"})
-        if (dialog.findChild<QRadioButton*>(name)->isChecked()) return QString::fromLatin1(name);
-    return {};
-}
-
-} // namespace
 
 // A default sound picked in the dialog is the queue's at once, even after Cancel; while the
 // default sound is off it stays off. OK switches it on or off.
 TEST_F(MainWindowTest, DefaultSoundIsPickedAtOnceAndSwitchedWithOk) {
-    makeQueue(1);
-    make();
+    makeWithImages(1);
     const QString sounds = mtest::freshDir("sounds");
     ASSERT_TRUE(mtest::writeFile(sounds + "/bell.wav", "RIFF"));
     action("mnuDefSound").trigger(); // from on to off
+    // Whether the queue's default sound is off, and the sound that plays.
+    const auto offAndPlaying = [this] {
+        return std::tuple(int(headerOnDisk().noDefaultSound()), queue->workingDefaultSound);
+    };
     QStringList seen;
     dialogScript = [&](QDialog& dialog) {
-        EXPECT_FALSE(child<QTimer>("Timer1").isActive());
-        seen << checkedOption(dialog) << dialog.findChild<QLabel*>("Label20")->text();
-        seen << (dialog.findChild<QPushButton*>("Command1")->isHidden() ? "hidden" : "shown");
+        EXPECT_FALSE(countingDown());
+        seen << soundDialogSeen(dialog, "Label20") << chooseButtonShown(dialog);
         dialog.findChild<QRadioButton*>("option11")->click();
         return int(QDialog::Accepted);
     };
     action("mnuDefSound").trigger();
-    EXPECT_EQ(seen, QStringList({"option10", "(None)", "shown"}));
-    EXPECT_EQ(headerOnDisk().noDefaultSound(), 1);
-    EXPECT_TRUE(queue->workingDefaultSound.isEmpty());
+    EXPECT_EQ(seen, QStringList({"option10 (None)", "shown"}));
+    EXPECT_EQ(offAndPlaying(), std::tuple(1, QString()));
 
     seen.clear();
     chooser.answer = FileChooser::Answer{{sounds + "/bell.wav"}, 0};
     dialogScript = [&](QDialog& dialog) {
-        seen << checkedOption(dialog) << (dialog.findChild<QPushButton*>("Command1")->isHidden() ? "hidden" : "shown");
+        seen << soundDialogSeen(dialog, "Label20") << chooseButtonShown(dialog);
         dialog.findChild<QRadioButton*>("option10")->click();
-        seen << (dialog.findChild<QPushButton*>("Command1")->isHidden() ? "hidden" : "shown");
+        seen << chooseButtonShown(dialog);
         dialog.findChild<QPushButton*>("Command1")->click();
-        seen << dialog.findChild<QLabel*>("Label20")->text();
+        seen << soundDialogSeen(dialog, "Label20");
         return int(QDialog::Rejected);
     };
     action("mnuDefSound").trigger();
-    EXPECT_EQ(seen, QStringList({"option11", "hidden", "shown", "bell.wav"}));
-    EXPECT_EQ(chooser.requests.back().title, "Choose a Sound File");
-    EXPECT_EQ(chooser.requests.back().preview, FileChooser::Preview::Sound);
-    EXPECT_EQ(chooser.requests.back().folder, app.programFolder);
-    EXPECT_EQ(headerOnDisk().defaultSound(), sounds + "/bell.wav");
-    EXPECT_EQ(headerOnDisk().noDefaultSound(), 1) << "Cancel keeps the default sound off";
-    EXPECT_TRUE(queue->workingDefaultSound.isEmpty());
-    EXPECT_EQ(get("SoundPath"), sounds + "/");
+    EXPECT_EQ(seen, QStringList({"option11 (None)", "hidden", "shown", "option10 bell.wav"}));
+    const FileChooser::Request& asked = chooser.requests.back();
+    EXPECT_EQ(std::tuple(asked.title, asked.preview, asked.folder),
+              std::tuple(QString("Choose a Sound File"), FileChooser::Preview::Sound, app.programFolder));
+    EXPECT_EQ(std::tuple(headerOnDisk().defaultSound(), get("SoundPath")),
+              std::tuple(sounds + "/bell.wav", sounds + "/"));
+    EXPECT_EQ(offAndPlaying(), std::tuple(1, QString())) << "Cancel keeps the default sound off";
 
     dialogScript = [&](QDialog& dialog) {
         dialog.findChild<QRadioButton*>("option10")->click();
         return int(dialog.findChild<QLabel*>("Label20")->text() == "bell.wav");
     };
     action("mnuDefSound").trigger();
-    EXPECT_EQ(headerOnDisk().noDefaultSound(), 0);
-    EXPECT_EQ(queue->workingDefaultSound, sounds + "/bell.wav");
+    EXPECT_EQ(offAndPlaying(), std::tuple(0, sounds + "/bell.wav"));
     EXPECT_EQ(chooser.requests.size(), 1u);
 }
 
 // One image opens with its own option and sound; OK gives every selected image the option and
 // the sound file picked last, whichever option is chosen.
 TEST_F(MainWindowTest, SoundForSelectedImagesGivesEachTheOptionAndTheLastSound) {
-    makeQueue(3);
-    make();
+    makeWithImages(3);
     const QString sounds = mtest::freshDir("image-sounds");
     ASSERT_TRUE(mtest::writeFile(sounds + "/one.mid", "MThd"));
-    auto& list = child<QueueListView>("lstqueue");
     EXPECT_FALSE(action("mnuSound").isEnabled());
-    list.topLevelItem(1)->setSelected(true);
+    selectRows({1});
     EXPECT_TRUE(action("mnuSound").isEnabled());
     QStringList seen;
     chooser.answer = FileChooser::Answer{{sounds + "/one.mid"}, 0};
-    dialogScript = [&](QDialog& dialog) {
-        EXPECT_TRUE(dialog.findChild<QLabel*>("Label10")->isHidden());
-        seen << checkedOption(dialog) << dialog.findChild<QLabel*>("Label21")->text();
-        dialog.findChild<QRadioButton*>("option12")->click();
-        dialog.findChild<QPushButton*>("Command1")->click();
-        return int(QDialog::Accepted);
+    // Shows what it opened with, then picks the chosen option (if any) and the sound file.
+    const auto answerWith = [&](const char* option, bool pickSound, int result) {
+        dialogScript = [&seen, option, pickSound, result](QDialog& dialog) {
+            EXPECT_TRUE(dialog.findChild<QLabel*>("Label10")->isHidden());
+            seen << soundDialogSeen(dialog, "Label21");
+            if (option) dialog.findChild<QRadioButton*>(option)->click();
+            if (pickSound) dialog.findChild<QPushButton*>("Command1")->click();
+            return result;
+        };
     };
+    answerWith("option12", true, QDialog::Accepted);
     action("mnuSound").trigger();
-    EXPECT_EQ(seen, QStringList({"option10", "(None)"}));
-    EXPECT_EQ(soundOnDisk(app.queueFile, 2), "2:" + sounds + "/one.mid");
-    EXPECT_TRUE(child<QTimer>("Timer1").isActive());
+    EXPECT_EQ(soundOf(entryOnDisk(2)), "2:" + sounds + "/one.mid");
+    EXPECT_TRUE(countingDown());
 
-    seen.clear();
-    list.topLevelItem(1)->setSelected(true);
-    dialogScript = [&](QDialog& dialog) {
-        seen << checkedOption(dialog) << dialog.findChild<QLabel*>("Label21")->text();
-        return int(QDialog::Rejected);
-    };
+    selectRows({1});
+    answerWith(nullptr, false, QDialog::Rejected);
     action("mnuSound").trigger();
-    EXPECT_EQ(seen, QStringList({"option12", "one.mid"}));
 
     // Several rows: the default option, no name, and the sound picked last goes to each.
-    seen.clear();
-    list.selectAllRows();
-    dialogScript = [&](QDialog& dialog) {
-        seen << checkedOption(dialog) << dialog.findChild<QLabel*>("Label21")->text();
-        dialog.findChild<QRadioButton*>("option11")->click();
-        return int(QDialog::Accepted);
-    };
+    list().selectAllRows();
+    answerWith("option11", false, QDialog::Accepted);
     action("mnuSound").trigger();
-    EXPECT_EQ(seen, QStringList({"option10", ""}));
+    EXPECT_EQ(seen, QStringList({"option10 (None)", "option12 one.mid", "option10 "}));
     for (int n = 1; n <= 3; ++n)
-        EXPECT_EQ(soundOnDisk(app.queueFile, n), "1:" + sounds + "/one.mid") << n;
+        EXPECT_EQ(soundOf(entryOnDisk(n)), "1:" + sounds + "/one.mid") << n;
     EXPECT_EQ(chooser.requests.size(), 1u);
 }

@@ -3,7 +3,6 @@
 #include "gui/QueueListView.h"
 #include "queue/FileAge.h"
 
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -11,67 +10,53 @@
 
 #include <utime.h>
 
-namespace {
-
-QueueEntry entryOnDisk(const QString& queueFile, int n) {
-    Queue q(Queue::Environment{});
-    QueueEntry entry;
-    EXPECT_TRUE(q.load(queueFile).ok() && q.readEntryInto(q.recordOfEntry(n), entry));
-    return entry;
-}
-
-} // namespace
-
 class PropertiesPanelTest : public MainWindowTest {
 protected:
     QString text(const char* name) const { return child<QLabel>(name).text(); }
-    bool shown(const char* name) const { return !child<QWidget>(name).isHidden(); }
-    void selectOnly(std::initializer_list<int> rows) {
-        auto& list = child<QueueListView>("lstqueue");
-        list.clearSelection();
-        for (int row : rows)
-            list.topLevelItem(row)->setSelected(true);
+    // Which of the named controls show, one digit each.
+    QString shown(std::initializer_list<const char*> names) const {
+        QString digits;
+        for (const char* name : names)
+            digits += child<QWidget>(name).isHidden() ? '0' : '1';
+        return digits;
     }
+    QString title() const { return child<QGroupBox>("Frame1").title(); }
 };
 
 // One image: its facts are read once and kept with its thumbnail; the stored thumbnail is
 // shown from then on, until the file changes. Several: nothing of any one image. Then one
 // again: its state icon comes back.
 TEST_F(PropertiesPanelTest, ShowsOneImageFromItsStoredFactsAndSeveralWithoutAny) {
-    makeQueue(3);
-    make();
-    EXPECT_EQ(child<QGroupBox>("Frame1").title(), "Queue Defaults");
-    EXPECT_EQ(text("label18"), "Small img: resize");
-    selectOnly({1});
-    EXPECT_EQ(child<QGroupBox>("Frame1").title(), "Image Properties");
+    makeWithImages(3);
+    EXPECT_EQ(std::tuple(title(), text("label18")),
+              std::tuple(QString("Queue Defaults"), QString("Small img: resize")));
+    selectRows({1});
+    EXPECT_EQ(std::tuple(title(), text("lblImageSize"), text("label18"), text("label19"), text("label22")),
+              std::tuple(QString("Image Properties"), QString("64x48x16777216 Colors"),
+                         QString("Default (Will Resize)"), QString("Resizes to 1024x768"), QString("Default (None)")));
     // The path is folded to fit the line.
     EXPECT_TRUE(text("label16").startsWith("/tm...") && text("label16").endsWith("/img2.png"))
         << text("label16").toStdString();
-    EXPECT_EQ(text("lblImageSize"), "64x48x16777216 Colors");
-    EXPECT_EQ(text("label18"), "Default (Will Resize)");
-    EXPECT_EQ(text("label19"), "Resizes to 1024x768");
-    EXPECT_EQ(text("label22"), "Default (None)");
     EXPECT_TRUE(child<QRadioButton>("option11").isChecked());
-    EXPECT_TRUE(shown("picture3") && !shown("picture1") && shown("Image3"));
+    EXPECT_EQ(shown({"picture3", "picture1", "Image3"}), "101");
     EXPECT_EQ(child<QLabel>("picture3").geometry(), QRect(34, 41, 152, 114));
-    const QueueEntry read = entryOnDisk(app.queueFile, 2);
-    EXPECT_EQ(read.factsKnown(), 1);
-    EXPECT_EQ(read.fileDate(), fileage::of(dir + "/img2.png"));
+    const QueueEntry read = entryOnDisk(2);
+    EXPECT_EQ(std::tuple(int(read.factsKnown()), read.fileDate()), std::tuple(1, fileage::of(dir + "/img2.png")));
     EXPECT_GT(read.thumbnail().size(), 100);
 
     // Shown again from the record: the file is not written.
-    selectOnly({});
-    EXPECT_TRUE(shown("picture1") && !shown("picture3"));
+    selectRows({});
+    EXPECT_EQ(shown({"picture3", "picture1"}), "01");
     const QByteArray stored = mtest::readFile(app.queueFile);
-    selectOnly({1});
+    selectRows({1});
     EXPECT_EQ(mtest::readFile(app.queueFile), stored);
-    EXPECT_TRUE(shown("picture3"));
+    EXPECT_EQ(shown({"picture3"}), "1");
 
-    selectOnly({0, 2});
+    selectRows({0, 2});
     EXPECT_EQ(text("label16"), "Set Properties for all selected images");
     EXPECT_EQ(text("lblImageSize") + text("label18") + text("label22"), "");
     EXPECT_FALSE(child<QRadioButton>("option10").isChecked() || child<QRadioButton>("option11").isChecked());
-    EXPECT_FALSE(shown("Image3") || shown("picture3"));
+    EXPECT_EQ(shown({"Image3", "picture3"}), "00");
 
     // A file touched since it was read is read again.
     const QString touched = dir + "/img2.png";
@@ -79,52 +64,48 @@ TEST_F(PropertiesPanelTest, ShowsOneImageFromItsStoredFactsAndSeveralWithoutAny)
         1000000000, 1000000000
     };
     ASSERT_EQ(::utime(QFile::encodeName(touched).constData(), &times), 0);
-    selectOnly({1});
-    EXPECT_TRUE(shown("Image3"));
-    EXPECT_EQ(entryOnDisk(app.queueFile, 2).fileDate(), fileage::of(touched));
-    EXPECT_NE(entryOnDisk(app.queueFile, 2).fileDate(), read.fileDate());
+    selectRows({1});
+    EXPECT_EQ(shown({"Image3"}), "1");
+    EXPECT_EQ(entryOnDisk(2).fileDate(), fileage::of(touched));
+    EXPECT_NE(entryOnDisk(2).fileDate(), read.fileDate());
 }
 
 // Tiling from the box or the menu: the queue default with nothing selected, else every selected image.
 TEST_F(PropertiesPanelTest, TilingGoesToTheDefaultOrToEverySelectedImage) {
-    makeQueue(3);
-    make();
+    makeWithImages(3);
     child<QRadioButton>("option10").click();
     EXPECT_EQ(headerOnDisk().tiled(), 1);
     EXPECT_TRUE(action("mnuTileOn").isChecked() && !action("MnuTileOff").isChecked());
-    selectOnly({0, 2});
-    auto& list = child<QueueListView>("lstqueue");
-    const int single = list.rowState(0);
-    action("mnuTileOn").trigger();
+    selectRows({0, 2});
+    const int single = list().rowState(0);
     const auto tiledOnDisk = [this] {
         QString flags;
         for (int n = 1; n <= 3; ++n)
-            flags += QString::number(entryOnDisk(app.queueFile, n).tiled());
+            flags += QString::number(entryOnDisk(n).tiled());
         return flags;
     };
+    action("mnuTileOn").trigger();
     EXPECT_EQ(tiledOnDisk(), "101");
-    EXPECT_NE(list.rowState(0), single);
+    EXPECT_NE(list().rowState(0), single);
     action("MnuTileOff").trigger();
-    EXPECT_EQ(tiledOnDisk(), "000");
-    EXPECT_EQ(list.rowState(0), single);
-    EXPECT_EQ(headerOnDisk().tiled(), 1);
+    EXPECT_EQ(std::tuple(tiledOnDisk(), list().rowState(0), int(headerOnDisk().tiled())),
+              std::tuple(QString("000"), single, 1));
 }
 
 // The Change buttons open the queue's dialogs with nothing selected, the images' otherwise.
 TEST_F(PropertiesPanelTest, ChangeButtonsActOnWhatTheBoxShows) {
-    makeQueue(2);
-    make();
+    makeWithImages(2);
     QStringList modes;
     dialogScript = [&](QDialog& dialog) {
         if (auto* text = dialog.findChild<QLabel*>("Label10")) modes << (text->isHidden() ? "images" : "default");
         return int(QDialog::Rejected);
     };
-    child<QPushButton>("Button2").click();
-    child<QPushButton>("Button3").click();
-    selectOnly({1});
-    child<QPushButton>("Button2").click();
-    child<QPushButton>("Button3").click();
+    for (const QList<int>& selected : {QList<int>{}, QList<int>{1}}) {
+        selectRows(selected);
+        clickOn("Button2");
+        clickOn("Button3");
+    }
     EXPECT_EQ(dialogsShown, QStringList({"Tdefresize", "TSoundForm", "TimgResize", "TSoundForm"}));
     EXPECT_EQ(modes, QStringList({"default", "images"}));
-    EXPECT_TRUE(child<QTimer>("Timer1").isActive());
+    EXPECT_TRUE(countingDown());
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The help pages: every place the program asks for exists, and the pages' links and pictures lead somewhere.
+#include "TestSupport.h"
 #include "gui/HelpTopics.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,6 @@
 #include <algorithm>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
@@ -16,26 +16,17 @@
 
 #include <ostream>
 
-// Readable parameter names in test listings (QString lives in the global namespace, where lookup finds this).
+// Readable names in failure messages (QString lives in the global namespace, where lookup finds this).
 void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }
 
 namespace {
 
-const QDir& helpDir() {
-    static const QDir dir(QStringLiteral(MURALO_HELP_DIR));
-    return dir;
-}
-
-QStringList helpPages() {
-    return helpDir().entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
-}
+const QDir kHelpDir(QStringLiteral(MURALO_HELP_DIR));
 
 QString pageText(const QString& page) {
-    QFile file(helpDir().filePath(page));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return QString::fromUtf8(file.readAll());
+    return QString::fromUtf8(mtest::readFile(kHelpDir.filePath(page)));
 }
 
 // The first capture of every match of a pattern in a text.
@@ -46,20 +37,10 @@ QStringList captures(const QString& text, const QRegularExpression& pattern) {
     return found;
 }
 
-QStringList idsOf(const QString& text) {
-    static const QRegularExpression id(QStringLiteral(R"re(<[a-zA-Z][^>]*\sid="([^"]*)")re"));
-    return captures(text, id);
-}
-
-QStringList hrefsOf(const QString& text) {
-    static const QRegularExpression href(QStringLiteral(R"re(<(?:a|link)\s[^>]*href="([^"]*)")re"));
-    return captures(text, href);
-}
-
-QStringList pictureSourcesOf(const QString& text) {
-    static const QRegularExpression source(QStringLiteral(R"re(<img\s[^>]*src="([^"]*)")re"));
-    return captures(text, source);
-}
+// Element ids, link targets of pages and style sheets, and picture sources.
+const QRegularExpression kIds(QStringLiteral(R"re(<[a-zA-Z][^>]*\sid="([^"]*)")re"));
+const QRegularExpression kHrefs(QStringLiteral(R"re(<(?:a|link)\s[^>]*href="([^"]*)")re"));
+const QRegularExpression kPictureSources(QStringLiteral(R"re(<img\s[^>]*src="([^"]*)")re"));
 
 bool isExternal(const QString& link) {
     static const QRegularExpression scheme(QStringLiteral("^[a-zA-Z][a-zA-Z0-9+.-]*:"));
@@ -72,96 +53,62 @@ QString brokenReason(const QString& fromPage, const QString& link) {
     const QString file = hash < 0 ? link : link.left(hash);
     const QString fragment = hash < 0 ? QString() : link.mid(hash + 1);
     const QString page = file.isEmpty() ? fromPage : file;
-    if (!QFileInfo(helpDir().filePath(page)).isFile()) return QStringLiteral("no file ") + page;
-    if (hash >= 0 && !idsOf(pageText(page)).contains(fragment))
+    if (!QFileInfo(kHelpDir.filePath(page)).isFile()) return QStringLiteral("no file ") + page;
+    if (hash >= 0 && !captures(pageText(page), kIds).contains(fragment))
         return QStringLiteral("no id \"%1\" in %2").arg(fragment, page);
     return {};
 }
 
-std::string printable(const QString& text) {
-    QString name = text;
-    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]")), QStringLiteral("_"));
-    return name.toStdString();
-}
-
 TEST(HelpTopics, AnEmptyOrUnknownTopicOpensTheContents) {
-    EXPECT_EQ(helpTarget(QString()), QStringLiteral("index.html"));
-    EXPECT_EQ(helpTarget(QStringLiteral("noSuchTopic")), QStringLiteral("index.html"));
-    EXPECT_EQ(helpTarget(QStringLiteral("99")), QStringLiteral("index.html"));
-    EXPECT_TRUE(QFileInfo(helpDir().filePath(QStringLiteral("index.html"))).isFile());
+    for (const char* topic : {"", "noSuchTopic", "99"})
+        EXPECT_EQ(helpTarget(QString::fromLatin1(topic)), QStringLiteral("index.html")) << topic;
+    EXPECT_TRUE(QFileInfo(kHelpDir.filePath(QStringLiteral("index.html"))).isFile());
 }
 
+// Each key names a page and an anchor that exist, and different keys name different places, so no
+// dialog lands on another dialog's help.
 TEST(HelpTopics, EveryAskedForTopicAndContextNumberHasItsOwnPlace) {
-    const QStringList asked{QStringLiteral("infMonitorColor"),
-                            QStringLiteral("rgnDeleteButton"),
-                            QStringLiteral("infTempFolder"),
-                            QStringLiteral("infAbout"),
-                            QStringLiteral("infResizeImageImg"),
-                            QStringLiteral("infdefsounds"),
-                            QStringLiteral("infimgsounds"),
-                            QStringLiteral("13"),
-                            QStringLiteral("24"),
-                            QStringLiteral("8"),
-                            QStringLiteral("22"),
-                            QStringLiteral("23"),
-                            QStringLiteral("30")};
     const QStringList known = knownHelpTopics();
     EXPECT_EQ(QSet<QString>(known.begin(), known.end()).size(), known.size()) << "a key is listed twice";
-    for (const QString& topic : asked)
+    for (const QString& topic : QStringLiteral("infMonitorColor rgnDeleteButton infTempFolder infAbout "
+                                               "infResizeImageImg infdefsounds infimgsounds 13 24 8 22 23 30")
+                                    .split(QLatin1Char(' ')))
         EXPECT_TRUE(known.contains(topic)) << topic.toStdString();
-    // Different keys name different places, so no dialog lands on another dialog's help.
     QSet<QString> targets;
-    for (const QString& topic : known)
-        targets.insert(helpTarget(topic));
+    for (const QString& topic : known) {
+        const QString target = helpTarget(topic);
+        targets.insert(target);
+        EXPECT_TRUE(target.contains(QLatin1Char('#')) && !target.endsWith(QLatin1Char('#'))) << target.toStdString();
+        EXPECT_EQ(brokenReason(QString(), target), QString()) << topic.toStdString();
+    }
     EXPECT_EQ(targets.size(), known.size());
 }
 
-class HelpTopicTarget : public testing::TestWithParam<QString> {};
-
-TEST_P(HelpTopicTarget, NamesAnExistingPageAndAnchor) {
-    const QString target = helpTarget(GetParam());
-    ASSERT_TRUE(target.contains(QLatin1Char('#'))) << target.toStdString();
-    EXPECT_FALSE(target.endsWith(QLatin1Char('#'))) << target.toStdString();
-    EXPECT_EQ(brokenReason(QString(), target), QString()) << target.toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(AllTopics, HelpTopicTarget, testing::ValuesIn(knownHelpTopics()),
-                         [](const testing::TestParamInfo<QString>& info) { return "key_" + printable(info.param); });
-
-class HelpPage : public testing::TestWithParam<QString> {
-protected:
-    QString text() const { return pageText(GetParam()); }
-};
-
-TEST_P(HelpPage, EveryLinkBetweenPagesLeadsToAFileAndAnchor) {
-    const QStringList links = hrefsOf(text());
-    EXPECT_FALSE(links.isEmpty()) << "every page links back to the contents and to the style sheet";
-    for (const QString& link : links) {
-        if (isExternal(link)) continue;
-        EXPECT_EQ(brokenReason(GetParam(), link), QString()) << "link " << link.toStdString();
+// Every link between pages leads to a file and anchor, every picture is a readable image, ids are
+// unique, and the contents page links to every page.
+TEST(HelpPages, LinksPicturesAndIdsLeadSomewhere) {
+    const QStringList pages = kHelpDir.entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
+    ASSERT_FALSE(pages.isEmpty());
+    const QStringList fromContents = captures(pageText(QStringLiteral("index.html")), kHrefs);
+    for (const QString& page : pages) {
+        SCOPED_TRACE(page.toStdString());
+        const QString text = pageText(page);
+        const QStringList links = captures(text, kHrefs);
+        EXPECT_FALSE(links.isEmpty()) << "every page links back to the contents and to the style sheet";
+        for (const QString& link : links)
+            if (!isExternal(link)) EXPECT_EQ(brokenReason(page, link), QString()) << "link " << link.toStdString();
+        for (const QString& source : captures(text, kPictureSources)) {
+            QImageReader reader(kHelpDir.filePath(source));
+            EXPECT_FALSE(isExternal(source) || reader.read().isNull())
+                << source.toStdString() << ": " << reader.errorString().toStdString();
+        }
+        const QStringList ids = captures(text, kIds);
+        EXPECT_EQ(QSet<QString>(ids.begin(), ids.end()).size(), ids.size()) << "an id is used twice";
+        const bool linked = std::any_of(fromContents.begin(), fromContents.end(), [&page](const QString& link) {
+            return link == page || link.startsWith(page + QLatin1Char('#'));
+        });
+        EXPECT_TRUE(page == QStringLiteral("index.html") || linked) << "not on the contents page";
     }
 }
-
-TEST_P(HelpPage, EveryPictureIsAReadableImage) {
-    for (const QString& source : pictureSourcesOf(text())) {
-        ASSERT_FALSE(isExternal(source)) << source.toStdString();
-        QImageReader reader(helpDir().filePath(source));
-        const QImage image = reader.read();
-        EXPECT_FALSE(image.isNull()) << source.toStdString() << ": " << reader.errorString().toStdString();
-    }
-}
-
-TEST_P(HelpPage, IdsAreUniqueAndTheContentsLinksToIt) {
-    const QStringList ids = idsOf(text());
-    EXPECT_EQ(QSet<QString>(ids.begin(), ids.end()).size(), ids.size()) << "an id is used twice";
-    const QStringList fromContents = hrefsOf(pageText(QStringLiteral("index.html")));
-    const bool linked = std::any_of(fromContents.begin(), fromContents.end(), [this](const QString& link) {
-        return link == GetParam() || link.startsWith(GetParam() + QLatin1Char('#'));
-    });
-    EXPECT_TRUE(GetParam() == QStringLiteral("index.html") || linked) << "not on the contents page";
-}
-
-INSTANTIATE_TEST_SUITE_P(AllPages, HelpPage, testing::ValuesIn(helpPages()),
-                         [](const testing::TestParamInfo<QString>& info) { return printable(info.param); });
 
 } // namespace

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-
 using namespace imagedescription;
 
 namespace {
@@ -25,24 +23,21 @@ QueueHeader rules(int smallMode, int largeMode) {
 
 // The entry's mode and tiled flag, its size, the queue's rule modes, and the two lines.
 TEST(ImageDescription, ResizingFollowsTheStateAndTheDecision) {
-    struct Case {
-        int mode, tiled, w, h, smallMode, largeMode;
-        ResizeLines lines;
-    };
-    for (const Case& c :
-         {Case{0, 1, 800, 600, 2, 2, {"Tiled and Resized", "Resizes to 1024x768"}},
-          Case{2, 1, 800, 600, 0, 0, {"Tiled, not resized", ""}},
-          Case{3, 0, 2048, 1024, 0, 0, {"Default (Will Resize)", "Resizes to 1024x512"}},
-          Case{1, 0, 100, 100, 2, 2, {"Resized", "Resizes to 1024x768"}},
-          Case{3, 0, 800, 600, 2, 2, {"Default (Not Resized)", ""}}, Case{2, 0, 800, 600, 0, 0, {"Not resized", ""}},
-          Case{3, 0, 0, 0, 0, 2, {"Could not be determined", ""}}}) {
+    for (const auto& [mode, tiled, w, h, smallMode, largeMode, lines] :
+         {std::tuple{0, 1, 800, 600, 2, 2, ResizeLines{"Tiled and Resized", "Resizes to 1024x768"}},
+          {2, 1, 800, 600, 0, 0, ResizeLines{"Tiled, not resized", ""}},
+          {3, 0, 2048, 1024, 0, 0, ResizeLines{"Default (Will Resize)", "Resizes to 1024x512"}},
+          {1, 0, 100, 100, 2, 2, ResizeLines{"Resized", "Resizes to 1024x768"}},
+          {3, 0, 800, 600, 2, 2, ResizeLines{"Default (Not Resized)", ""}},
+          {2, 0, 800, 600, 0, 0, ResizeLines{"Not resized", ""}},
+          {3, 0, 0, 0, 0, 2, ResizeLines{"Could not be determined", ""}}}) {
         QueueEntry e;
-        e.setResizeMode(c.mode);
-        e.setTiled(c.tiled);
-        e.setWidth(c.w);
-        e.setHeight(c.h);
-        EXPECT_EQ(resizing(e, rules(c.smallMode, c.largeMode), 1024, 768), c.lines)
-            << "mode " << c.mode << " tiled " << c.tiled << " " << c.w << "x" << c.h;
+        e.setResizeMode(mode);
+        e.setTiled(tiled);
+        e.setWidth(w);
+        e.setHeight(h);
+        EXPECT_EQ(resizing(e, rules(smallMode, largeMode), 1024, 768), lines)
+            << "mode " << mode << " tiled " << tiled << " " << w << "x" << h;
     }
     EXPECT_EQ(defaultResizing(rules(0, 1)), (ResizeLines{"Small img: resize", "Large img: stretch"}));
     EXPECT_EQ(defaultResizing(rules(2, 7)), (ResizeLines{"Small img: no resize", "Large img: no resize"}));
