@@ -95,7 +95,8 @@ TEST(PreviewMonitorDrawing, PartsSitWhereTheyAreDrawn) {
         {Qt::black, {{132, 97}, {142, 107}, {74, 109}, {50, 107}, {60, 116}, {97, 120}, {102, 113}}},
         {grey, {{10, 5}, {133, 98}, {144, 106}, {36, 130}, {141, 5}, {50, 105}, {50, 106}}},
         {grey, {{70, 125}, {47, 120}, {107, 127}, {35, 127}, {85, 112}, {91, 110}}},
-        {Qt::white, {{135, 99}, {10, 100}, {1, 1}, {4, 3}, {70, 126}, {36, 127}, {77, 111}, {80, 111}}},
+        {Qt::white,
+         {{135, 99}, {10, 100}, {1, 1}, {4, 3}, {70, 126}, {36, 127}, {77, 111}, {80, 111}, {77, 110}, {80, 110}}},
         {boxColour, {{136, 100}, {143, 107}, {145, 107}, {87, 111}, {5, 3}, {141, 6}}},
         {QColor(0x008000), {{85, 110}, {86, 111}}}};
     for (const auto& [colour, points] : pixels)
@@ -222,6 +223,7 @@ TEST_F(FileDialogTest, OpenDialogPreviewsAndReturnsTheChosenFiles) {
                              dialog.nameFilters()),
                   std::tuple(QString("Add Image(s)"), QString("Select"), QFileDialog::Detail,
                              QStringList({"Internet PNG (*.PNG *.png)", "All Files (*.*)"})));
+        EXPECT_TRUE(dialog.testOption(QFileDialog::ReadOnly)) << "files are picked here, not renamed or deleted";
         for (auto* button : dialog.findChildren<QPushButton*>())
             if (button->text().contains("Help")) button->click();
         auto* panel = dialog.findChild<PreviewPanel*>();
@@ -246,6 +248,18 @@ TEST_F(FileDialogTest, OpenDialogPreviewsAndReturnsTheChosenFiles) {
         return int(QDialog::Rejected);
     });
     EXPECT_FALSE(chooser.openFiles(request));
+
+    // A save dialog answers the name given, and nothing when cancelled, whatever was typed.
+    const QString named = dir + "/new.qu3";
+    for (const int result : {int(QDialog::Rejected), int(QDialog::Accepted)}) {
+        chooser.setRunner([&](QFileDialog& dialog) {
+            EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+            dialog.selectFile(named);
+            return result;
+        });
+        EXPECT_EQ(chooser.saveFile(request),
+                  result == QDialog::Accepted ? std::optional(QDir::toNativeSeparators(named)) : std::nullopt);
+    }
 }
 
 TEST_F(FileDialogTest, FolderDialogAnswersTheFolderItShows) {

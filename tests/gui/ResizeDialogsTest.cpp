@@ -139,6 +139,7 @@ TEST_F(MainWindowTest, ResizeCommandsWriteTheHeaderAndTheSelectedEntries) {
 
     dialogScript = [&](QDialog& dialog) {
         radioIn(dialog, kSmall, "Stretch").click();
+        radioIn(dialog, kLarge, "None").click();
         box(dialog, "text12").setText("");
         buttonIn(dialog, "OK").click();
         box(dialog, "text12").setText("5000");
@@ -147,7 +148,8 @@ TEST_F(MainWindowTest, ResizeCommandsWriteTheHeaderAndTheSelectedEntries) {
     };
     action("mnuDefaultResize").trigger();
     EXPECT_EQ(prompter.messages, QStringList({"'' is not a valid integer value"}));
-    EXPECT_EQ(std::tuple(int(headerOnDisk().smallRule().mode), int(headerOnDisk().thresholdWidth())),
-              std::tuple(1, 2048));
+    EXPECT_EQ(std::tuple(int(headerOnDisk().smallRule().mode), int(headerOnDisk().largeRule().mode),
+                         int(headerOnDisk().thresholdWidth())),
+              std::tuple(1, 2, 2048));
     EXPECT_TRUE(countingDown());
 }

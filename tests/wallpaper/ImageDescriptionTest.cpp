@@ -70,4 +70,6 @@ TEST(ImageDescription, SoundNamesOnlyFilesThatExist) {
     EXPECT_EQ(facts(e), "640x480x256 Colors");
     e.setBitsPerPixel(24);
     EXPECT_EQ(facts(e), "640x480x16777216 Colors");
+    e.setBitsPerPixel(-1); // a damaged record
+    EXPECT_EQ(facts(e), "640x480x0 Colors");
 }
