@@ -93,6 +93,7 @@ MainWindow::MainWindow(MainWindowDeps deps, QWidget* parent) : QMainWindow(paren
     buildFileCommands();
     buildOptionCommands();
     buildPropertiesPresenter();
+    buildTray();
     wireEngine();
 
     // The layout is drawn for this size; the window neither grows nor shrinks.
@@ -143,7 +144,10 @@ ChangeTimer::Hooks MainWindow::countdownHooks() {
         else
             m_changeTimer->stop();
     };
-    hooks.modeChanged = [this](bool on) { m_options->showTimerMode(on); };
+    hooks.modeChanged = [this](bool on) {
+        m_options->showTimerMode(on);
+        showTimerInTray(on, false);
+    };
     hooks.writeSetting = [this](const QString& name, const QString& text) { m_deps.settings->write(name, text); };
     return hooks;
 }
@@ -491,4 +495,5 @@ void MainWindow::makeDesktopThumbnail() {
 
 void MainWindow::readScreenSaverState() {
     if (m_deps.screenState) m_screenSaverActive = m_deps.screenState->screenSaverActive();
+    showScreenSaverInTray();
 }

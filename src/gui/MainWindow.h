@@ -18,6 +18,8 @@ struct AppContext;
 class FileChooser;
 class OptionCommands;
 class PropertiesPresenter;
+class TrayIcons;
+class TrayMenu;
 class QDialog;
 class FolderQueue;
 class MainMenus;
@@ -74,7 +76,7 @@ struct MainWindowDeps {
     std::function<void()> quit;
     // True while at least one of our icons is in the notification area. Minimising hides
     // the window only then: a window hidden with no icon to bring it back would be lost
-    // to the user. (Default: no icons are shown.)
+    // to the user. (Default: asks the notification area.)
     std::function<bool()> trayIconsShown;
 };
 
@@ -159,6 +161,14 @@ private:
     void buildFileCommands();
     void buildOptionCommands();
     void buildPropertiesPresenter();
+    void buildTray();
+    // Tray icon id (1 screen saver, 2 timer, 3 change, 4 clear) shown or removed.
+    void switchTrayIcon(int id, bool shown);
+    void onTrayClicked(int id);
+    void showTimerInTray(bool on, bool adding);
+    void showScreenSaverInTray();
+    void toggleScreenSaver();
+    void restoreFromTray();
     void popUpQueueList();
     void loadCountdown();
     void restorePage();
@@ -206,6 +216,8 @@ private:
     std::unique_ptr<QueueFileCommands> m_fileCommands;
     std::unique_ptr<OptionCommands> m_optionCommands;
     std::unique_ptr<PropertiesPresenter> m_presenter;
+    TrayIcons* m_tray = nullptr;
+    TrayMenu* m_trayMenu = nullptr;
     QToolButton* m_moveUpButton = nullptr;
     QToolButton* m_moveDownButton = nullptr;
     OptionsPage* m_options = nullptr;

@@ -6,6 +6,7 @@
 #include "gui/OptionsPage.h"
 #include "gui/PropertiesPanel.h"
 #include "gui/StatusLines.h"
+#include "gui/tray/TrayIcons.h"
 #include "platform/x11/ScreenInfo.h"
 #include "settings/SettingsStore.h"
 #include "wallpaper/WallpaperEngine.h"
@@ -90,6 +91,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     m_changeTimer->stop();
     m_exitTimer->stop();
     m_currentImageTimer->stop();
+    m_tray->removeAll();
     m_closed = true;
     event->accept();
     // The last window closing does not end the program by itself (the window may live hidden);

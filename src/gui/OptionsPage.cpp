@@ -117,15 +117,18 @@ void OptionsPage::showTimerMode(bool on) {
 }
 
 void OptionsPage::readTraySettings() {
-    for (int i = 0; i < kTrayIconCount; ++i) {
+    // The screen saver's box last, so its icon comes after the others.
+    for (const int i : {1, 2, 3, 0}) {
         const TrayBoxRow& row = kTrayBoxRows[i];
         QCheckBox* box = m_trayBoxes[i];
         const QString setting = QString::fromLatin1(row.setting);
         const bool on = sv::toBool(m_settings.read(setting, QString::fromLatin1(row.fallback)));
-        // Checking a box is what stores it, so a first start records the boxes its defaults check.
+        // Checking a box is what stores it and shows its icon, so a first start records the
+        // boxes its defaults check.
         if (on && !box->isChecked()) {
             box->setChecked(true);
             m_settings.write(setting, sv::fromBool(true));
+            Q_EMIT trayIconSwitched(static_cast<TrayIcon>(i), true);
         } else {
             box->setChecked(on);
         }
@@ -175,6 +178,7 @@ void OptionsPage::onTrayBoxClicked(TrayIcon icon) {
     const auto i = static_cast<std::size_t>(icon);
     m_settings.write(QString::fromLatin1(kTrayBoxRows[i].setting), sv::fromBool(m_trayBoxes[i]->isChecked()));
     updateAnyTrayIcon();
+    Q_EMIT trayIconSwitched(icon, m_trayBoxes[i]->isChecked());
 }
 
 void OptionsPage::updateAnyTrayIcon() {

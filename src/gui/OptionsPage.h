@@ -42,6 +42,8 @@ public:
 Q_SIGNALS:
     // The user clicked "Exit After Changing": a pending exit no longer holds.
     void exitAfterChangingClicked();
+    // A tray box was checked or cleared (by the user, or by the settings at start-up).
+    void trayIconSwitched(OptionsPage::TrayIcon icon, bool shown);
 
 private:
     void buildTimerControls();
