@@ -13,7 +13,7 @@ packages=(
     timgm6mb-soundfont gsettings-desktop-schemas
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev graphicsmagick
-    xvfb xauth openbox x11-utils x11-xserver-utils x11-apps xdotool dbus xfconf libxfconf-0-3
+    xvfb xauth openbox x11-utils x11-xserver-utils x11-apps xdotool trayer dbus xfconf libxfconf-0-3
 )
 
 missing=()

@@ -19,6 +19,7 @@
 namespace {
 
 constexpr std::uint32_t kRed = 0xFF0000;
+constexpr std::uint32_t kGreen = 0x00FF00;
 // Slow steps (the program's start, the dialog's first directory read) stay well within these.
 constexpr int kWindowTimeoutMs = 10000;
 constexpr int kScreenTimeoutMs = 10000;
@@ -79,9 +80,36 @@ protected:
         SettingsStore(dir + "/Muralo32.ini").write("DesktopBackend", "x11");
     }
     void TearDown() override {
-        if (program.state() == QProcess::NotRunning) return;
-        program.terminate();
-        if (!program.waitForFinished(10000)) program.kill();
+        for (QProcess* process : {&program, &tray}) {
+            if (process->state() == QProcess::NotRunning) continue;
+            process->terminate();
+            if (!process->waitForFinished(10000)) process->kill();
+        }
+    }
+    // A queue of one green picture, and the program started on it (minimised, as a queue with
+    // images starts) with only the change icon of the tray boxes checked.
+    void startOnGreenQueue() {
+        SettingsStore settings(dir + "/Muralo32.ini");
+        for (const char* name : {"WPTimerIcon", "CLSIcon", "SCTrayIcon", "ChangeAtStartup"})
+            settings.write(name, "False");
+        settings.write("NewPaperIcon", "True");
+        ASSERT_EQ(murctl({"queue", "new", queue}, env).status, 0);
+        ASSERT_EQ(murctl({"queue", "add", queue, writeBmp(dir + "/green.bmp", 64, 64, kGreen)}, env).status, 0);
+        ASSERT_TRUE(startMuralo32(program, env, dir, queue, "xcb")) << program.readAllStandardError().toStdString();
+    }
+    // The WM_STATE of the program's window as xprop says it ("Normal", "Iconic", "Withdrawn") and
+    // the window's id; "none" when no window of ours has one (tray icon windows never have one).
+    std::pair<QString, QString> windowState() {
+        const XdotoolRun found = xdotool({"search", "--name", "^Muralo32 Wallpaper Manager$"});
+        for (const QString& id : found.out.split('\n', Qt::SkipEmptyParts)) {
+            QProcess xprop;
+            xprop.start("xprop", {"-id", id, "WM_STATE"});
+            xprop.waitForFinished(5000);
+            const QString state = QString::fromUtf8(xprop.readAllStandardOutput());
+            if (state.contains("window state:"))
+                return {state.section("window state:", 1).section('\n', 0, 0).trimmed(), id};
+        }
+        return {QStringLiteral("none"), {}};
     }
 
     std::uint32_t centrePixel() {
@@ -108,6 +136,7 @@ protected:
     QString queue = dir + "/q.qu3";
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     QProcess program;
+    QProcess tray;
 };
 
 TEST_F(WindowKeys, AddAnImageThroughTheFileDialogAndChangeToIt) {
@@ -140,3 +169,55 @@ TEST_F(WindowKeys, AddAnImageThroughTheFileDialogAndChangeToIt) {
 }
 
 } // namespace
+
+// With a notification area (trayer, an XEmbed tray): the icon sits in it, a click on it changes
+// the wallpaper, and the program started with images lives in the tray with no window shown.
+TEST_F(WindowKeys, TheChangeIconSitsInTheTrayAndChangesTheWallpaper) {
+    tray.start("trayer", {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"});
+    if (!tray.waitForStarted(5000)) GTEST_SKIP() << "trayer cannot run";
+    ASSERT_FALSE(waitForWindow("^panel$").isEmpty()) << "the tray never showed";
+    ASSERT_NO_FATAL_FAILURE(startOnGreenQueue());
+    // The icon: a window of ours inside the tray's panel.
+    QString icon;
+    QDeadlineTimer deadline(kWindowTimeoutMs);
+    while (icon.isEmpty() && !deadline.hasExpired()) {
+        QProcess tree;
+        tree.start("xwininfo", {"-tree", "-id", waitForWindow("^panel$")});
+        tree.waitForFinished(5000);
+        for (const QString& line : QString::fromUtf8(tree.readAllStandardOutput()).split('\n'))
+            if (line.contains("\"Muralo32 Wallpaper Manager\"")) icon = line.trimmed().section(' ', 0, 0);
+        if (icon.isEmpty()) QThread::msleep(100);
+    }
+    ASSERT_FALSE(icon.isEmpty()) << "no icon of ours in the tray";
+    // A withdrawn window may keep its state as Withdrawn or lose it.
+    const QString state = windowState().first;
+    EXPECT_TRUE(state == "Withdrawn" || state == "none")
+        << state.toStdString() << ": a window is shown although the program lives in the tray";
+    ASSERT_NE(centrePixel(), kGreen);
+    ASSERT_TRUE(xdotool({"mousemove", "--window", icon, "10", "10", "click", "1"}).ok);
+    QDeadlineTimer changed(kScreenTimeoutMs);
+    while (centrePixel() != kGreen && !changed.hasExpired())
+        QThread::msleep(50);
+    EXPECT_EQ(centrePixel(), kGreen);
+}
+
+// Without a notification area, a program started with images is minimised, never withdrawn, and so
+// is a window the user minimises: the window manager still offers it.
+TEST_F(WindowKeys, WithoutATrayTheWindowIsNeverWithdrawn) {
+    ASSERT_NO_FATAL_FAILURE(startOnGreenQueue());
+    const auto settlesAs = [this](const QString& wanted) {
+        QDeadlineTimer deadline(kWindowTimeoutMs);
+        while (windowState().first != wanted && !deadline.hasExpired())
+            QThread::msleep(50);
+        // Hiding would follow the minimise at once: give it the time to happen.
+        QThread::msleep(300);
+        return windowState().first;
+    };
+    EXPECT_EQ(settlesAs("Iconic"), "Iconic");
+    const QString window = windowState().second;
+    ASSERT_FALSE(window.isEmpty());
+    ASSERT_TRUE(xdotool({"windowactivate", "--sync", window}).ok);
+    EXPECT_EQ(settlesAs("Normal"), "Normal");
+    ASSERT_TRUE(xdotool({"windowminimize", "--sync", window}).ok);
+    EXPECT_EQ(settlesAs("Iconic"), "Iconic");
+}
