@@ -111,16 +111,21 @@ protected:
 
     // Builds the window and runs its start-up.
     MainWindow& make() {
-        EngineServices services{.settings = settings.get(), .prompter = &prompter, .desktop = &desktop};
+        // Field by field: designated initialisers that leave members out are warned about.
+        EngineServices services;
+        services.settings = settings.get();
+        services.prompter = &prompter;
+        services.desktop = &desktop;
         services.screenSize = [] { return QSize(1024, 768); };
         engine = std::make_unique<WallpaperEngine>(app, *queue, folder, services);
-        MainWindowDeps deps{.app = &app,
-                            .settings = settings.get(),
-                            .queue = queue.get(),
-                            .folder = &folder,
-                            .engine = engine.get(),
-                            .prompter = &prompter,
-                            .screenState = &screen};
+        MainWindowDeps deps;
+        deps.app = &app;
+        deps.settings = settings.get();
+        deps.queue = queue.get();
+        deps.folder = &folder;
+        deps.engine = engine.get();
+        deps.prompter = &prompter;
+        deps.screenState = &screen;
         deps.openUrl = [this](const QUrl& url) {
             opened << url;
             return true;

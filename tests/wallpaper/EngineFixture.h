@@ -40,13 +40,14 @@ public:
         app.wallpaperBitmap = app.tempFolder + "/muralo32.bmp";
         app.randomSeed = 12345;
         ASSERT_TRUE(queue->load(dir + "/q.qu3").ok());
-        const EngineServices services{.settings = &settings,
-                                      .prompter = &prompter,
-                                      .desktop = &desktop,
-                                      .sound = &sound,
-                                      .screenSize = [this] { return screen; },
-                                      .colorDepth = [this] { return depth; },
-                                      .resetCountdown = [this] { ++countdownResets; }};
+        EngineServices services;
+        services.settings = &settings;
+        services.prompter = &prompter;
+        services.desktop = &desktop;
+        services.sound = &sound;
+        services.screenSize = [this] { return screen; };
+        services.colorDepth = [this] { return depth; };
+        services.resetCountdown = [this] { ++countdownResets; };
         engine = std::make_unique<WallpaperEngine>(app, *queue, folder, services);
     }
 
