@@ -232,5 +232,6 @@ private:
     bool m_placing = true;
     bool m_closed = false;
     bool m_hiddenToTray = false;
+    bool m_noTrayNoted = false;
     QPixmap m_thumbnail;
 };

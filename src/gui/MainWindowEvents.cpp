@@ -36,7 +36,15 @@ void MainWindow::changeEvent(QEvent* event) {
     if (event->type() != QEvent::WindowStateChange) return;
     const auto* change = static_cast<QWindowStateChangeEvent*>(event);
     if (isMinimized()) {
-        if (hidesToTray() && !m_startingUp) minimiseToTray();
+        if (hidesToTray() && !m_startingUp) {
+            minimiseToTray();
+        } else if (anyTrayIcon() && !m_noTrayNoted) {
+            // Icons were asked for but cannot be shown: say so once, where the boxes are, and in
+            // the log, rather than in a box that would come up at every minimise.
+            m_noTrayNoted = true;
+            m_options->noteNoNotificationArea();
+            qInfo("muralo32: no notification area on this desktop; a minimised window stays with the window manager");
+        }
     } else if (change->oldState() & Qt::WindowMinimized) {
         m_hiddenToTray = false;
         show();

@@ -88,6 +88,7 @@ void OptionsPage::buildTrayBoxes() {
     auto* caption = new QLabel(QStringLiteral("Place these icons in the system tray:"), this);
     caption->setObjectName(QStringLiteral("Label1"));
     caption->setGeometry(260, 6, 210, 18);
+    m_trayCaption = caption;
     for (int i = 0; i < kTrayIconCount; ++i) {
         const TrayBoxRow& row = kTrayBoxRows[i];
         QLabel* picture = named(new QLabel(this), row.pictureName, QRect(262, 26 + i * 31, 32, 32));
@@ -185,4 +186,10 @@ void OptionsPage::updateAnyTrayIcon() {
     m_anyTrayIcon = false;
     for (const QCheckBox* box : m_trayBoxes)
         m_anyTrayIcon = m_anyTrayIcon || box->isChecked();
+}
+
+void OptionsPage::noteNoNotificationArea() {
+    m_trayCaption->setToolTip(
+        QStringLiteral("This desktop has no notification area, so the icons cannot be shown: a minimised "
+                       "window stays with the window manager."));
 }

@@ -32,6 +32,8 @@ public:
     void readTraySettings();
 
     bool anyTrayIcon() const { return m_anyTrayIcon; }
+    // Tells, on the tray boxes' caption, that the desktop shows no tray icons.
+    void noteNoNotificationArea();
     bool changeAtStart() const;
     bool clearAtExit() const;
     bool exitAfterChanging() const;
@@ -66,4 +68,5 @@ private:
     QCheckBox* m_clearAtExitBox = nullptr;
     std::array<QCheckBox*, kTrayIconCount> m_trayBoxes{};
     bool m_anyTrayIcon = false;
+    QLabel* m_trayCaption = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "gui/tray/TrayMenu.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QSignalSpy>
 
 using Icon = TrayIcons::Icon;
@@ -152,4 +153,15 @@ TEST_F(TrayWindowTest, ClicksActAndTheMenuFollowsTheTimerAndTheScreenSaver) {
     window->showMinimized();
     Q_EMIT tray().restoreRequested();
     EXPECT_FALSE(window->isMinimized());
+}
+
+// Icons asked for on a desktop without a notification area: the window is only minimised, and
+// the tray boxes' caption says why.
+TEST_F(TrayWindowTest, WithoutANotificationAreaMinimisingSaysWhy) {
+    trayIconsShown = false;
+    MainWindow& w = makeWithImages(1);
+    w.showNormal();
+    w.showMinimized();
+    EXPECT_TRUE(w.isVisible() && w.isMinimized());
+    EXPECT_TRUE(child<QLabel>("Label1").toolTip().contains("no notification area"));
 }
