@@ -118,6 +118,8 @@ TEST_F(TrayWindowTest, TheScreenSaverIconComesLastAndShowsTheStateRead) {
     EXPECT_EQ(tip(Icon::ScreenSaver), "Screen Saver Off");
     EXPECT_TRUE(showsPicture(Icon::ScreenSaver, ImageList::ScreenSaverOff));
     // Switched elsewhere: the icon follows within a few seconds, the change timer on or off.
+    const QTimer& poll = child<QTimer>("screenSaverTimer");
+    EXPECT_TRUE(poll.isActive() && poll.interval() >= 1000 && poll.interval() <= 10000) << poll.interval();
     screen.active = true;
     fire("screenSaverTimer");
     EXPECT_EQ(tip(Icon::ScreenSaver), "Screen Saver On");
@@ -150,7 +152,14 @@ TEST_F(TrayWindowTest, ClicksActAndTheMenuFollowsTheTimerAndTheScreenSaver) {
     EXPECT_EQ(desktop.calls.size(), 3u);
     EXPECT_EQ(menu.defaultAction(), &action("Restore1"));
 
+    action("ChangeQueue1").trigger();
+    ASSERT_FALSE(chooser.requests.empty());
+    EXPECT_EQ(chooser.requests.back().title, "Open Queue");
+
     window->showMinimized();
+    Q_EMIT tray().menuRequested();
+    EXPECT_TRUE(menu.isVisible());
+    menu.close();
     Q_EMIT tray().restoreRequested();
     EXPECT_FALSE(window->isMinimized());
 }
