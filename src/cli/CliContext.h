@@ -25,3 +25,4 @@ struct CliContext {
 
 ExitStatus runQueueCommand(CliContext& ctx, const QStringList& args);
 ExitStatus runWallpaperCommand(CliContext& ctx, const QString& command);
+ExitStatus runAutostartCommand(CliContext& ctx, const QStringList& args);

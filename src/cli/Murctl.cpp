@@ -28,6 +28,10 @@ commands:
                                  render one entry to a bitmap, without touching the desktop
   clear                          remove the wallpaper
   current                        print the image the desktop shows now
+  autostart on|off|status        start muralo32 at log-in (an XDG autostart entry), or not
+options:
+  --help                         this text
+  --version                      murctl's version
 )";
 
 } // namespace
@@ -44,12 +48,16 @@ void CliContext::warn(const QString& subject, const QString& text) const {
 ExitStatus runMurctl(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     QString error;
     const auto options = CliOptions::parse(arguments, {"screen", "config", "queue", "entry", "out", "depth"},
-                                           {"json", "loaded", "help"}, &error);
+                                           {"json", "loaded", "help", "version"}, &error);
     if (!options) {
         err << "murctl: " << error << Qt::endl << kUsage;
         return ExitStatus::UsageError;
     }
     CliContext ctx{*options, out, err, {}, options->value("config"), options->has("json")};
+    if (options->has("version")) {
+        out << "murctl " << MURALO_VERSION << Qt::endl;
+        return ExitStatus::Success;
+    }
     if (options->has("help") || options->positional().isEmpty()) {
         (options->has("help") ? out : err) << kUsage;
         return options->has("help") ? ExitStatus::Success : ExitStatus::UsageError;
@@ -73,6 +81,7 @@ ExitStatus runMurctl(const QStringList& arguments, QTextStream& out, QTextStream
     QStringList rest = options->positional();
     const QString command = rest.takeFirst();
     if (command == QStringLiteral("queue")) return runQueueCommand(ctx, rest);
+    if (command == QStringLiteral("autostart")) return runAutostartCommand(ctx, rest);
     if (!rest.isEmpty()) return ctx.usage(QStringLiteral("%1 takes no arguments besides options").arg(command));
     return runWallpaperCommand(ctx, command);
 }
