@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+// The files that tie the program into the desktop: the queue file type and the menu entry.
+#include "TestSupport.h"
+
+#include <QSettings>
+#include <QXmlStreamReader>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kDataDir = QStringLiteral(MURALO_DATA_DIR);
+
+// The queue type's globs and magic strings (offset:value), as the definition states them.
+struct MimeType {
+    QString name;
+    QStringList globs;
+    QStringList magic;
+};
+
+MimeType readMimeType(const QByteArray& xml) {
+    MimeType type;
+    QXmlStreamReader reader(xml);
+    while (!reader.atEnd()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement) continue;
+        const auto attributes = reader.attributes();
+        if (reader.name() == u"mime-type") type.name = attributes.value("type").toString();
+        if (reader.name() == u"glob") type.globs << attributes.value("pattern").toString();
+        if (reader.name() == u"match")
+            type.magic << attributes.value("offset").toString() + ":" + attributes.value("value").toString();
+    }
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+    return type;
+}
+
+} // namespace
+
+// A .qu3 file (any letter case: globs match without regard to it) or a file starting "QU3" is a
+// queue, and the menu entry says the program opens queues, handing it the file.
+TEST(DesktopFiles, QueueFilesAreATypeTheProgramOpens) {
+    const MimeType type = readMimeType(mtest::readFile(kDataDir + "/muralo32-queue.xml"));
+    EXPECT_EQ(type.name, "application/x-muralo32-queue");
+    EXPECT_EQ(type.globs, QStringList({"*.qu3"}));
+    EXPECT_EQ(type.magic, QStringList({"0:QU3"}));
+
+    QSettings entry(kDataDir + "/muralo32.desktop", QSettings::IniFormat);
+    entry.beginGroup("Desktop Entry");
+    EXPECT_EQ(entry.value("Type").toString(), "Application");
+    EXPECT_EQ(entry.value("Exec").toString(), "muralo32 %f");
+    EXPECT_TRUE(entry.value("MimeType").toString().split(';').contains(type.name));
+    // One main category only.
+    const QStringList main{"AudioVideo", "Audio",  "Video",   "Development", "Education", "Game",   "Graphics",
+                           "Network",    "Office", "Science", "Settings",    "System",    "Utility"};
+    int mains = 0;
+    for (const QString& category : entry.value("Categories").toString().split(';', Qt::SkipEmptyParts))
+        mains += main.contains(category);
+    EXPECT_EQ(mains, 1) << entry.value("Categories").toString().toStdString();
+}
