@@ -12,7 +12,7 @@ packages=(
     # runtime data: MIDI soundfont, desktop schemas
     timgm6mb-soundfont gsettings-desktop-schemas
     # tests and benchmarks
-    libgtest-dev libgmock-dev libbenchmark-dev graphicsmagick
+    libgtest-dev libgmock-dev libbenchmark-dev graphicsmagick groff-base
     xvfb xauth openbox x11-utils x11-xserver-utils x11-apps xdotool trayer dbus xfconf libxfconf-0-3
 )
 

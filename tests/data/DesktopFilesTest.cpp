@@ -2,6 +2,7 @@
 // The files that tie the program into the desktop: the queue file type and the menu entry.
 #include "TestSupport.h"
 
+#include <QProcess>
 #include <QSettings>
 #include <QXmlStreamReader>
 
@@ -55,4 +56,50 @@ TEST(DesktopFiles, QueueFilesAreATypeTheProgramOpens) {
     for (const QString& category : entry.value("Categories").toString().split(';', Qt::SkipEmptyParts))
         mains += main.contains(category);
     EXPECT_EQ(mains, 1) << entry.value("Categories").toString().toStdString();
+}
+
+namespace {
+
+struct ProcessRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+ProcessRun run(const QString& program, const QStringList& args, const QString& folder = {}) {
+    QProcess p;
+    if (!folder.isEmpty()) p.setWorkingDirectory(folder);
+    p.start(program, args);
+    if (!p.waitForFinished(30000)) return {};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+} // namespace
+
+TEST(DesktopFiles, ManPagesRenderWithoutWarnings) {
+    for (const char* page : {"muralo32.1", "murctl.1"}) {
+        const ProcessRun r = run("groff", {"-man", "-ww", "-z", "-Tutf8", kDataDir + "/" + page});
+        EXPECT_EQ(std::tuple(r.status, r.err), std::tuple(0, QString())) << page;
+    }
+}
+
+// What the completion offers after the words typed so far (the last one being completed).
+TEST(DesktopFiles, CompletionOffersCommandsOptionsAndQueueFiles) {
+    const QString folder = mtest::freshDir("completion");
+    for (const char* name : {"a.qu3", "B.QU3", "pic.jpg"})
+        ASSERT_TRUE(mtest::writeFile(folder + "/" + name, "x"));
+    const auto offered = [&](const QString& words) {
+        const QString script =
+            QStringLiteral("source '%1/murctl.bash'; COMP_WORDS=(%2); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "
+                           "_murctl; printf '%s\\n' \"${COMPREPLY[@]}\" | sort")
+                .arg(kDataDir, words);
+        return run("bash", {"-c", script}, folder).out.split('\n', Qt::SkipEmptyParts);
+    };
+    EXPECT_EQ(offered("murctl ''"), QStringList({"autostart", "change", "clear", "current", "queue", "render"}));
+    EXPECT_EQ(offered("murctl --json queue ''"),
+              QStringList({"add", "clear", "delete", "info", "list", "new", "relink", "save-as", "use-folder"}));
+    EXPECT_EQ(offered("murctl queue list ''"), QStringList({"B.QU3", "a.qu3"}));
+    EXPECT_EQ(offered("murctl change --queue ''"), QStringList({"B.QU3", "a.qu3"}));
+    EXPECT_EQ(offered("murctl autostart ''"), QStringList({"off", "on", "status"}));
+    EXPECT_EQ(offered("murctl --ver"), QStringList({"--version"}));
 }
