@@ -31,16 +31,15 @@ void PropertiesPresenter::refresh(int selectedRows) {
     if (selectedRows <= 0)
         showDefaults();
     else if (selectedRows == 1)
-        rereadAndShowSingleImage();
+        showSingleImage();
     else
         showSeveral();
 }
 
-void PropertiesPresenter::rereadAndShowSingleImage() {
-    // A command may have changed the record since the list read it.
+void PropertiesPresenter::refresh() {
     Queue& queue = *m_deps.queue;
-    if (!queue.busy() && queue.currentRecord > 0) queue.readEntry(queue.currentRecord);
-    showSingleImage();
+    if (m_selected == 1 && !queue.busy() && queue.currentRecord > 0) queue.readEntry(queue.currentRecord);
+    refresh(m_selected);
 }
 
 void PropertiesPresenter::showDefaults() {

@@ -43,9 +43,11 @@ public:
     ~PropertiesPresenter();
 
     View view() const { return m_view; }
-    // Shows the view that the number of selected rows calls for.
+    // Shows the view that the number of selected rows calls for; the list has just read the
+    // chosen row's entry into the queue's buffer.
     void refresh(int selectedRows);
-    void refresh() { refresh(m_selected); }
+    // After a command changed records: the current one is read again before it is shown.
+    void refresh();
     void showDefaults();
     void showSeveral();
     // The entry in the queue's current-entry buffer.
@@ -55,7 +57,6 @@ public:
     void setTiling(bool tiled);
 
 private:
-    void rereadAndShowSingleImage();
     void refreshFacts(const QString& path);
     void showThumbnail();
 

@@ -109,3 +109,18 @@ TEST_F(PropertiesPanelTest, ChangeButtonsActOnWhatTheBoxShows) {
     EXPECT_EQ(modes, QStringList({"default", "images"}));
     EXPECT_TRUE(countingDown());
 }
+
+// A resize from the box's own image shows at once what the record now holds.
+TEST_F(PropertiesPanelTest, OneImageShowsItsNewRuleAfterAResize) {
+    makeWithImages(2);
+    selectRows({1});
+    EXPECT_EQ(child<QLabel>("label18").text(), "Default (Will Resize)");
+    dialogScript = [](QDialog& dialog) {
+        for (auto* radio : dialog.findChildren<QRadioButton*>())
+            if (radio->text() == "None") radio->click();
+        buttonIn(dialog, "OK").click();
+        return dialog.result();
+    };
+    action("mnuResiz").trigger();
+    EXPECT_EQ(child<QLabel>("label18").text(), "Not resized");
+}
