@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "gui/dialogs/DeleteDialog.h"
 
+#include "gui/dialogs/DialogButtons.h"
+
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -29,18 +31,10 @@ DeleteDialog::DeleteDialog(int selectedRows, std::function<void()> openHelp, QWi
     groupLayout->addWidget(m_queueOnly);
     groupLayout->addWidget(fromDisk);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setDefault(true);
-    buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    QPushButton* help = buttons->addButton(QStringLiteral("Help"), QDialogButtonBox::HelpRole);
+    QDialogButtonBox* buttons = okCancelHelpButtons(this, std::move(openHelp));
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         m_choice = m_queueOnly->isChecked() ? FromQueueOnly : FromQueueAndDisk;
         accept();
-    });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, [openHelp = std::move(openHelp)] {
-        if (openHelp) openHelp();
     });
 
     auto* layout = new QVBoxLayout(this);

@@ -2,6 +2,7 @@
 #include "gui/dialogs/GammaDialog.h"
 
 #include "gui/PicbufImage.h"
+#include "gui/dialogs/DialogButtons.h"
 #include "imaging/Picbuf.h"
 #include "settings/SettingsValues.h"
 #include "wallpaper/RenderMath.h"
@@ -92,18 +93,10 @@ GammaDialog::GammaDialog(float gamma, std::function<void()> openHelp, QWidget* p
     grid->addWidget(m_valueBox, 0, 1);
     grid->addWidget(m_slider, 1, 1);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setDefault(true);
-    buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    QPushButton* help = buttons->addButton(QStringLiteral("Help"), QDialogButtonBox::HelpRole);
+    QDialogButtonBox* buttons = okCancelHelpButtons(this, std::move(openHelp));
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         m_gamma = acceptedGamma(m_valueBox->text(), m_gamma);
         accept();
-    });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, [openHelp] {
-        if (openHelp) openHelp();
     });
     auto* column = new QVBoxLayout(this);
     column->addWidget(explanation(this));

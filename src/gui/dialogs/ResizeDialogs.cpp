@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "gui/dialogs/ResizeDialogs.h"
 
+#include "gui/dialogs/DialogButtons.h"
+
 #include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -32,18 +34,6 @@ QLabel* wrapped(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setWordWrap(true);
     return label;
-}
-
-QDialogButtonBox* buttons(QDialog* dialog, const std::function<void()>& openHelp) {
-    auto* box = new QDialogButtonBox(dialog);
-    box->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    box->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    QPushButton* help = box->addButton(QStringLiteral("Help"), QDialogButtonBox::HelpRole);
-    QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    QObject::connect(help, &QPushButton::clicked, dialog, [openHelp] {
-        if (openHelp) openHelp();
-    });
-    return box;
 }
 
 std::optional<int> integer(const QLineEdit* box) {
@@ -152,7 +142,7 @@ DefaultResizeDialog::DefaultResizeDialog(const DefaultResize& stored, QSize scre
                                              "or height are smaller than the Threshhold."),
                               this));
     column->addLayout(sides);
-    QDialogButtonBox* box = buttons(this, openHelp);
+    QDialogButtonBox* box = okCancelHelpButtons(this, std::move(openHelp));
     connect(box, &QDialogButtonBox::accepted, this, &DefaultResizeDialog::onOk);
     column->addWidget(box);
 
@@ -204,7 +194,7 @@ ImageResizeDialog::ImageResizeDialog(const ResizeChoice& first, QSize screen, st
                               this));
     column->addWidget(group);
     column->addWidget(wrapped(QStringLiteral("Changes will be in effect the next time the image is used."), this));
-    QDialogButtonBox* box = buttons(this, openHelp);
+    QDialogButtonBox* box = okCancelHelpButtons(this, std::move(openHelp));
     connect(box, &QDialogButtonBox::accepted, this, &ImageResizeDialog::onOk);
     column->addWidget(box);
 

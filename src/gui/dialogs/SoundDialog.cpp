@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "gui/dialogs/SoundDialog.h"
 
+#include "gui/dialogs/DialogButtons.h"
+
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -65,20 +67,15 @@ SoundDialog::SoundDialog(Setup setup, QWidget* parent) : QDialog(parent), m_setu
     grid->addWidget(m_ownSound, 2, 0);
     grid->addWidget(m_ownName, 2, 1);
     grid->addWidget(m_choose, 3, 0, Qt::AlignLeft);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    QPushButton* help = buttons->addButton(QStringLiteral("Help"), QDialogButtonBox::HelpRole);
+    QDialogButtonBox* buttons = okCancelHelpButtons(this, [this] {
+        if (m_setup.openHelp) m_setup.openHelp();
+    });
     auto* column = new QVBoxLayout(this);
     column->addWidget(defaultText);
     column->addWidget(imagesText);
     column->addLayout(grid);
     column->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, [this] {
-        if (m_setup.openHelp) m_setup.openHelp();
-    });
     connect(m_choose, &QPushButton::clicked, this, &SoundDialog::chooseSound);
     connect(m_useDefault, &QRadioButton::clicked, this, [this] { showChooseButtonFor(UseDefault); });
     connect(m_noSound, &QRadioButton::clicked, this, [this] { showChooseButtonFor(NoSound); });
