@@ -32,6 +32,16 @@
 
 namespace sv = settingsvalues;
 
+namespace {
+
+// A command of one of the window's command sets, run as queue work when the signal comes: never
+// inside a change or another command.
+template <typename Commands> auto queued(QueueWork& work, Commands& commands, void (Commands::*command)()) {
+    return [&work, &commands, command] { work.run([&commands, command] { (commands.*command)(); }); };
+}
+
+} // namespace
+
 // The commands that change which images the queue holds run as queue work, never inside a change.
 void MainWindow::buildEditCommands() {
     if (!m_deps.fileChooser) {
@@ -70,7 +80,7 @@ void MainWindow::buildEditCommands() {
     d.owner = this;
     m_editCommands = std::make_unique<QueueEditCommands>(d);
     const auto asQueueWork = [this](void (QueueEditCommands::*command)()) {
-        return [this, command] { m_queueWork.run([this, command] { (m_editCommands.get()->*command)(); }); };
+        return queued(m_queueWork, *m_editCommands, command);
     };
     connect(m_menus, &MainMenus::addImageTriggered, this, asQueueWork(&QueueEditCommands::addImageFiles));
     connect(m_toolBar, &MainToolBar::addImageClicked, this, asQueueWork(&QueueEditCommands::addImageFiles));
@@ -112,7 +122,7 @@ void MainWindow::buildFileCommands() {
     };
     m_fileCommands = std::make_unique<QueueFileCommands>(d);
     const auto asQueueWork = [this](void (QueueFileCommands::*command)()) {
-        return [this, command] { m_queueWork.run([this, command] { (m_fileCommands.get()->*command)(); }); };
+        return queued(m_queueWork, *m_fileCommands, command);
     };
     connect(m_menus, &MainMenus::changeQueueTriggered, this, asQueueWork(&QueueFileCommands::changeQueue));
     connect(m_menus, &MainMenus::newQueueTriggered, this, asQueueWork(&QueueFileCommands::newQueue));
@@ -149,7 +159,7 @@ void MainWindow::buildOptionCommands() {
     d.owner = this;
     m_optionCommands = std::make_unique<OptionCommands>(d);
     const auto asQueueWork = [this](void (OptionCommands::*command)()) {
-        return [this, command] { m_queueWork.run([this, command] { (m_optionCommands.get()->*command)(); }); };
+        return queued(m_queueWork, *m_optionCommands, command);
     };
     connect(m_menus, &MainMenus::gammaTriggered, this, asQueueWork(&OptionCommands::toggleGamma));
     connect(m_menus, &MainMenus::tempFolderTriggered, this, asQueueWork(&OptionCommands::tempFolder));
