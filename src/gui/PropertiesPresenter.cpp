@@ -22,7 +22,8 @@
 namespace desc = imagedescription;
 
 PropertiesPresenter::PropertiesPresenter(Deps deps)
-    : m_deps(std::move(deps)), m_loader(std::make_unique<Picbuf>()), m_work(std::make_unique<Picbuf>()) {}
+    : m_deps(std::move(deps)), m_stateIcons(ImageList::stateIcons()), m_loader(std::make_unique<Picbuf>()),
+      m_work(std::make_unique<Picbuf>()) {}
 
 PropertiesPresenter::~PropertiesPresenter() = default;
 
@@ -85,7 +86,7 @@ void PropertiesPresenter::showSingleImage() {
     const QSize screen = m_deps.screenSize();
     const desc::ResizeLines resize = desc::resizing(entry, header, screen.width(), screen.height());
     PropertiesPanel& panel = *m_deps.panel;
-    const QList<QIcon> icons = ImageList::stateIcons();
+    const QList<QIcon>& icons = m_stateIcons;
     panel.showStateIcon(state >= 0 && state < icons.size() ? icons[state] : QIcon(), true);
     const QString name =
         shortenPath(path, panel.nameWidth(), [&panel](const QString& t) { return panel.nameTextWidth(t); });

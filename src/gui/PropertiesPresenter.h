@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QIcon>
+#include <QList>
 #include <QSize>
 
 #include <functional>
@@ -63,6 +65,8 @@ private:
     Deps m_deps;
     View m_view = View::Defaults;
     int m_selected = 0;
+    // Drawn once: every selection of one image shows one of them.
+    QList<QIcon> m_stateIcons;
     std::unique_ptr<Picbuf> m_loader;
     std::unique_ptr<Picbuf> m_work;
 };
