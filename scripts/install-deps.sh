@@ -8,7 +8,7 @@ packages=(
     # build
     cmake ninja-build g++ pkg-config ccache clang libclang-rt-14-dev
     # libraries
-    qt6-base-dev libgl-dev libgraphicsmagick++1-dev libsdl2-mixer-dev libx11-dev libxss-dev libglib2.0-dev
+    qt6-base-dev libgl-dev libgraphicsmagick++1-dev libsdl2-mixer-dev libx11-dev libxss-dev libglib2.0-dev libjpeg62-turbo-dev
     # runtime data: MIDI soundfont, desktop schemas
     timgm6mb-soundfont gsettings-desktop-schemas
     # tests and benchmarks

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ImageLoading.h"
 
+#include "JpegScaledDecode.h"
 #include "MagickErrors.h"
 #include "PaletteMapping.h"
 
@@ -14,7 +15,6 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
-#include <vector>
 
 using namespace MagickLib;
 
@@ -52,7 +52,8 @@ struct ImageListDeleter {
     void operator()(Image* p) const { DestroyImageList(p); }
 };
 
-std::vector<char> readWholeFile(const std::string& path) {
+// The whole file, read once into memory the blob owns.
+Magick::Blob readWholeFile(const std::string& path) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
         throw PicbufError(PicbufCode::Reading, "Unable to open file (" + path + ")");
@@ -60,20 +61,23 @@ std::vector<char> readWholeFile(const std::string& path) {
     if (ec || size == 0) throw PicbufError(PicbufCode::Reading, "Empty file (" + path + ")");
     if (size > kMaxFileBytes) throw PicbufError(PicbufCode::Reading, "File too large (" + path + ")");
     std::ifstream in(path, std::ios::binary);
-    std::vector<char> bytes(static_cast<std::size_t>(size));
-    if (!in || !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+    std::unique_ptr<char[]> bytes(new char[static_cast<std::size_t>(size)]);
+    if (!in || !in.read(bytes.get(), static_cast<std::streamsize>(size)))
         throw PicbufError(PicbufCode::Reading,
                           std::string("Unable to read file (") + path + "): " + std::strerror(errno));
-    return bytes;
+    Magick::Blob blob;
+    blob.updateNoCopy(bytes.release(), static_cast<std::size_t>(size), Magick::Blob::NewAllocator);
+    return blob;
 }
 
 // Reads the header with the named decoder, or the one the content names when null.
-void ping(Probe& probe, const std::vector<char>& bytes, const char* magick, const std::atomic<bool>& aborted) {
+void ping(Probe& probe, const char* magick, const std::atomic<bool>& aborted) {
     std::unique_ptr<ImageInfo, ImageInfoDeleter> info(CloneImageInfo(nullptr));
     if (magick) std::snprintf(info->magick, sizeof info->magick, "%s", magick);
     ExceptionInfo exception;
     GetExceptionInfo(&exception);
-    std::unique_ptr<Image, ImageListDeleter> list(PingBlob(info.get(), bytes.data(), bytes.size(), &exception));
+    std::unique_ptr<Image, ImageListDeleter> list(
+        PingBlob(info.get(), probe.blob.data(), probe.blob.length(), &exception));
     std::optional<PicbufError> failure;
     if (!list || exception.severity >= ErrorException) {
         std::string text = exception.reason ? exception.reason : "Unable to read image header";
@@ -97,18 +101,17 @@ bool sizeInRange(unsigned width, unsigned height) {
 } // namespace
 
 Probe readHeader(const std::string& path, Picbuf::Format format, const std::atomic<bool>& aborted) {
-    const std::vector<char> bytes = readWholeFile(path);
     Probe probe;
-    probe.blob.update(bytes.data(), bytes.size());
+    probe.blob = readWholeFile(path);
     if (format == Picbuf::Tga) {
-        ping(probe, bytes, "TGA", aborted);
+        ping(probe, "TGA", aborted);
     } else {
         try {
-            ping(probe, bytes, nullptr, aborted);
+            ping(probe, nullptr, aborted);
         } catch (const PicbufError&) {
             // TGA carries no signature; its file name is all that identifies it.
             if (!isTgaName(path)) throw;
-            ping(probe, bytes, "TGA", aborted);
+            ping(probe, "TGA", aborted);
         }
     }
     const std::optional<Picbuf::Format> found = formatOf(probe.magick);
@@ -128,8 +131,15 @@ Magick::Image decode(const Probe& probe, int number, int hintWidth, int hintHeig
     const bool larger = unsigned(hintWidth) < probe.width || unsigned(hintHeight) < probe.height;
     // Only the JPEG decoder treats the size as "decode at least this big"; other
     // decoders read it as the size of raw data.
-    if (hintWidth > 0 && hintHeight > 0 && larger && probe.format == Picbuf::Jpeg)
+    if (hintWidth > 0 && hintHeight > 0 && larger && probe.format == Picbuf::Jpeg) {
+        if (number == 0) {
+            const auto* data = static_cast<const unsigned char*>(probe.blob.data());
+            if (auto picture = jpegscaled::decode(data, probe.blob.length(), hintWidth, hintHeight))
+                return Magick::Image(unsigned(picture->width), unsigned(picture->height), "RGB", Magick::CharPixel,
+                                     picture->pixels.data());
+        }
         img.size(Magick::Geometry(unsigned(hintWidth), unsigned(hintHeight)));
+    }
     try {
         img.read(probe.blob);
     } catch (const Magick::Warning&) {

@@ -195,7 +195,7 @@ int Picbuf::imageCount() {
     return count;
 }
 
-void Picbuf::store() {
+void Picbuf::store(Magick::Blob* written) {
     requireImage("Store");
     const char* writer = writerFor(m_imageFormat);
     if (!writer) fail(PicbufCode::UnknownWriteFormat, "Store: no writer for format " + std::to_string(m_imageFormat));
@@ -217,6 +217,7 @@ void Picbuf::store() {
     });
     if (blob.length() == 0) fail(PicbufCode::WriteFailed, "Store: nothing was encoded");
     storeEncoded(blob);
+    if (written) *written = blob;
 }
 
 // Written here rather than by the library so that the name is taken literally (the

@@ -90,13 +90,17 @@ public:
 
     // ---- operations
     void load();
-    void store();
+    // `written`, when given, receives the bytes written to the file.
+    void store(Magick::Blob* written = nullptr);
     // Number of images in the file named by fileName().
     int imageCount();
     // depth 1, 4 or 8 gives a palette image (a grey ramp, every pixel index 0); more
     // gives a black true-colour image.
     void createImage(int depth, int width, int height);
     void assignFrom(const Picbuf& other);
+    // Scales the image to width x height with the resize filter; a palette image keeps
+    // its palette. The file's own size stays what it was.
+    void resizeTo(int width, int height);
     // Takes the other image's palette, entry for entry, and maps every pixel to its
     // nearest entry.
     void copyPalette(const Picbuf& other);
@@ -141,7 +145,7 @@ private:
     void checkAborted(const char* operation) const;
     bool reportProgress(std::int64_t quantum, std::uint64_t span) const;
     void storeEncoded(const Magick::Blob& blob);
-    Magick::Image scaledCopyOf(const Picbuf& other, int depth) const;
+    Magick::Image scaledCopyOf(const Magick::Image& source, unsigned width, unsigned height, int depth) const;
 
     Magick::Image m_image;
     bool m_held = false;

@@ -42,16 +42,25 @@ void Picbuf::assignFrom(const Picbuf& other) {
     }
     requireImage("AssignFrom");
     guarded("AssignFrom", LibraryFailure::Reading, Progress::Reported,
-            [&] { m_image = scaledCopyOf(other, colorDepth()); });
+            [&] { m_image = scaledCopyOf(other.m_image, unsigned(width()), unsigned(height()), colorDepth()); });
     m_fileWidth = other.m_fileWidth;
     m_fileHeight = other.m_fileHeight;
 }
 
-// The other image at this control's size. A palette receiver keeps its depth: it gets
-// the source's palette when there is one, else the best palette of its size.
-Magick::Image Picbuf::scaledCopyOf(const Picbuf& other, int depth) const {
-    Magick::Image scaled = other.m_image;
-    Magick::Geometry size(m_image.columns(), m_image.rows());
+void Picbuf::resizeTo(int width, int height) {
+    requireImage("Resize");
+    if (width < 1 || height < 1 || unsigned(width) > kMaxSide || unsigned(height) > kMaxSide)
+        fail(PicbufCode::BadArgument, "Resize: bad size");
+    if (width == this->width() && height == this->height()) return;
+    guarded("Resize", LibraryFailure::Reading, Progress::Reported,
+            [&] { m_image = scaledCopyOf(m_image, unsigned(width), unsigned(height), colorDepth()); });
+}
+
+// The image at width x height. A palette receiver keeps its depth: it gets the source's
+// palette when there is one, else the best palette of its size.
+Magick::Image Picbuf::scaledCopyOf(const Magick::Image& source, unsigned width, unsigned height, int depth) const {
+    Magick::Image scaled = source;
+    Magick::Geometry size(width, height);
     size.aspect(true);
     if (m_resizeFilter == ResizeFilter::Lanczos) {
         scaled.filterType(LanczosFilter);
@@ -61,7 +70,7 @@ Magick::Image Picbuf::scaledCopyOf(const Picbuf& other, int depth) const {
     }
     checkAborted("AssignFrom");
     if (depth > 8) return scaled;
-    const std::vector<PixelPacket> palette = paletteOf(other.m_image);
+    const std::vector<PixelPacket> palette = paletteOf(source);
     if (!palette.empty()) {
         remapToPalette(scaled, palette);
     } else {

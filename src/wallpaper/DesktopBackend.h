@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -16,6 +17,14 @@ public:
     // Shows the bitmap file as the wallpaper: tiled from the top-left corner, or once,
     // centred on the background colour. False with *error set when the desktop refused.
     virtual bool setWallpaper(const QString& bitmapPath, bool tiled, std::uint32_t background, QString* error) = 0;
+
+    // As setWallpaper, for a caller that holds the bitmap file's bytes, just written: a desktop
+    // that draws the pixels itself takes them from memory instead of reading the file back.
+    virtual bool setWallpaperBitmap(const QString& bitmapPath, const QByteArray& bitmapBytes, bool tiled,
+                                    std::uint32_t background, QString* error) {
+        (void)bitmapBytes;
+        return setWallpaper(bitmapPath, tiled, background, error);
+    }
 
     // Removes the wallpaper; the desktop shows the background colour alone.
     virtual bool clearWallpaper(std::uint32_t background, QString* error) = 0;

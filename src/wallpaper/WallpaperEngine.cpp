@@ -20,6 +20,10 @@
 #include <stdexcept>
 #include <utility>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
 
 // Thrown from inside a load, once the file's size is known, when the desktop could not show
@@ -138,8 +142,17 @@ void WallpaperEngine::changeWallpaper() {
         reportFailure(QString::fromLocal8Bit(e.what()));
     }
     if (m_services.resetCountdown) m_services.resetCountdown();
+    releaseFreedMemory();
     tellOutcome();
     resetSelectionIfShown();
+}
+
+// A change takes tens of megabytes for a few moments; a program that runs for months gives
+// them back to the system instead of keeping them in the allocator's free lists.
+void WallpaperEngine::releaseFreedMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 bool WallpaperEngine::selectAndRender() {
@@ -356,11 +369,8 @@ bool WallpaperEngine::resizeForScreen(QSize screen) {
     // The file's own size: a size hint may have decoded it smaller.
     const auto request = resizeTarget(m_loader.fileWidth(), m_loader.fileHeight(), screen);
     if (!request) return true;
-    resizeImage(m_loader, m_work, *request);
-    if (stopRequested()) return false;
-    m_work.setAssignMode(Picbuf::AssignMode::Copy);
-    m_work.release();
-    return true;
+    resizeImage(m_loader, *request);
+    return !stopRequested();
 }
 
 bool WallpaperEngine::correctGamma() {
@@ -397,19 +407,13 @@ void WallpaperEngine::savePosition() {
     m_queue.writeHeader();
 }
 
-void WallpaperEngine::resizeImage(Picbuf& source, Picbuf& work, const rendermath::ResizeRequest& request) {
-    if (!source.hasImage()) return;
-    const rendermath::Size size = rendermath::resizedSize(source.fileWidth(), source.fileHeight(), request);
+// A picture decoded at its target size already (a large JPEG) is left as it is.
+void WallpaperEngine::resizeImage(Picbuf& picture, const rendermath::ResizeRequest& request) {
+    if (!picture.hasImage()) return;
+    const rendermath::Size size = rendermath::resizedSize(picture.fileWidth(), picture.fileHeight(), request);
     if (size.width < 1 || size.height < 1) return;
-    work.setAssignMode(Picbuf::AssignMode::Copy);
-    work.createImage(source.colorDepth(), size.width, size.height);
-    work.setAssignMode(Picbuf::AssignMode::ScaleToSize);
-    work.setResizeFilter(Picbuf::ResizeFilter::Lanczos);
-    work.assignFrom(source);
-    if (source.colorDepth() < 9) work.copyPalette(source);
-    work.setAssignMode(Picbuf::AssignMode::Copy);
-    source.setAssignMode(Picbuf::AssignMode::Copy);
-    source.assignFrom(work);
+    picture.setResizeFilter(Picbuf::ResizeFilter::Lanczos);
+    picture.resizeTo(size.width, size.height);
 }
 
 void WallpaperEngine::reduceToScreenColours(Picbuf& control, int depth) {

@@ -81,7 +81,6 @@ public:
     bool loadImage(Picbuf& control, const QString& path);
     void applyWallpaper();
     void writeWallpaperBitmap();
-    void resizeImage(Picbuf& source, Picbuf& work, const rendermath::ResizeRequest& request);
     // Facts and thumbnail of the image held by source, into entry.
     void makeThumbnail(Picbuf& source, Picbuf& work, const QString& imagePath, QueueEntry& entry);
     // Loads the current entry's stored thumbnail into the control.
@@ -132,6 +131,7 @@ private:
     // A render stops once the window starts closing.
     bool stopRequested() const { return m_closing || m_shuttingDown; }
     void recoverFromError();
+    static void releaseFreedMemory();
     void reportFailure(const QString& text);
     void tellOutcome();
     void resetSelectionIfShown();
@@ -150,6 +150,7 @@ private:
     void refuseWhatTheDesktopCannotShow(const QString& path, const rendermath::Size& size) const;
     bool refreshFacts(const QString& path);
     bool resizeForScreen(QSize screen);
+    void resizeImage(Picbuf& picture, const rendermath::ResizeRequest& request);
     bool correctGamma();
     void recordRenderedImage(int index, const QString& path);
     bool reduceForScreen();

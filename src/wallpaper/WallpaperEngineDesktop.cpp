@@ -73,13 +73,15 @@ void WallpaperEngine::playChangeSound() {
 void WallpaperEngine::writeWallpaperBitmap() {
     if (!m_writer.hasImage()) return;
     const QString bitmap = bitmapPathForWrite();
+    // The bytes written stay at hand for a desktop that draws the pixels itself.
+    Magick::Blob written;
     {
         ScopedFlag busy(m_wallpaperBusy);
         m_writer.setFileName(nativePath(bitmap));
         m_writer.setImageFormat(Picbuf::Bmp);
         m_writer.setWriteCompression(0);
         try {
-            m_writer.store();
+            m_writer.store(&written);
         } catch (...) {
             m_writer.release();
             throw;
@@ -91,7 +93,9 @@ void WallpaperEngine::writeWallpaperBitmap() {
         return;
     }
     QString error;
-    if (!m_services.desktop->setWallpaper(bitmap, m_tileChoice != 0, m_services.background, &error)) {
+    const QByteArray bytes =
+        QByteArray::fromRawData(static_cast<const char*>(written.data()), static_cast<qsizetype>(written.length()));
+    if (!m_services.desktop->setWallpaperBitmap(bitmap, bytes, m_tileChoice != 0, m_services.background, &error)) {
         reportFailure(QStringLiteral("The desktop did not take the wallpaper: ") + error);
         return;
     }

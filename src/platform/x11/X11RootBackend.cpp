@@ -9,6 +9,7 @@
 
 #include <Magick++.h>
 
+#include "BitmapRows.h"
 #include "X11Connection.h"
 #include "X11ErrorTrap.h"
 
@@ -16,6 +17,7 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdlib>
 #include <map>
@@ -41,11 +43,25 @@ void setError(QString* error, const QString& text) {
     if (error) *error = text;
 }
 
-// The part of the bitmap that can be seen, as 8-bit RGB triplets.
+// The part of the bitmap that can be seen: read in place from the bitmap's bytes, or, for a
+// bitmap in a form those reads do not know, decoded by the imaging library.
 struct Picture {
     int width = 0;
     int height = 0;
+    int srcX = 0;
+    int srcY = 0;
+    std::optional<BitmapRows> rows;
     std::vector<unsigned char> rgb;
+
+    // Row y of the visible part as RGB triplets.
+    void rgbRow(int y, unsigned char* out) const {
+        if (rows) {
+            rows->rgbRow(srcY + y, srcX, width, out);
+            return;
+        }
+        const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+        std::copy_n(rgb.data() + static_cast<std::size_t>(y) * rowBytes, rowBytes, out);
+    }
 };
 
 // floor((a) / 2), so an odd overhang is cut the same way whether the image is larger or smaller.
@@ -81,8 +97,15 @@ QString unreadableMessage(const QString& path, const Magick::Exception& e) {
     return QStringLiteral("Cannot read the wallpaper bitmap \"%1\": %2").arg(path, QString::fromLocal8Bit(e.what()));
 }
 
-// Decodes the whole bitmap, after refusing sizes no screen could show.
-bool readBitmap(const QString& path, Magick::Image* image, QString* error) {
+bool sizeAllowed(long long w, long long h) {
+    return w > 0 && h > 0 && w <= kMaxSide && h <= kMaxSide && w * h <= kMaxPixels;
+}
+
+QString tooLargeMessage(const QString& path, long long w, long long h) {
+    return QStringLiteral("The wallpaper bitmap \"%1\" is too large (%2 x %3)").arg(path).arg(w).arg(h);
+}
+
+bool readBitmapFile(const QString& path, QByteArray* bytes, QString* error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         setError(error, QStringLiteral("Cannot read the wallpaper bitmap \"%1\": %2").arg(path, file.errorString()));
@@ -92,7 +115,12 @@ bool readBitmap(const QString& path, Magick::Image* image, QString* error) {
         setError(error, QStringLiteral("The wallpaper bitmap \"%1\" is too large").arg(path));
         return false;
     }
-    QByteArray bytes = file.readAll();
+    *bytes = file.readAll();
+    return true;
+}
+
+// Decodes the whole bitmap with the imaging library, after refusing sizes no screen could show.
+bool decodeBitmap(const QString& path, QByteArray bytes, Magick::Image* image, QString* error) {
     // GraphicsMagick 1.3 calls a BMP under about 66 bytes truncated (a 1x1 or 2x1 bitmap);
     // bytes after the pixel data are never read, so padding tiny files is harmless.
     if (bytes.size() < kMinDecodableBytes) bytes.append(QByteArray(kMinDecodableBytes - bytes.size(), '\0'));
@@ -100,11 +128,8 @@ bool readBitmap(const QString& path, Magick::Image* image, QString* error) {
     try {
         Magick::Image header;
         header.ping(blob);
-        const long long w = header.columns();
-        const long long h = header.rows();
-        if (w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide || w * h > kMaxPixels) {
-            setError(error,
-                     QStringLiteral("The wallpaper bitmap \"%1\" is too large (%2 x %3)").arg(path).arg(w).arg(h));
+        if (!sizeAllowed(header.columns(), header.rows())) {
+            setError(error, tooLargeMessage(path, header.columns(), header.rows()));
             return false;
         }
         try {
@@ -124,25 +149,37 @@ bool readBitmap(const QString& path, Magick::Image* image, QString* error) {
 }
 
 // Only the part of the bitmap the screen can show is kept, so a huge picture costs no
-// more server memory than the screen itself.
-bool loadVisible(const QString& path, int screenW, int screenH, bool tiled, Picture* picture, Placement* placement,
-                 QString* error) {
-    // Shares the imaging layer's set-up, resource limits included; it must come before any image.
-    Picbuf::initialize(nullptr);
-    Magick::Image image;
-    if (!readBitmap(path, &image, error)) return false;
-    *placement = place(static_cast<int>(image.columns()), static_cast<int>(image.rows()), screenW, screenH, tiled);
+// more server memory than the screen itself. `bytes` must outlive the picture.
+bool loadVisible(const QString& path, const QByteArray& bytes, int screenW, int screenH, bool tiled, Picture* picture,
+                 Placement* placement, QString* error) {
+    picture->rows = BitmapRows::parse(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                                      static_cast<std::size_t>(bytes.size()));
+    if (picture->rows) {
+        const BitmapRows& rows = *picture->rows;
+        if (!sizeAllowed(rows.width(), rows.height())) {
+            setError(error, tooLargeMessage(path, rows.width(), rows.height()));
+            return false;
+        }
+        *placement = place(rows.width(), rows.height(), screenW, screenH, tiled);
+    } else {
+        // Shares the imaging layer's set-up, resource limits included; it must come before any image.
+        Picbuf::initialize(nullptr);
+        Magick::Image image;
+        if (!decodeBitmap(path, bytes, &image, error)) return false;
+        *placement = place(static_cast<int>(image.columns()), static_cast<int>(image.rows()), screenW, screenH, tiled);
+        picture->rgb.assign(static_cast<size_t>(placement->width) * placement->height * 3, 0);
+        try {
+            image.write(placement->srcX, placement->srcY, placement->width, placement->height, "RGB", Magick::CharPixel,
+                        picture->rgb.data());
+        } catch (const Magick::Exception& e) {
+            setError(error, unreadableMessage(path, e));
+            return false;
+        }
+    }
     picture->width = placement->width;
     picture->height = placement->height;
-    picture->rgb.assign(static_cast<size_t>(picture->width) * picture->height * 3, 0);
-    try {
-        image.write(placement->srcX, placement->srcY, picture->width, picture->height, "RGB", Magick::CharPixel,
-                    picture->rgb.data());
-    } catch (const Magick::Exception& e) {
-        setError(error, unreadableMessage(path, e));
-        return false;
-    }
-    placement->srcX = placement->srcY = 0;
+    picture->srcX = placement->srcX;
+    picture->srcY = placement->srcY;
     return true;
 }
 
@@ -152,11 +189,18 @@ public:
     PixelMapper(Display* display, int screen) : m_display(display), m_visual(DefaultVisual(display, screen)) {
         m_colormap = DefaultColormap(display, screen);
         m_direct = m_visual->c_class == TrueColor || m_visual->c_class == DirectColor;
+        m_channels = {Channel(m_visual->red_mask), Channel(m_visual->green_mask), Channel(m_visual->blue_mask)};
+    }
+
+    bool direct() const { return m_direct; }
+
+    // On a direct-colour screen: no server round trip, so it may run for every pixel.
+    unsigned long directPixel(unsigned r, unsigned g, unsigned b) const {
+        return m_channels[0].of(r) | m_channels[1].of(g) | m_channels[2].of(b);
     }
 
     unsigned long pixel(unsigned r, unsigned g, unsigned b) {
-        if (m_direct)
-            return channel(r, m_visual->red_mask) | channel(g, m_visual->green_mask) | channel(b, m_visual->blue_mask);
+        if (m_direct) return directPixel(r, g, b);
         // Palette screens: ask the server once per colour.
         const unsigned key = (r << 16) | (g << 8) | b;
         if (auto it = m_cache.find(key); it != m_cache.end()) return it->second;
@@ -172,21 +216,49 @@ public:
     }
 
 private:
-    static unsigned long channel(unsigned value, unsigned long mask) {
-        if (mask == 0) return 0;
-        const int shift = std::countr_zero(mask);
-        const int bits = std::popcount(mask);
-        const unsigned long scaled =
-            bits <= 8 ? (value >> (8 - bits)) : (static_cast<unsigned long>(value) << (bits - 8));
-        return (scaled << shift) & mask;
-    }
+    // Where one 8-bit channel goes in a pixel value.
+    struct Channel {
+        Channel() = default;
+        explicit Channel(unsigned long m) : mask(m), shift(m ? std::countr_zero(m) : 0), bits(std::popcount(m)) {}
+        unsigned long of(unsigned value) const {
+            if (mask == 0) return 0;
+            const unsigned long scaled =
+                bits <= 8 ? (value >> (8 - bits)) : (static_cast<unsigned long>(value) << (bits - 8));
+            return (scaled << shift) & mask;
+        }
+        unsigned long mask = 0;
+        int shift = 0;
+        int bits = 0;
+    };
 
     Display* m_display;
     Visual* m_visual;
     Colormap m_colormap;
     bool m_direct = false;
+    std::array<Channel, 3> m_channels;
     std::map<unsigned, unsigned long> m_cache;
 };
+
+// Fills the image a row at a time; 32-bit pixels in this machine's byte order are stored
+// directly, anything else goes through XPutPixel.
+void fillImage(XImage* image, const Picture& picture, PixelMapper& mapper) {
+    const auto nativeOrder = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+    const bool direct32 = mapper.direct() && image->bits_per_pixel == 32 && image->byte_order == nativeOrder;
+    std::vector<unsigned char> line(static_cast<std::size_t>(picture.width) * 3);
+    for (int y = 0; y < picture.height; ++y) {
+        picture.rgbRow(y, line.data());
+        const unsigned char* p = line.data();
+        if (direct32) {
+            auto* out =
+                reinterpret_cast<std::uint32_t*>(image->data + static_cast<std::size_t>(y) * image->bytes_per_line);
+            for (int x = 0; x < picture.width; ++x, p += 3)
+                out[x] = static_cast<std::uint32_t>(mapper.directPixel(p[0], p[1], p[2]));
+            continue;
+        }
+        for (int x = 0; x < picture.width; ++x, p += 3)
+            XPutPixel(image, x, y, mapper.pixel(p[0], p[1], p[2]));
+    }
+}
 
 // The picture in the screen's pixel format; nullptr with *error set when the client is
 // out of memory.
@@ -205,10 +277,7 @@ XImage* toXImage(const X11Connection& x, const Picture& picture, PixelMapper& ma
         setError(error, QStringLiteral("Not enough memory for the wallpaper image"));
         return nullptr;
     }
-    const unsigned char* p = picture.rgb.data();
-    for (int y = 0; y < picture.height; ++y)
-        for (int x = 0; x < picture.width; ++x, p += 3)
-            XPutPixel(image, x, y, mapper.pixel(p[0], p[1], p[2]));
+    fillImage(image, picture, mapper);
     return image;
 }
 
@@ -231,13 +300,8 @@ void drawImage(const X11Connection& x, Pixmap pixmap, GC gc, XImage* image, cons
 // A screen-sized pixmap on its own connection, drawn and then retained in the server after
 // that connection closes. Only this connection's resources are retained, and a later setter
 // frees them all with one XKillClient.
-bool drawRetainedPixmap(const Picture* picture, const Placement& placement, bool tiled, std::uint32_t background,
-                        Pixmap* result, QString* error) {
-    X11Connection retained;
-    if (!retained.isOpen()) {
-        setError(error, X11Connection::noDisplayMessage());
-        return false;
-    }
+bool drawRetainedPixmap(X11Connection& retained, const Picture* picture, const Placement& placement, bool tiled,
+                        std::uint32_t background, Pixmap* result, QString* error) {
     Display* d = retained.display();
     X11ErrorTrap trap(d);
     PixelMapper mapper(d, retained.screen());
@@ -348,24 +412,16 @@ bool publish(X11Connection& x, Pixmap pixmap, const QString& path, QString* erro
     return true;
 }
 
-bool apply(const Picture* picture, const Placement& placement, bool tiled, std::uint32_t background,
-           const QString& path, QString* error) {
-    X11Connection x;
-    if (!x.isOpen()) {
-        setError(error, X11Connection::noDisplayMessage());
-        return false;
+// Publishes a pixmap retained by a closed connection; if that fails, frees it unless the root
+// already names it.
+bool publishRetained(X11Connection& x, Pixmap pixmap, const QString& path, QString* error) {
+    if (publish(x, pixmap, path, error)) return true;
+    if (firstPixmap(x, kRootPixmapProperty) != pixmap) {
+        X11ErrorTrap trap(x.display());
+        XKillClient(x.display(), pixmap);
+        XSync(x.display(), False);
     }
-    Pixmap pixmap = None;
-    if (!drawRetainedPixmap(picture, placement, tiled, background, &pixmap, error)) return false;
-    if (!publish(x, pixmap, path, error)) {
-        // Unless the root already names it, the retained pixmap would leak in the server.
-        if (firstPixmap(x, kRootPixmapProperty) != pixmap) {
-            X11ErrorTrap trap(x.display());
-            XKillClient(x.display(), pixmap);
-        }
-        return false;
-    }
-    return true;
+    return false;
 }
 
 } // namespace
@@ -375,31 +431,65 @@ bool X11RootBackend::acceptsPicture(int width, int height) const {
            static_cast<long long>(width) * height <= kMaxPixels;
 }
 
+X11RootBackend::X11RootBackend() = default;
+X11RootBackend::~X11RootBackend() = default;
+
+X11Connection* X11RootBackend::connection() {
+    if (!m_connection || !m_connection->isOpen()) m_connection = std::make_unique<X11Connection>();
+    return m_connection->isOpen() ? m_connection.get() : nullptr;
+}
+
 bool X11RootBackend::setWallpaper(const QString& bitmapPath, bool tiled, std::uint32_t background, QString* error) {
-    int sw = 0;
-    int sh = 0;
-    {
-        X11Connection x;
-        if (!x.isOpen()) {
-            setError(error, X11Connection::noDisplayMessage());
-            return false;
-        }
-        sw = x.width();
-        sh = x.height();
+    // Without a display there is nothing to read the bitmap for.
+    if (!connection()) {
+        setError(error, X11Connection::noDisplayMessage());
+        return false;
     }
-    Picture picture;
-    Placement placement;
-    if (!loadVisible(bitmapPath, sw, sh, tiled, &picture, &placement, error)) return false;
-    return apply(&picture, placement, tiled, background, bitmapPath, error);
+    QByteArray bytes;
+    if (!readBitmapFile(bitmapPath, &bytes, error)) return false;
+    return setWallpaperBitmap(bitmapPath, bytes, tiled, background, error);
+}
+
+bool X11RootBackend::setWallpaperBitmap(const QString& bitmapPath, const QByteArray& bitmapBytes, bool tiled,
+                                        std::uint32_t background, QString* error) {
+    return show(bitmapPath, &bitmapBytes, tiled, background, error);
 }
 
 bool X11RootBackend::clearWallpaper(std::uint32_t background, QString* error) {
-    return apply(nullptr, Placement{}, false, background, QString(), error);
+    return show(QString(), nullptr, false, background, error);
+}
+
+// The pixels go over a connection of their own, which closes once the pixmap is drawn and
+// retained; the backend's own connection then publishes it.
+bool X11RootBackend::show(const QString& path, const QByteArray* bytes, bool tiled, std::uint32_t background,
+                          QString* error) {
+    X11Connection* x = connection();
+    if (!x) {
+        setError(error, X11Connection::noDisplayMessage());
+        return false;
+    }
+    Pixmap pixmap = None;
+    {
+        X11Connection retained;
+        if (!retained.isOpen()) {
+            setError(error, X11Connection::noDisplayMessage());
+            return false;
+        }
+        Picture picture;
+        Placement placement;
+        if (bytes &&
+            !loadVisible(path, *bytes, retained.width(), retained.height(), tiled, &picture, &placement, error))
+            return false;
+        if (!drawRetainedPixmap(retained, bytes ? &picture : nullptr, placement, tiled, background, &pixmap, error))
+            return false;
+    }
+    return publishRetained(*x, pixmap, path, error);
 }
 
 QString X11RootBackend::currentWallpaper() {
-    X11Connection x;
-    if (!x.isOpen()) return {};
+    X11Connection* connected = connection();
+    if (!connected) return {};
+    X11Connection& x = *connected;
     const auto own = x.byteProperty(x.root(), x.atom(kOwnProperty), x.atom("UTF8_STRING"));
     if (!own) return {};
     const int firstBreak = own->indexOf('\n');

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "platform/x11/X11RootBackend.h"
+#include "platform/x11/BitmapRows.h"
 #include "platform/x11/ScreenInfo.h"
 #include "platform/x11/X11ScreenState.h"
 
 #include "../../imaging/FileBytes.h"
 #include "TestSupport.h"
 #include "X11TestSupport.h"
+
+#include <QFile>
 
 #include <algorithm>
 #include <tuple>
@@ -25,27 +28,47 @@ int quadrant(int x, int y, int w, int h) {
     return (y < h / 2 ? 0 : 2) + (x < w / 2 ? 0 : 1);
 }
 
-enum class BmpKind { TrueColor24, Palette8 };
+// The kinds the wallpaper bitmap comes in, and two it does not: a 4-bit palette, and RLE
+// compression, which the backend leaves to the imaging library.
+enum class BmpKind { TrueColor24, Palette8, Palette4, Rle8 };
 
-// A w x h Windows BMP (uncompressed, bottom-up) in four solid quarters, of the two kinds the
-// wallpaper bitmap comes in. Its name has blanks, an accent and a line break, which the path
-// must survive.
-QString makeQuadrantBmp(int w, int h, BmpKind kind) {
-    const bool palette = kind == BmpKind::Palette8;
+QByteArray quadrantRows(int w, int h, BmpKind kind) {
     QByteArray rows;
     for (int y = h - 1; y >= 0; --y) {
+        const int start = rows.size();
         for (int x = 0; x < w; ++x) {
             const int q = quadrant(x, y, w, h);
             const std::uint32_t c = kQuadrants[q];
-            rows += palette ? littleEndian(quint8(q)) : littleEndian(quint8(c), quint8(c >> 8), quint8(c >> 16));
+            if (kind == BmpKind::TrueColor24)
+                rows += littleEndian(quint8(c), quint8(c >> 8), quint8(c >> 16));
+            else if (kind == BmpKind::Palette4 && x % 2)
+                rows.back() = char(rows.back() | q);
+            else if (kind == BmpKind::Palette4)
+                rows += char(q << 4);
+            else if (kind == BmpKind::Rle8)
+                rows += littleEndian(quint8(1), quint8(q)); // runs of one pixel
+            else
+                rows += littleEndian(quint8(q));
         }
-        rows.append((4 - rows.size() % 4) % 4, '\0'); // rows end on four bytes
+        if (kind == BmpKind::Rle8)
+            rows += littleEndian(quint8(0), quint8(y == 0 ? 1 : 0)); // end of row, or of the bitmap
+        else
+            rows.append((4 - (rows.size() - start) % 4) % 4, '\0'); // rows end on four bytes
     }
+    return rows;
+}
+
+// A w x h Windows BMP (bottom-up) in four solid quarters. Its name has blanks, an accent and
+// a line break, which the path must survive.
+QString makeQuadrantBmp(int w, int h, BmpKind kind) {
+    const bool palette = kind != BmpKind::TrueColor24;
+    const quint16 bits = kind == BmpKind::TrueColor24 ? 24 : kind == BmpKind::Palette4 ? 4 : 8;
     // Unused entries are grey, so a wrong index shows as a wrong colour.
-    std::vector<quint32> colours(palette ? 256 : 0, 0x808080);
+    std::vector<quint32> colours(palette ? (1u << bits) : 0, 0x808080);
     std::copy_n(kQuadrants, palette ? 4 : 0, colours.begin());
     const QString path = mtest::freshDir("bmp") + QStringLiteral("/Fond d'écran\n%1x%2.bmp").arg(w).arg(h);
-    EXPECT_TRUE(mtest::writeFile(path, bmpFile(w, h, palette ? 8 : 24, 0, colours, rows)));
+    const quint32 compression = kind == BmpKind::Rle8 ? 1 : 0;
+    EXPECT_TRUE(mtest::writeFile(path, bmpFile(w, h, bits, compression, colours, quadrantRows(w, h, kind))));
     return path;
 }
 
@@ -80,11 +103,22 @@ void expectScreenShows(Display* d, const Layout& layout) {
 
 constexpr std::uint32_t kClearColour = 0x123456;
 
-// Shows the bitmap, or clears the desktop for an empty path; a failure says why.
-::testing::AssertionResult applied(X11RootBackend& backend, const QString& path, bool tiled) {
+enum class Source { File, Memory };
+
+// Shows the bitmap, from its file or from its bytes in memory, or clears the desktop for an
+// empty path; a failure says why.
+::testing::AssertionResult applied(X11RootBackend& backend, const QString& path, bool tiled,
+                                   Source source = Source::File) {
     QString error;
-    const bool done = path.isEmpty() ? backend.clearWallpaper(kClearColour, &error)
-                                     : backend.setWallpaper(path, tiled, kBackground, &error);
+    bool done = false;
+    if (path.isEmpty())
+        done = backend.clearWallpaper(kClearColour, &error);
+    else if (source == Source::Memory) {
+        const QByteArray bytes = mtest::readFile(path);
+        QFile::remove(path); // the bytes alone must do
+        done = backend.setWallpaperBitmap(path, bytes, tiled, kBackground, &error);
+    } else
+        done = backend.setWallpaper(path, tiled, kBackground, &error);
     return done ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << error.toStdString();
 }
 
@@ -96,20 +130,56 @@ protected:
 TEST_F(X11RootBackendTest, ShowsTheBitmapTiledOrCentred) {
     using K = BmpKind;
     using C = std::tuple<int, int, BmpKind, bool>;
-    for (const auto& [w, h, kind, tiled] : {C{100, 60, K::TrueColor24, true}, C{100, 60, K::TrueColor24, false},
-                                            C{100, 60, K::Palette8, true}, C{100, 60, K::Palette8, false},
-                                            // odd sizes: the half-pixel of centring, seams off the screen's grid
-                                            C{101, 61, K::TrueColor24, true}, C{101, 61, K::TrueColor24, false},
-                                            // larger than the screen: cropped around its centre, or one tile's top-left
-                                            C{1100, 800, K::TrueColor24, false}, C{1100, 800, K::TrueColor24, true},
-                                            // exactly the screen, and wider but lower than it
-                                            C{1024, 768, K::Palette8, false}, C{2000, 50, K::TrueColor24, false},
-                                            C{1, 1, K::TrueColor24, true}, C{2, 1, K::Palette8, false}}) {
-        SCOPED_TRACE(testing::Message() << w << " x " << h << (kind == K::Palette8 ? " palette" : " true colour")
-                                        << (tiled ? " tiled" : " centred"));
-        ASSERT_TRUE(applied(m_backend, makeQuadrantBmp(w, h, kind), tiled));
+    int count = 0;
+    for (const auto& [w, h, kind, tiled] :
+         {C{100, 60, K::TrueColor24, true}, C{100, 60, K::TrueColor24, false}, C{100, 60, K::Palette8, true},
+          C{100, 60, K::Palette8, false},
+          // odd sizes: the half-pixel of centring, seams off the screen's grid
+          C{101, 61, K::TrueColor24, true}, C{101, 61, K::TrueColor24, false},
+          // larger than the screen: cropped around its centre, or one tile's top-left
+          C{1100, 800, K::TrueColor24, false}, C{1100, 800, K::TrueColor24, true},
+          // exactly the screen, and wider but lower than it
+          C{1024, 768, K::Palette8, false}, C{2000, 50, K::TrueColor24, false}, C{1, 1, K::TrueColor24, true},
+          C{2, 1, K::Palette8, false}, C{101, 61, K::Palette4, false}, C{100, 60, K::Rle8, true}}) {
+        // Every other case hands over the bytes the program has just written instead of the file.
+        const Source source = ++count % 2 ? Source::File : Source::Memory;
+        SCOPED_TRACE(testing::Message() << w << " x " << h << " kind " << int(kind) << (tiled ? " tiled" : " centred")
+                                        << (source == Source::Memory ? " from memory" : " from the file"));
+        ASSERT_TRUE(applied(m_backend, makeQuadrantBmp(w, h, kind), tiled, source));
         expectScreenShows(m_x.display, {1024, 768, w, h, tiled});
     }
+}
+
+// A bitmap read in place must lie wholly inside its bytes; anything else goes to the decoder.
+TEST(BitmapRows, ReadsRowsInPlaceOnlyFromWholeUncompressedBitmaps) {
+    const QByteArray good = bmpFile(3, 2, 8, 0, {0x102030, 0x405060}, QByteArray("\0\1\0\0\1\0\1\0", 8));
+    const auto parse = [](const QByteArray& b) {
+        return BitmapRows::parse(reinterpret_cast<const unsigned char*>(b.constData()), std::size_t(b.size()));
+    };
+    const auto rows = parse(good);
+    ASSERT_TRUE(rows);
+    std::uint8_t rgb[9];
+    rows->rgbRow(0, 0, 3, rgb); // the top row is stored last
+    EXPECT_EQ(QByteArray(reinterpret_cast<char*>(rgb), 9), QByteArray("\x40\x50\x60\x10\x20\x30\x40\x50\x60", 9));
+    QByteArray topDown = good;
+    topDown.replace(22, 4, littleEndian(qint32(-2)));
+    parse(topDown)->rgbRow(0, 1, 1, rgb);
+    EXPECT_EQ(QByteArray(reinterpret_cast<char*>(rgb), 3), QByteArray("\x40\x50\x60", 3));
+
+    const auto patched = [&](int at, const QByteArray& bytes) {
+        return QByteArray(good).replace(at, bytes.size(), bytes);
+    };
+    for (const auto& [what, bytes] : {std::pair("cut short", good.left(good.size() - 1)),
+                                      std::pair("pixels past the end", patched(10, littleEndian(quint32(good.size())))),
+                                      std::pair("pixels inside the palette", patched(10, littleEndian(quint32(58)))),
+                                      std::pair("no width", patched(18, littleEndian(qint32(0)))),
+                                      std::pair("no height", patched(22, littleEndian(qint32(0)))),
+                                      std::pair("too wide", patched(18, littleEndian(qint32(40000)))),
+                                      std::pair("16 bits", patched(28, littleEndian(quint16(16)))),
+                                      std::pair("compressed", patched(30, littleEndian(quint32(1)))),
+                                      std::pair("small header", patched(14, littleEndian(quint32(12)))),
+                                      std::pair("not a bitmap", patched(0, "PN"))})
+        EXPECT_FALSE(parse(bytes)) << what;
 }
 
 TEST(X11ServerShape, ReportsTheScreenAndDrawsInItsVisual) {
