@@ -109,32 +109,41 @@ QTreeWidgetItem* QueueListView::makeRow(int entryNumber, const QueueEntry& entry
 bool QueueListView::addRowsFromFile(bool widen) {
     const int count = m_queue.entryCount();
     if (count <= 0) return true;
-    // One open for all records: opening the file per record made large queues slow.
-    queuefile::RecordReader reader(m_queue.currentFile());
-    if (!reader.isOpen()) return false;
+    int lastRecord = 0;
+    for (int p = 1; p <= count; ++p)
+        lastRecord = std::max(lastRecord, m_queue.recordOfEntry(p));
+    // One pass over the file for all records: reading them one by one made large queues slow.
+    const ListedRecords records(m_queue.currentFile(), lastRecord);
+    if (!records.isOpen()) return false;
 
     QList<QTreeWidgetItem*> items;
     items.reserve(count);
-    const QFontMetrics metrics = fontMetrics();
-    bool complete = true;
-    for (int p = 1; p <= count && m_filling; ++p) {
-        if (!reader.read(m_queue.recordOfEntry(p), m_queue.entry())) {
-            complete = false;
-            break;
-        }
-        QTreeWidgetItem* item = makeRow(p, m_queue.entry());
-        if (widen) m_widestCaption = std::max(m_widestCaption, metrics.horizontalAdvance(item->text(0)));
+    QueueEntry entry;
+    int p = 1;
+    for (; p <= count && m_filling; ++p) {
+        if (!records.read(m_queue.recordOfEntry(p), entry)) break;
+        QTreeWidgetItem* item = makeRow(p, entry);
+        if (widen) m_captionWidths.add(item->text(0), *this);
         items.append(item);
     }
     addTopLevelItems(items);
+    const bool complete = p > count || !m_filling;
+    leaveLastRecordInEntry(p - 1, complete ? 0 : p);
     return complete;
+}
+
+// The queue's entry buffer ends as reading every record into it would leave it.
+void QueueListView::leaveLastRecordInEntry(int lastReadEntry, int failedEntry) {
+    queuefile::RecordReader reader(m_queue.currentFile());
+    if (lastReadEntry > 0) reader.read(m_queue.recordOfEntry(lastReadEntry), m_queue.entry());
+    if (failedEntry > 0) reader.read(m_queue.recordOfEntry(failedEntry), m_queue.entry());
 }
 
 void QueueListView::fill() {
     if (m_filling || m_filled) return;
     stopMoveRepeat();
     rebuildRows([this] {
-        m_widestCaption = 0;
+        m_captionWidths.clear();
         // A record that cannot be read ends the fill with the rows read so far; the list
         // and the window's items still come back, so the queue can be repaired or replaced.
         m_fillComplete = addRowsFromFile(true);
@@ -170,12 +179,11 @@ void QueueListView::rebuildRows(const std::function<void()>& build) {
 // A folder queue's entries come from the folder: the list only says which folder it is.
 void QueueListView::showFolderRows() {
     clear();
-    const QFontMetrics metrics = fontMetrics();
     for (const QString& text : {QStringLiteral("Queue is derived from folder"), m_queue.header().imageFolder()}) {
         auto* item = new QTreeWidgetItem(this);
         item->setText(0, text);
         item->setIcon(0, stateIcon(0));
-        m_widestCaption = std::max(m_widestCaption, metrics.horizontalAdvance(text));
+        m_captionWidths.add(text, *this);
     }
     setSelectionMode(QAbstractItemView::NoSelection);
 }
@@ -184,7 +192,7 @@ void QueueListView::addEntryRow(int entryNumber) {
     if (!m_filled || m_queue.isFolderQueue()) return;
     QTreeWidgetItem* item = makeRow(entryNumber, m_queue.entry());
     addTopLevelItem(item);
-    m_widestCaption = std::max(m_widestCaption, fontMetrics().horizontalAdvance(item->text(0)));
+    m_captionWidths.add(item->text(0), *this);
     applyColumnWidth();
 }
 
@@ -208,7 +216,10 @@ int QueueListView::columnWidthNeeded() const {
     // The icon and the cell margins come on top of the text, or long captions get elided.
     const int decoration =
         iconSize().width() + 4 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
-    return std::max(viewport()->width(), m_widestCaption + decoration);
+    const int view = viewport()->width();
+    // Most often every caption fits the view: then no caption needs measuring.
+    if (m_captionWidths.widestBound() + decoration <= view) return view;
+    return std::max(view, m_captionWidths.widest() + decoration);
 }
 
 void QueueListView::applyColumnWidth() {
@@ -236,13 +247,21 @@ void QueueListView::sortRows() {
     QTreeWidgetItem* current = m_queue.currentRow >= 0 && m_queue.currentRow < topLevelItemCount()
                                    ? topLevelItem(m_queue.currentRow)
                                    : nullptr;
-    QList<QTreeWidgetItem*> items = invisibleRootItem()->takeChildren();
+    const QList<QTreeWidgetItem*> items = invisibleRootItem()->takeChildren();
+    // Each caption is taken out of its row once, not at every comparison.
+    std::vector<std::pair<QString, QTreeWidgetItem*>> captioned;
+    captioned.reserve(static_cast<std::size_t>(items.size()));
+    for (QTreeWidgetItem* item : items)
+        captioned.emplace_back(item->text(0), item);
     // The locale's word sort, which tells upper from lower case; equal captions keep
     // their order so the sort is the same every time.
-    std::stable_sort(items.begin(), items.end(), [](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
-        return QString::localeAwareCompare(a->text(0), b->text(0)) < 0;
-    });
-    addTopLevelItems(items);
+    std::stable_sort(captioned.begin(), captioned.end(),
+                     [](const auto& a, const auto& b) { return QString::localeAwareCompare(a.first, b.first) < 0; });
+    QList<QTreeWidgetItem*> sorted;
+    sorted.reserve(items.size());
+    for (const auto& [caption, item] : captioned)
+        sorted.append(item);
+    addTopLevelItems(sorted);
     if (current) m_queue.currentRow = indexOfTopLevelItem(current);
 }
 

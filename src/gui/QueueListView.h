@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "gui/CaptionWidths.h"
 #include "queue/QueueRowMoves.h"
 #include "queue/QueueRows.h"
 
@@ -121,6 +122,7 @@ private:
     QIcon stateIcon(int state) const;
     QTreeWidgetItem* makeRow(int entryNumber, const QueueEntry& entry);
     bool addRowsFromFile(bool widen);
+    void leaveLastRecordInEntry(int lastReadEntry, int failedEntry);
     // Clears the rows and runs build with the list hidden, the window told before and after.
     void rebuildRows(const std::function<void()>& build);
     void showFolderRows();
@@ -146,7 +148,8 @@ private:
     MoveRepeater* m_moveRepeater = nullptr;
     QMenu* m_popup = nullptr;
     QAction* m_popupEdit = nullptr;
-    int m_widestCaption = 0;
+    // Every caption since the last fill counts, so the column never narrows under the user.
+    mutable CaptionWidths m_captionWidths;
     int m_folderFileCount = 0;
     bool m_fillComplete = true;
 };
