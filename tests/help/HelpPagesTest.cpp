@@ -14,13 +14,6 @@
 #include <QRegularExpression>
 #include <QSet>
 
-#include <ostream>
-
-// Readable names in failure messages (QString lives in the global namespace, where lookup finds this).
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
 const QDir kHelpDir(QStringLiteral(MURALO_HELP_DIR));
