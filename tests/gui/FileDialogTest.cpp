@@ -115,7 +115,7 @@ TEST(PreviewMonitorDrawing, PartsSitWhereTheyAreDrawn) {
     EXPECT_EQ(redInCorner(false), 0);
 }
 
-TEST_F(FileDialogTest, PreviewTellsSizeAndColoursAndDecodesSmall) {
+TEST_F(FileDialogTest, PreviewTellsSizeAndColoursDecodesSmallAndShowsTwoBlacksAsBlackOnWhite) {
     const ImagePreview big = previewImage(save("big.jpg", colourful(2400, 1800)), 24);
     EXPECT_EQ(std::tuple(big.status, big.size, big.animated),
               std::tuple(QString("2400x1800x16777216 Colors"), QSize(2400, 1800), false));
@@ -126,9 +126,8 @@ TEST_F(FileDialogTest, PreviewTellsSizeAndColoursAndDecodesSmall) {
     EXPECT_LE(colourCount(previewImage(small, 8).picture), 236);
     EXPECT_GT(colourCount(previewImage(small, 24).picture), 236);
     EXPECT_EQ(previewImage(small, 8).status, "100x75x16777216 Colors");
-}
 
-TEST_F(FileDialogTest, TwoBlackPaletteEntriesShowBlackOnWhite) {
+    // Two black palette entries show black on white.
     QImage mono(16, 8, QImage::Format_Mono);
     mono.setColorTable({qRgb(0, 0, 0), qRgb(0, 0, 0)});
     mono.fill(0);

@@ -6,7 +6,6 @@
 
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 
 namespace {
