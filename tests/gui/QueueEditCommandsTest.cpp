@@ -6,7 +6,6 @@
 #include "gui/QueueEditCommands.h"
 #include "gui/dialogs/DeleteDialog.h"
 
-#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -216,13 +215,10 @@ TEST(DeleteDialogTest, SaysHowManyAndReturnsTheChoice) {
     EXPECT_TRUE(several.findChild<QLabel*>("severalLabel")->isVisibleTo(&several));
     EXPECT_EQ(several.findChild<QGroupBox*>("deleteGroup")->title(), "Delete Image Files");
     several.findChild<QRadioButton*>("fromQueueAndDisk")->setChecked(true);
-    auto* buttons = several.findChild<QDialogButtonBox*>();
-    for (QAbstractButton* button : buttons->buttons())
-        if (button->text() == "Help") button->click();
+    buttonIn(several, "Help").click();
     EXPECT_EQ(helped, 1);
     EXPECT_EQ(several.choice(), DeleteDialog::Cancelled);
-    for (QAbstractButton* button : buttons->buttons())
-        if (button->text() == "OK") button->click();
+    buttonIn(several, "OK").click();
     EXPECT_EQ(several.choice(), DeleteDialog::FromQueueAndDisk);
 }
 
