@@ -59,9 +59,8 @@ TEST_F(ChangeSafety, ALastingFaultIsToldOnceAndNoChangeStartsWhileItIsTold) {
         fire("Timer1");
     EXPECT_EQ(ticksWhileTold, 5);
     // Four ticks, four attempts (the bitmap cannot be written), one box.
-    EXPECT_EQ(prompter.messages.size(), 1);
-    EXPECT_EQ(desktop.calls.size(), 0u);
-    EXPECT_EQ(engine->lastOutcome(), WallpaperEngine::Outcome::Failed);
+    EXPECT_EQ(std::tuple(prompter.messages.size(), desktop.calls.size(), engine->lastOutcome()),
+              std::tuple(1, 0u, WallpaperEngine::Outcome::Failed));
     EXPECT_EQ(engine->lastError(), prompter.messages.value(0));
 
     // Once a change succeeds, the same fault is told again when it comes back.

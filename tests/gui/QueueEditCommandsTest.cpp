@@ -162,8 +162,8 @@ TEST_F(QueueEditCommandsTest, RelinkPointsTheSelectedEntriesAtAnotherFolderAndEd
     selectRows({2});
     ASSERT_TRUE(action("menuedit").isEnabled());
     action("menuedit").trigger();
-    EXPECT_EQ(opened.back(), QUrl::fromLocalFile(moved + "img3.png"));
-    EXPECT_EQ(list().selectedCount(), 0);
+    EXPECT_EQ(std::tuple(opened.back(), list().selectedCount()),
+              std::tuple(QUrl::fromLocalFile(moved + "img3.png"), 0));
 }
 
 // Folder mode: refused while the queue has entries; on an empty queue the chosen folder's images
@@ -188,17 +188,15 @@ TEST_F(QueueEditCommandsTest, UseFolderAsQueueSwitchesBothWays) {
     EXPECT_TRUE(queue->isFolderQueue());
     EXPECT_EQ(std::tuple(headerOnDisk().folderQueue(), headerOnDisk().imageFolder()), std::tuple(1, images));
     EXPECT_EQ(get("lastloadedpath"), images);
-    EXPECT_EQ(queueLine(), "Q: test (2 Files)");
-    EXPECT_EQ(list().topLevelItemCount(), 2);
-    EXPECT_EQ(list().topLevelItem(1)->text(0), images);
+    EXPECT_EQ(std::tuple(queueLine(), list().topLevelItemCount(), list().topLevelItem(1)->text(0)),
+              std::tuple(QString("Q: test (2 Files)"), 2, images));
     EXPECT_TRUE(action("mnuUseFolder").isChecked() && action("mnuChangeFolder").isVisible());
     EXPECT_FALSE(action("menuadd").isEnabled());
     EXPECT_TRUE(child<QTimer>("Timer1").isActive());
 
     action("mnuUseFolder").trigger();
     EXPECT_FALSE(queue->isFolderQueue());
-    EXPECT_EQ(headerOnDisk().folderQueue(), 0);
-    EXPECT_EQ(list().topLevelItemCount(), 0);
+    EXPECT_EQ(std::tuple(headerOnDisk().folderQueue(), list().topLevelItemCount()), std::tuple(0, 0));
     EXPECT_FALSE(action("mnuUseFolder").isChecked() || action("mnuChangeFolder").isVisible());
     EXPECT_TRUE(action("menuadd").isEnabled());
 }

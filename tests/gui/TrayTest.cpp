@@ -138,11 +138,9 @@ TEST_F(TrayWindowTest, ClicksActAndTheMenuFollowsTheTimerAndTheScreenSaver) {
 
     Q_EMIT tray().clicked(Icon::ChangeWallpaper);
     Q_EMIT tray().clicked(Icon::ClearWallpaper);
-    EXPECT_EQ(desktop.calls.size(), 2u);
-    EXPECT_EQ(desktop.clearCount(), 1);
+    EXPECT_EQ(std::tuple(desktop.calls.size(), desktop.clearCount()), std::tuple(2u, 1));
     action("ChangeWallpaper1").trigger();
-    EXPECT_EQ(desktop.calls.size(), 3u);
-    EXPECT_EQ(menu.defaultAction(), &action("Restore1"));
+    EXPECT_EQ(std::tuple(desktop.calls.size(), menu.defaultAction()), std::tuple(3u, &action("Restore1")));
 
     action("ChangeQueue1").trigger();
     ASSERT_FALSE(chooser.requests.empty());
