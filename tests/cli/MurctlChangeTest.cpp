@@ -35,8 +35,7 @@ protected:
     void expectChange(const QStringList& args, const QString& image, std::uint32_t colour) {
         const MurctlRun r = run(args);
         ASSERT_EQ(r.status, 0) << r.err.toStdString();
-        EXPECT_EQ(r.out.trimmed(), image);
-        EXPECT_EQ(rootPixel(512, 384), colour);
+        EXPECT_EQ(std::tuple(r.out.trimmed(), rootPixel(512, 384)), std::tuple(image, colour));
         EXPECT_EQ(run({"current", "--json"}).json().object()["current"].toString(), image);
     }
     void expectClear() {

@@ -220,10 +220,9 @@ INSTANTIATE_TEST_SUITE_P(Murctl, MurctlQueueFiles, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "HandedToTheProgram" : "OnTheirOwn"; });
 
 TEST(MurctlUsage, UnknownCommandsAndOptionsExitTwo) {
-    EXPECT_EQ(murctl({"frobnicate"}).status, 2);
-    EXPECT_EQ(murctl({"--bogus", "queue", "list", "x"}).status, 2);
-    EXPECT_EQ(murctl({"--screen", "big", "queue", "list", "x"}).status, 2);
-    EXPECT_EQ(murctl({"queue", "zap"}).status, 2);
+    for (const QStringList& args : {QStringList{"frobnicate"}, QStringList{"--bogus", "queue", "list", "x"},
+                                    QStringList{"--screen", "big", "queue", "list", "x"}, QStringList{"queue", "zap"}})
+        EXPECT_EQ(murctl(args).status, 2) << args.join(' ').toStdString();
     EXPECT_EQ(murctl({"--help"}).status, 0);
 }
 
