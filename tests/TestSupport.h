@@ -5,6 +5,12 @@
 #include <QString>
 
 #include <functional>
+#include <ostream>
+
+// Readable texts in failure messages (found by argument-dependent lookup, so not in a namespace).
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace mtest {
 

@@ -27,7 +27,6 @@ public:
         QStringList serverArguments;
     };
 
-    XvfbSession() : XvfbSession(Options{}) {}
     explicit XvfbSession(const Options& options) {
         for (QProcess* process : {&m_server, &m_windowManager}) {
             // A crashed test must not leave servers behind.

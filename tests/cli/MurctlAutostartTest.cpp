@@ -52,11 +52,8 @@ TEST(MurctlAutostart, QuotesAProgramPathThatNeedsIt) {
     QFile::setPermissions(folder + "/muralo32", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", folder + "/config");
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(folder + "/murctl", {"autostart", "on"});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const MurctlRun on = murctl({"autostart", "on"}, env, folder + "/murctl");
+    EXPECT_EQ(on.status, 0) << on.err.toStdString();
     EXPECT_EQ(execLine(folder + "/config/autostart/muralo32.desktop"),
               "\"" + QString(folder).replace("$", "\\\\$") + "/muralo32\"");
 }

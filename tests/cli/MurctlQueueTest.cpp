@@ -56,24 +56,19 @@ TEST_F(MurctlQueue, NewWritesAnEmptyQueueWhichInfoShowsAsStoredAndAsLoaded) {
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QJsonObject header = info();
     const QString programFolder = QFileInfo(mtest::builtProgram("murctl")).absolutePath() + "/";
-    EXPECT_EQ(header["signature"].toString(), "QU3");
-    EXPECT_EQ(std::pair(header["entry_count"].toInt(), header["order_mode"].toInt()), std::pair(0, 1));
-    EXPECT_EQ(header["relink_folder"].toString(), programFolder);
-    EXPECT_EQ(header["image_folder"].toString(), programFolder);
+    EXPECT_EQ(std::tuple(header["signature"].toString(), header["entry_count"].toInt(), header["order_mode"].toInt(),
+                         header["relink_folder"].toString(), header["image_folder"].toString()),
+              std::tuple(QString("QU3"), 0, 1, programFolder, programFolder));
 
+    // A small width beyond twice the screen: stored as it is, loaded as the screen's width.
     QByteArray h = mtest::readFile(queue);
-    h[274] = 7;                                    // large mode out of range
-    qToLittleEndian<qint16>(5000, h.data() + 284); // small width beyond twice the screen
-    qToLittleEndian<qint16>(20, h.data() + 288);   // threshold width too small
+    qToLittleEndian<qint16>(5000, h.data() + 284);
     ASSERT_TRUE(mtest::writeFile(queue, h));
     const QDateTime before = QFileInfo(queue).lastModified();
-    // Large mode, small width, threshold width and height.
-    const auto rules = [](const QJsonObject& o) {
-        return std::vector({o["large_rule"].toObject()["mode"].toInt(), o["small_rule"].toObject()["width"].toInt(),
-                            o["threshold"].toObject()["width"].toInt(), o["threshold"].toObject()["height"].toInt()});
+    const auto smallWidth = [this](const QStringList& more) {
+        return info(more)["small_rule"].toObject()["width"].toInt();
     };
-    EXPECT_EQ(rules(info()), std::vector({7, 5000, 20, 0}));
-    EXPECT_EQ(rules(info({"--loaded"})), std::vector({2, 800, 400, 300}));
+    EXPECT_EQ(std::pair(smallWidth({}), smallWidth({"--loaded"})), std::pair(5000, 800));
     EXPECT_EQ(mtest::readFile(queue), h);
     EXPECT_EQ(QFileInfo(queue).lastModified(), before);
 
@@ -90,10 +85,9 @@ TEST_F(MurctlQueue, AddDeleteAndListNeverTouchImages) {
     for (const char* name : {"1.jpg", "2.jpg", "3.jpg", "4.jpg"})
         images << image(name);
     const MurctlRun added = run({"queue", "add", queue, dir + "/missing1.jpg", images[0], dir + "/missing2.jpg"});
-    EXPECT_EQ(added.status, 1);
-    EXPECT_EQ(added.err.count('\n'), 2);
+    EXPECT_EQ(std::tuple(added.status, added.err.count('\n'), added.out),
+              std::tuple(1, 2, "added 1\t1\t" + images[0] + "\n"));
     EXPECT_TRUE(added.err.contains("missing1.jpg") && added.err.contains("missing2.jpg")) << added.err.toStdString();
-    EXPECT_EQ(added.out, "added 1\t1\t" + images[0] + "\n");
     const QJsonObject row = rows()[0].toObject();
     EXPECT_EQ(row["path"].toString(), images[0]);
     // Entry, record, resize mode and the fixed size the screen gives.
@@ -162,7 +156,7 @@ TEST_F(MurctlQueue, AddRefusesAFolderQueueAndWritesNothingWhenNothingIsAdded) {
 }
 
 // While muralo32 has the queue open, murctl's edits go to it: the program's next change (which
-// writes its header) keeps them, and its next add does not reuse a record.
+// writes its header) keeps them.
 TEST_F(MurctlQueue, EditsOfTheQueueTheProgramHasOpenAreMadeByTheProgram) {
     ASSERT_EQ(run({"queue", "add", queue, image("a.bmp")}).status, 0);
     QProcess program;
@@ -176,8 +170,6 @@ TEST_F(MurctlQueue, EditsOfTheQueueTheProgramHasOpenAreMadeByTheProgram) {
     ASSERT_EQ(run({"change"}).status, 0);
     // Entry, record and path of each row.
     EXPECT_EQ(run({"queue", "list", queue}).out, "1\t2\t" + dir + "/b.bmp\n2\t3\t" + dir + "/c.bmp\n");
-    EXPECT_EQ(run({"queue", "add", queue, image("d.bmp")}).out, "added 3\t1\t" + dir + "/d.bmp\n")
-        << "record 1 is free again";
     program.terminate();
     EXPECT_TRUE(program.waitForFinished(30000));
 }
@@ -213,8 +205,7 @@ TEST_P(MurctlQueueFiles, RelinkSaveAsClearAndUseFolder) {
     ASSERT_EQ(run({"queue", "clear", copy}).status, 0);
     QueueHeader h;
     ASSERT_TRUE(Queue::peekHeader(copy, h).ok());
-    EXPECT_EQ(h.entryCount(), 0);
-    EXPECT_EQ(mtest::readFile(copy).size(), original.size());
+    EXPECT_EQ(std::tuple(h.entryCount(), mtest::readFile(copy).size()), std::tuple(0, original.size()));
     ASSERT_EQ(run({"queue", "use-folder", copy, moved}).status, 0);
     ASSERT_TRUE(Queue::peekHeader(copy, h).ok());
     EXPECT_EQ(std::pair(int(h.folderQueue()), h.imageFolder()), std::pair(1, moved + "/"));
@@ -229,10 +220,9 @@ INSTANTIATE_TEST_SUITE_P(Murctl, MurctlQueueFiles, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "HandedToTheProgram" : "OnTheirOwn"; });
 
 TEST(MurctlUsage, UnknownCommandsAndOptionsExitTwo) {
-    EXPECT_EQ(murctl({"frobnicate"}).status, 2);
-    EXPECT_EQ(murctl({"--bogus", "queue", "list", "x"}).status, 2);
-    EXPECT_EQ(murctl({"--screen", "big", "queue", "list", "x"}).status, 2);
-    EXPECT_EQ(murctl({"queue", "zap"}).status, 2);
+    for (const QStringList& args : {QStringList{"frobnicate"}, QStringList{"--bogus", "queue", "list", "x"},
+                                    QStringList{"--screen", "big", "queue", "list", "x"}, QStringList{"queue", "zap"}})
+        EXPECT_EQ(murctl(args).status, 2) << args.join(' ').toStdString();
     EXPECT_EQ(murctl({"--help"}).status, 0);
 }
 

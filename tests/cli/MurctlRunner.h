@@ -22,10 +22,11 @@ struct MurctlRun {
 };
 
 inline MurctlRun murctl(const QStringList& args,
-                        const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+                        const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+                        const QString& program = mtest::builtProgram("murctl")) {
     QProcess p; // kills a murctl that hangs
     p.setProcessEnvironment(env);
-    p.start(mtest::builtProgram("murctl"), args);
+    p.start(program, args);
     const bool ended = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit;
     return {ended ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};

@@ -6,7 +6,6 @@
 #include "../cli/MurctlRunner.h"
 #include "settings/SettingsStore.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QThread>
@@ -20,9 +19,8 @@ namespace {
 
 constexpr std::uint32_t kRed = 0xFF0000;
 constexpr std::uint32_t kGreen = 0x00FF00;
-// Slow steps (the program's start, the dialog's first directory read) stay well within these.
-constexpr int kWindowTimeoutMs = 10000;
-constexpr int kScreenTimeoutMs = 10000;
+// Slow steps (the program's start, the dialog's first directory read, a change) stay well within this.
+constexpr int kTimeoutMs = 10000;
 
 // What xdotool printed, and whether it ran and succeeded.
 struct XdotoolRun {
@@ -37,25 +35,22 @@ XdotoolRun xdotool(const QStringList& args) {
     return {ended && p.exitCode() == 0, QString::fromUtf8(p.readAllStandardOutput()).trimmed()};
 }
 
-// The first visible top-level window whose title matches the pattern (a regular expression), once
-// it is there; empty when none came before the deadline.
-QString waitForWindow(const QString& titlePattern, int timeoutMs = kWindowTimeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    do {
-        const XdotoolRun found = xdotool({"search", "--onlyvisible", "--name", titlePattern});
-        if (found.ok && !found.out.isEmpty()) return found.out.section('\n', 0, 0);
-        QThread::msleep(50);
-    } while (!deadline.hasExpired());
-    return {};
+// The ids of the visible top-level windows whose title matches the pattern (a regular expression).
+QString visibleWindows(const QString& titlePattern) {
+    const XdotoolRun found = xdotool({"search", "--onlyvisible", "--name", titlePattern});
+    return found.ok ? found.out : QString();
+}
+
+// The first such window, once it is there; empty when none came before the deadline.
+QString waitForWindow(const QString& titlePattern) {
+    QString window;
+    mtest::waitUntil([&] { return !(window = visibleWindows(titlePattern).section('\n', 0, 0)).isEmpty(); }, kTimeoutMs,
+                     50);
+    return window;
 }
 
 bool waitForWindowGone(const QString& titlePattern) {
-    QDeadlineTimer deadline(kWindowTimeoutMs);
-    while (!xdotool({"search", "--onlyvisible", "--name", titlePattern}).out.isEmpty()) {
-        if (deadline.hasExpired()) return false;
-        QThread::msleep(50);
-    }
-    return true;
+    return mtest::waitUntil([&] { return visibleWindows(titlePattern).isEmpty(); }, kTimeoutMs, 50);
 }
 
 // On the server of the suite, with openbox managing the windows.
@@ -93,7 +88,6 @@ protected:
         for (const char* name : {"WPTimerIcon", "CLSIcon", "SCTrayIcon", "ChangeAtStartup"})
             settings.write(name, "False");
         settings.write("NewPaperIcon", "True");
-        ASSERT_EQ(murctl({"queue", "new", queue}, env).status, 0);
         ASSERT_EQ(murctl({"queue", "add", queue, writeBmp(dir + "/green.bmp", 64, 64, kGreen)}, env).status, 0);
         ASSERT_TRUE(startMuralo32(program, env, dir, queue, "xcb")) << program.readAllStandardError().toStdString();
     }
@@ -116,15 +110,17 @@ protected:
         const auto one = x11test::colours(m_x.display, x11test::rootPixmap(m_x.display), 512, 384, 1, 1);
         return one.empty() ? 0xDEADBEEF : one.front();
     }
+    // The centre of the screen turns to the colour within the time a change takes.
+    void expectCentreTurns(std::uint32_t colour) {
+        mtest::waitUntil([&] { return centrePixel() == colour; }, kTimeoutMs, 50);
+        EXPECT_EQ(centrePixel(), colour);
+    }
     // The program's window active, so that keys go to it: asked of the window manager the way a
     // task bar asks, then waited for.
     void activate(const QString& window) {
         ASSERT_TRUE(xdotool({"windowactivate", "--sync", window}).ok);
-        QDeadlineTimer deadline(kWindowTimeoutMs);
-        while (xdotool({"getactivewindow"}).out != window) {
-            ASSERT_FALSE(deadline.hasExpired()) << "the window never became active";
-            QThread::msleep(50);
-        }
+        ASSERT_TRUE(mtest::waitUntil([&] { return xdotool({"getactivewindow"}).out == window; }, kTimeoutMs, 50))
+            << "the window never became active";
     }
     std::string run(const QStringList& murctlArgs) {
         const MurctlRun r = murctl(murctlArgs, env);
@@ -159,10 +155,7 @@ TEST_F(WindowKeys, AddAnImageThroughTheFileDialogAndChangeToIt) {
     ASSERT_NO_FATAL_FAILURE(activate(window));
     ASSERT_TRUE(xdotool({"key", "ctrl+w"}).ok);
     // A square picture fitted to a 1024 x 768 screen covers its centre.
-    QDeadlineTimer deadline(kScreenTimeoutMs);
-    while (centrePixel() != kRed && !deadline.hasExpired())
-        QThread::msleep(50);
-    EXPECT_EQ(centrePixel(), kRed);
+    expectCentreTurns(kRed);
     EXPECT_EQ(run({"--config", dir, "current"}), (image + "\n").toStdString());
     // The one entry, in the queue's file.
     EXPECT_EQ(run({"queue", "list", queue}), ("1\t1\t" + image + "\n").toStdString());
@@ -179,26 +172,22 @@ TEST_F(WindowKeys, TheChangeIconSitsInTheTrayAndChangesTheWallpaper) {
     ASSERT_NO_FATAL_FAILURE(startOnGreenQueue());
     // The icon: a window of ours inside the tray's panel.
     QString icon;
-    QDeadlineTimer deadline(kWindowTimeoutMs);
-    while (icon.isEmpty() && !deadline.hasExpired()) {
+    const auto findIcon = [&icon] {
         QProcess tree;
         tree.start("xwininfo", {"-tree", "-id", waitForWindow("^panel$")});
         tree.waitForFinished(5000);
         for (const QString& line : QString::fromUtf8(tree.readAllStandardOutput()).split('\n'))
             if (line.contains("\"Muralo32 Wallpaper Manager\"")) icon = line.trimmed().section(' ', 0, 0);
-        if (icon.isEmpty()) QThread::msleep(100);
-    }
-    ASSERT_FALSE(icon.isEmpty()) << "no icon of ours in the tray";
+        return !icon.isEmpty();
+    };
+    ASSERT_TRUE(mtest::waitUntil(findIcon, kTimeoutMs, 100)) << "no icon of ours in the tray";
     // A withdrawn window may keep its state as Withdrawn or lose it.
     const QString state = windowState().first;
     EXPECT_TRUE(state == "Withdrawn" || state == "none")
         << state.toStdString() << ": a window is shown although the program lives in the tray";
     ASSERT_NE(centrePixel(), kGreen);
     ASSERT_TRUE(xdotool({"mousemove", "--window", icon, "10", "10", "click", "1"}).ok);
-    QDeadlineTimer changed(kScreenTimeoutMs);
-    while (centrePixel() != kGreen && !changed.hasExpired())
-        QThread::msleep(50);
-    EXPECT_EQ(centrePixel(), kGreen);
+    expectCentreTurns(kGreen);
 }
 
 // Without a notification area, a program started with images is minimised, never withdrawn, and so
@@ -206,9 +195,7 @@ TEST_F(WindowKeys, TheChangeIconSitsInTheTrayAndChangesTheWallpaper) {
 TEST_F(WindowKeys, WithoutATrayTheWindowIsNeverWithdrawn) {
     ASSERT_NO_FATAL_FAILURE(startOnGreenQueue());
     const auto settlesAs = [this](const QString& wanted) {
-        QDeadlineTimer deadline(kWindowTimeoutMs);
-        while (windowState().first != wanted && !deadline.hasExpired())
-            QThread::msleep(50);
+        mtest::waitUntil([&] { return windowState().first == wanted; }, kTimeoutMs, 50);
         // Hiding would follow the minimise at once: give it the time to happen.
         QThread::msleep(300);
         return windowState().first;

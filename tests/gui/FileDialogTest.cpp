@@ -115,7 +115,7 @@ TEST(PreviewMonitorDrawing, PartsSitWhereTheyAreDrawn) {
     EXPECT_EQ(redInCorner(false), 0);
 }
 
-TEST_F(FileDialogTest, PreviewTellsSizeAndColoursAndDecodesSmall) {
+TEST_F(FileDialogTest, PreviewTellsSizeAndColoursMarksAnimationsAndSaysWhatIsKnownOfBadFiles) {
     const ImagePreview big = previewImage(save("big.jpg", colourful(2400, 1800)), 24);
     EXPECT_EQ(std::tuple(big.status, big.size, big.animated),
               std::tuple(QString("2400x1800x16777216 Colors"), QSize(2400, 1800), false));
@@ -126,21 +126,19 @@ TEST_F(FileDialogTest, PreviewTellsSizeAndColoursAndDecodesSmall) {
     EXPECT_LE(colourCount(previewImage(small, 8).picture), 236);
     EXPECT_GT(colourCount(previewImage(small, 24).picture), 236);
     EXPECT_EQ(previewImage(small, 8).status, "100x75x16777216 Colors");
-}
 
-TEST_F(FileDialogTest, TwoBlackPaletteEntriesShowBlackOnWhite) {
+    // Two black palette entries show black on white.
     QImage mono(16, 8, QImage::Format_Mono);
     mono.setColorTable({qRgb(0, 0, 0), qRgb(0, 0, 0)});
     mono.fill(0);
     for (int i = 0; i < 64; ++i) // the right half
         mono.setPixel(8 + i % 8, i / 8, 1);
-    const ImagePreview shown = previewImage(save("mono.bmp", mono), 24);
-    ASSERT_FALSE(shown.picture.isNull());
-    EXPECT_EQ(std::tuple(shown.status, shown.picture.pixelColor(2, 2), shown.picture.pixelColor(12, 2)),
+    const ImagePreview monoShown = previewImage(save("mono.bmp", mono), 24);
+    ASSERT_FALSE(monoShown.picture.isNull());
+    EXPECT_EQ(std::tuple(monoShown.status, monoShown.picture.pixelColor(2, 2), monoShown.picture.pixelColor(12, 2)),
               std::tuple(QString("16x8x2 Colors"), QColor(Qt::black), QColor(Qt::white)));
-}
 
-TEST_F(FileDialogTest, AnimatedGifsAreMarkedAndBadFilesSayWhatIsKnown) {
+    // Animated GIFs are marked.
     std::vector<Magick::Image> frames{Magick::Image(Magick::Geometry(8, 8), Magick::Color("red")),
                                       Magick::Image(Magick::Geometry(8, 8), Magick::Color("blue"))};
     const QString gif = dir + "/anim.gif";
@@ -157,7 +155,7 @@ TEST_F(FileDialogTest, AnimatedGifsAreMarkedAndBadFilesSayWhatIsKnown) {
     }
 }
 
-TEST_F(FileDialogTest, ImagePanelPreviewsOnRequestOrAutomatically) {
+TEST_F(FileDialogTest, PanelsPreviewOnRequestOrAutomatically) {
     const QString image = save("a.png", colourful(64, 48));
     PreviewPanel panel(PreviewPanel::Kind::Image, {});
     auto* button = panel.findChild<QPushButton*>("PreviewButton");
@@ -183,20 +181,19 @@ TEST_F(FileDialogTest, ImagePanelPreviewsOnRequestOrAutomatically) {
     EXPECT_EQ(std::tuple(panel.monitor()->picture().isNull(), panel.statusText()), std::tuple(true, QString()));
     box->click();
     EXPECT_FALSE(button->isHidden());
-}
 
-TEST_F(FileDialogTest, SoundPanelPlaysAndStops) {
+    // A sound panel plays and stops.
     RecordingSound sound;
-    PreviewPanel panel(PreviewPanel::Kind::Sound, {&sound, {}, Qt::black});
-    EXPECT_TRUE(panel.findChild<QWidget*>("PicturePanel")->isHidden());
-    panel.setCurrentFile("/s/one.wav");
+    PreviewPanel soundPanel(PreviewPanel::Kind::Sound, {&sound, {}, Qt::black});
+    EXPECT_TRUE(soundPanel.findChild<QWidget*>("PicturePanel")->isHidden());
+    soundPanel.setCurrentFile("/s/one.wav");
     EXPECT_TRUE(sound.played.isEmpty());
-    panel.preview();
-    panel.setAutoPreview(true);
-    EXPECT_TRUE(panel.findChild<QCheckBox*>("autoprev")->isChecked());
-    panel.setCurrentFile("/s/two.mid");
-    panel.folderChanged();
-    panel.stop();
+    soundPanel.preview();
+    soundPanel.setAutoPreview(true);
+    EXPECT_TRUE(soundPanel.findChild<QCheckBox*>("autoprev")->isChecked());
+    soundPanel.setCurrentFile("/s/two.mid");
+    soundPanel.folderChanged();
+    soundPanel.stop();
     EXPECT_EQ(sound.played, QStringList({"/s/one.wav", "/s/one.wav", "/s/two.mid", "", ""}));
 }
 

@@ -30,23 +30,19 @@ void expectFailure(const QJsonObject& answer, const QString& errorStart) {
         << answer.value("error").toString().toStdString();
 }
 
-TEST_F(InstanceCommandsTest, ActivateBringsTheWindowBackAndPingCountsIt) {
-    MainWindow& w = makeWithImages(1);
+// Activate brings the window back and ping counts it. A change from the open queue answers
+// with the image shown; a request that arrives while a change is still at work is answered as busy.
+TEST_F(InstanceCommandsTest, ActivatePingChangeClearAndCurrent) {
+    MainWindow& w = makeWithImages(2);
     ASSERT_FALSE(w.isVisible());
     EXPECT_EQ(send("ping").value("activations").toInt(), 0);
     EXPECT_TRUE(send("activate").value("ok").toBool());
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(w.isMinimized());
+    EXPECT_TRUE(w.isVisible() && !w.isMinimized());
     send("activate");
     EXPECT_EQ(send("ping"),
               (QJsonObject{
                   {"ok", true}, {"pid", QCoreApplication::applicationPid()}, {"activations", 2}, {"starting", false}}));
-}
 
-// A change from the open queue answers with the image shown; a request that arrives while a
-// change is still at work is answered as busy.
-TEST_F(InstanceCommandsTest, ChangeClearAndCurrentAnswerWithTheImage) {
-    makeWithImages(2);
     QJsonObject nested;
     engine->services().processEvents = [this, &nested] {
         if (nested.isEmpty()) nested = send("change");
@@ -57,8 +53,7 @@ TEST_F(InstanceCommandsTest, ChangeClearAndCurrentAnswerWithTheImage) {
     expectFailure(nested, "busy");
     EXPECT_TRUE(send("current").value("current").toString().endsWith("img1.png"));
     EXPECT_TRUE(send("clear").value("ok").toBool());
-    EXPECT_EQ(desktop.calls.size(), 2u);
-    EXPECT_EQ(desktop.clearCount(), 1);
+    EXPECT_EQ(std::tuple(desktop.calls.size(), desktop.clearCount()), std::tuple(2u, 1));
 }
 
 TEST_F(InstanceCommandsTest, RefusesAnotherQueueAndUnknownCommandsAndSaysWhyNothingChanged) {

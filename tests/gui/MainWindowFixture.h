@@ -30,14 +30,8 @@
 #include <Magick++.h>
 
 #include <memory>
-#include <ostream>
 #include <stdexcept>
 #include <string>
-
-// Readable names in failure messages (found by argument-dependent lookup, so not in a namespace).
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 // The push button of a dialog or panel that carries this text.
 inline QPushButton& buttonIn(QWidget& parent, const QString& text) {

@@ -47,8 +47,7 @@ TEST_P(Shortcuts, ReachTheirCommands) {
     // The toolbar's buttons reach the same commands.
     clickOn("SpeedButton5");
     clickOn("SpeedButton6");
-    EXPECT_EQ(desktop.calls.size(), 4u);
-    EXPECT_EQ(desktop.clearCount(), 2);
+    EXPECT_EQ(std::tuple(desktop.calls.size(), desktop.clearCount()), std::tuple(4u, 2));
 }
 
 INSTANTIATE_TEST_SUITE_P(Focus, Shortcuts, ::testing::Bool(),
@@ -262,28 +261,6 @@ TEST_F(MainWindowTest, ChangeTimerSwitchesAndHoldsBackWhileTheScreenIsBusy) {
         std::tuple(true, false, QString("Off")));
 }
 
-TEST_F(MainWindowTest, DroppedLocalFilesGoToTheQueueUnlessItIsAFolderQueue) {
-    MainWindow& w = make();
-    EXPECT_TRUE(w.acceptingDrops());
-    auto drop = [&w](const QList<QUrl>& urls) {
-        QMimeData data;
-        data.setUrls(urls);
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QDropEvent dropEvent(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&w, &enter);
-        QCoreApplication::sendEvent(&w, &dropEvent);
-        return enter.isAccepted();
-    };
-    touch(dir, {"a.jpg", "c.jpg"});
-    queue->header().setFolderQueue(1);
-    drop({QUrl::fromLocalFile(dir + "/c.jpg")});
-    EXPECT_EQ(queue->entryCount(), 0);
-    queue->header().setFolderQueue(0);
-    EXPECT_FALSE(drop({QUrl("https://example.com/a.jpg")}));
-    EXPECT_TRUE(drop({QUrl::fromLocalFile(dir + "/a.jpg"), QUrl("https://example.com/b.jpg")}));
-    EXPECT_EQ(rowsOnDisk(), QStringList{"1:a.jpg"});
-}
-
 // A folder queue opened at start-up is read at once: the window counts its images, and the
 // commands that need entries of their own are out of reach.
 TEST_F(MainWindowTest, AFolderQueueAtStartUpIsCountedAndItsMenusAreSet) {
@@ -305,7 +282,7 @@ TEST_F(MainWindowTest, AFolderQueueAtStartUpIsCountedAndItsMenusAreSet) {
 
 // Minimising hides the window only with a tray icon; a move while minimised is not
 // remembered (the window has a fixed size, so minimised is the state it can be moved in).
-TEST_F(MainWindowTest, MinimiseHidesOnlyWithATrayIconAndMovesCountOnlyInTheNormalState) {
+TEST_F(MainWindowTest, MinimiseHidesOnlyWithATrayIconMovesCountWhenNormalAndDropsFillTheQueue) {
     MainWindow& w = make();
     // A first start stores the boxes its defaults check.
     EXPECT_EQ(QStringList({get("WPTimerIcon"), get("SCTrayIcon")}), QStringList({"True", "<missing>"}));
@@ -328,6 +305,26 @@ TEST_F(MainWindowTest, MinimiseHidesOnlyWithATrayIconAndMovesCountOnlyInTheNorma
     w.move(10, 10);
     QTest::qWait(20);
     EXPECT_EQ(QPoint(w.rememberedLeft(), w.rememberedTop()), normal);
+
+    // Dropped local files go to the queue unless it is a folder queue.
+    EXPECT_TRUE(w.acceptingDrops());
+    auto drop = [&w](const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent dropEvent(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&w, &enter);
+        QCoreApplication::sendEvent(&w, &dropEvent);
+        return enter.isAccepted();
+    };
+    touch(dir, {"a.jpg", "c.jpg"});
+    queue->header().setFolderQueue(1);
+    drop({QUrl::fromLocalFile(dir + "/c.jpg")});
+    EXPECT_EQ(queue->entryCount(), 0);
+    queue->header().setFolderQueue(0);
+    EXPECT_FALSE(drop({QUrl("https://example.com/a.jpg")}));
+    EXPECT_TRUE(drop({QUrl::fromLocalFile(dir + "/a.jpg"), QUrl("https://example.com/b.jpg")}));
+    EXPECT_EQ(rowsOnDisk(), QStringList{"1:a.jpg"});
 }
 
 TEST_F(MainWindowTest, RendersTheMonitorThumbnailAndTheCurrentImageInLowerCase) {

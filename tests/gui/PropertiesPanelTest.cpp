@@ -5,7 +5,6 @@
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 
 #include <utime.h>
@@ -92,7 +91,8 @@ TEST_F(PropertiesPanelTest, TilingGoesToTheDefaultOrToEverySelectedImage) {
               std::tuple(QString("000"), single, 1));
 }
 
-// The Change buttons open the queue's dialogs with nothing selected, the images' otherwise.
+// The Change buttons open the queue's dialogs with nothing selected, the images' otherwise. A
+// resize from the box's own image shows at once what the record now holds.
 TEST_F(PropertiesPanelTest, ChangeButtonsActOnWhatTheBoxShows) {
     makeWithImages(2);
     QStringList modes;
@@ -108,13 +108,8 @@ TEST_F(PropertiesPanelTest, ChangeButtonsActOnWhatTheBoxShows) {
     EXPECT_EQ(dialogsShown, QStringList({"Tdefresize", "TSoundForm", "TimgResize", "TSoundForm"}));
     EXPECT_EQ(modes, QStringList({"default", "images"}));
     EXPECT_TRUE(countingDown());
-}
 
-// A resize from the box's own image shows at once what the record now holds.
-TEST_F(PropertiesPanelTest, OneImageShowsItsNewRuleAfterAResize) {
-    makeWithImages(2);
-    selectRows({1});
-    EXPECT_EQ(child<QLabel>("label18").text(), "Default (Will Resize)");
+    EXPECT_EQ(text("label18"), "Default (Will Resize)");
     dialogScript = [](QDialog& dialog) {
         for (auto* radio : dialog.findChildren<QRadioButton*>())
             if (radio->text() == "None") radio->click();
@@ -122,5 +117,5 @@ TEST_F(PropertiesPanelTest, OneImageShowsItsNewRuleAfterAResize) {
         return dialog.result();
     };
     action("mnuResiz").trigger();
-    EXPECT_EQ(child<QLabel>("label18").text(), "Not resized");
+    EXPECT_EQ(text("label18"), "Not resized");
 }

@@ -120,8 +120,9 @@ TEST_F(QueueFileCommandsTest, SaveAsGoesOnWithTheCopy) {
     EXPECT_EQ(queue->currentFile(), holiday);
 }
 
-// Clear empties the queue after a Yes and keeps the file's length and settings.
-TEST_F(QueueFileCommandsTest, ClearEmptiesAfterAYes) {
+// Clear empties the queue after a Yes and keeps the file's length and settings. Deleting the
+// queue and cancelling the open dialog leaves the fallback queue open, created empty.
+TEST_F(QueueFileCommandsTest, ClearEmptiesAfterAYesAndDeleteFallsBackToTheUntitledQueue) {
     makeWithImages(3);
     const QByteArray before = mtest::readFile(app.queueFile);
     action("mnuClearQueue").trigger();
@@ -132,12 +133,7 @@ TEST_F(QueueFileCommandsTest, ClearEmptiesAfterAYes) {
     EXPECT_EQ(headerOnDisk().entryCount(), 0);
     EXPECT_EQ(mtest::readFile(app.queueFile).size(), before.size());
     EXPECT_EQ(std::tuple(list().rowCount(), queueLine()), std::tuple(0, QString("Q: test (0 Files)")));
-}
 
-// Deleting the queue and cancelling the open dialog leaves the fallback queue open, created
-// empty.
-TEST_F(QueueFileCommandsTest, DeleteFallsBackToTheUntitledQueue) {
-    makeWithImages(1);
     prompter.yesNo = {true};
     action("DeleteQueueFile1").trigger();
     EXPECT_EQ(prompter.questions.back(), "Deleting Queue:\n" + dir + "/test.qu3");

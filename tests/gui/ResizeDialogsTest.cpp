@@ -6,7 +6,6 @@
 
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 
 namespace {
@@ -53,7 +52,7 @@ TEST(ResizeSide, ClampsToThirtyTwoAndTwiceTheScreen) {
         EXPECT_EQ(clampResizeSide(given, 1024), stored) << given;
 }
 
-TEST(DefaultResizeDialogTest, OpensWithTheRulesEnablesBySideAndRefusesText) {
+TEST(ResizeDialogs, OpenWithTheRulesEnableBySideRefuseTextAndStoreTheScreenSize) {
     const DefaultResize stored{{2, 1, 640, 480}, {1, 0, 800, 600}, 300, 200};
     QStringList complaints;
     DefaultResizeDialog dialog(stored, {1024, 768}, [&](const QString& m) { complaints << m; }, {});
@@ -82,9 +81,8 @@ TEST(DefaultResizeDialogTest, OpensWithTheRulesEnablesBySideAndRefusesText) {
     box(dialog, "text13").setText("-7");
     buttonIn(dialog, "OK").click();
     EXPECT_EQ(dialog.result(), (DefaultResize{{0, 1, 32, 480}, {1, 1, 800, 1536}, 300, 32}));
-}
 
-TEST(ImageResizeDialogTest, ShowsTheFirstImageAndScreenSizeStoresTheScreen) {
+    // The one-image dialog shows the first image; Screen Size stores the screen.
     ImageResizeDialog fixed({0, 1, 10, 600}, {1024, 768}, {});
     // A width under 16 is shown as the screen's.
     EXPECT_EQ(std::tuple(box(fixed, "Edit1").text(), box(fixed, "Edit2").text(), checkedIn(fixed, "Resizing")),

@@ -14,13 +14,6 @@
 #include <QRegularExpression>
 #include <QSet>
 
-#include <ostream>
-
-// Readable names in failure messages (QString lives in the global namespace, where lookup finds this).
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
 const QDir kHelpDir(QStringLiteral(MURALO_HELP_DIR));
@@ -95,11 +88,9 @@ TEST(HelpPages, LinksPicturesAndIdsLeadSomewhere) {
         const QString text = pageText(page);
         const QStringList links = captures(text, kHrefs);
         EXPECT_FALSE(links.isEmpty()) << "every page links back to the contents and to the style sheet";
-        for (const QString& link : links) {
-            if (!isExternal(link)) {
-                EXPECT_EQ(brokenReason(page, link), QString()) << "link " << link.toStdString();
-            }
-        }
+        for (const QString& link : links)
+            EXPECT_EQ(isExternal(link) ? QString() : brokenReason(page, link), QString())
+                << "link " << link.toStdString();
         for (const QString& source : captures(text, kPictureSources)) {
             QImageReader reader(kHelpDir.filePath(source));
             EXPECT_FALSE(isExternal(source) || reader.read().isNull())

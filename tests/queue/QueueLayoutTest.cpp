@@ -84,8 +84,7 @@ TEST(QueueLayout, HeaderFieldsBothWays) {
     h.setRecordIndex(-3, 5);
     EXPECT_EQ(h.toByteArray(), QByteArray(25600, '\0'));
     h.data()[1598] = 9; // where element 0 of the use table would lie
-    EXPECT_EQ(h.recordUse(0), 0);
-    EXPECT_EQ(h.recordIndex(6001), 0);
+    EXPECT_EQ(std::tuple(h.recordUse(0), h.recordIndex(6001)), std::tuple(0, 0));
 }
 
 TEST(QueueLayout, ResizeRulesStoreHeightBeforeWidth) {

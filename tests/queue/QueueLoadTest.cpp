@@ -20,8 +20,8 @@ TEST(QueueLoad, CreatesMissingOrEmptyFilesUnlessImpossibleOrBusy) {
     Queue q(env());
     const QByteArray before = q.header().toByteArray();
     const auto failed = q.load("/nonexistent-folder-xyz/q.qu3");
-    EXPECT_EQ(failed.status, Queue::LoadStatus::Failed);
-    EXPECT_EQ(failed.message, "/nonexistent-folder-xyz/q.qu3 cannot be created.");
+    EXPECT_EQ(std::tuple(failed.status, failed.message),
+              std::tuple(Queue::LoadStatus::Failed, "/nonexistent-folder-xyz/q.qu3 cannot be created."));
     EXPECT_EQ(q.header().toByteArray(), before);
     EXPECT_TRUE(q.currentFile().isEmpty());
     EXPECT_FALSE(q.busy());
@@ -32,8 +32,7 @@ TEST(QueueLoad, CreatesMissingOrEmptyFilesUnlessImpossibleOrBusy) {
         const QByteArray bytes = mtest::readFile(file);
         ASSERT_EQ(bytes.size(), 25600);
         EXPECT_EQ(bytes.left(3), "QU3");
-        EXPECT_EQ(q.currentFile(), file);
-        EXPECT_EQ(q.entryCount(), 0);
+        EXPECT_EQ(std::tuple(q.currentFile(), q.entryCount()), std::tuple(file, 0));
     }
 
     q.setBusy(true);
@@ -68,8 +67,7 @@ TEST(QueueLoad, RefusalsLeaveTheFileAndTheOpenQueueAlone) {
         const QString bad = dir + "/" + name + ".qu3";
         ASSERT_TRUE(bytes.isNull() ? QDir().mkpath(bad) : mtest::writeFile(bad, bytes));
         const auto r = q.load(bad);
-        EXPECT_EQ(r.status, Queue::LoadStatus::Refused);
-        EXPECT_EQ(r.message, bad + message);
+        EXPECT_EQ(std::tuple(r.status, r.message), std::tuple(Queue::LoadStatus::Refused, bad + message));
         EXPECT_EQ(q.currentFile(), dir + "/good.qu3");
         EXPECT_FALSE(q.busy());
         EXPECT_EQ(QFileInfo(bad).isDir(), bytes.isNull());
@@ -79,8 +77,8 @@ TEST(QueueLoad, RefusalsLeaveTheFileAndTheOpenQueueAlone) {
     const QString fifo = dir + "/pipe.qu3";
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const auto piped = q.load(fifo);
-    EXPECT_EQ(piped.status, Queue::LoadStatus::Refused);
-    EXPECT_EQ(piped.message, fifo + " is not a regular file, so it cannot be a queue.");
+    EXPECT_EQ(std::tuple(piped.status, piped.message),
+              std::tuple(Queue::LoadStatus::Refused, fifo + " is not a regular file, so it cannot be a queue."));
     // Still usable: a header write reaches the good file.
     q.header().setOrderMode(2);
     EXPECT_TRUE(q.writeHeader());
@@ -174,9 +172,7 @@ TEST(QueueLoad, SharedRecordKeepsTheFirstEntryOnly) {
     const auto r = q.load(file);
     ASSERT_TRUE(r.ok());
     EXPECT_TRUE(r.warning.contains("1 of its entries")) << r.warning.toStdString();
-    EXPECT_EQ(q.entryCount(), 3);
-    EXPECT_EQ(q.recordOfEntry(3), 4);
-    EXPECT_EQ(q.recordOfEntry(4), 0);
+    EXPECT_EQ(std::tuple(q.entryCount(), q.recordOfEntry(3), q.recordOfEntry(4)), std::tuple(3, 4, 0));
     EXPECT_EQ(mtest::readFile(file), bytes); // loading never writes
     ASSERT_TRUE(q.writeHeader());
     EXPECT_EQ(namesInOrder(file), QStringList({"r1.jpg", "r2.jpg", "r4.jpg"}));

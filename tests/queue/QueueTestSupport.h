@@ -13,12 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <ostream>
-
-// Readable names in failure messages (found by argument-dependent lookup, so not in a namespace).
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace qtest {
 

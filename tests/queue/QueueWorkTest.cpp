@@ -48,12 +48,9 @@ TEST_F(QueueWorkTest, WorkArrivingDuringAPieceRunsAfterItInOrder) {
         QCoreApplication::processEvents();
         log += ") ";
     }));
-    EXPECT_EQ(log, "change() ");
-    EXPECT_EQ(work.waiting(), 2);
-    EXPECT_EQ(idles, 0);
+    EXPECT_EQ(std::tuple(log, work.waiting(), idles), std::tuple("change() ", 2, 0));
     settle();
-    EXPECT_EQ(log, "change() click sort ");
-    EXPECT_EQ(idles, 1);
+    EXPECT_EQ(std::tuple(log, idles), std::tuple("change() click sort ", 1));
     EXPECT_TRUE(work.runIfIdle([&] { log += "tick"; }));
     EXPECT_EQ(log, "change() click sort tick");
 }
@@ -89,8 +86,7 @@ TEST_F(QueueWorkTest, AFailingPieceOpensThePathAgainAndDroppedWorkNeverRuns) {
         work.dropWaiting();
     }));
     settle();
-    EXPECT_EQ(log, "queued next");
-    EXPECT_EQ(work.waiting(), 0);
+    EXPECT_EQ(std::tuple(log, work.waiting()), std::tuple("queued next", 0));
 }
 
 } // namespace
