@@ -123,7 +123,7 @@ Probe readHeader(const std::string& path, Picbuf::Format format, const std::atom
     return probe;
 }
 
-Magick::Image decode(const Probe& probe, int number, int hintWidth, int hintHeight) {
+Magick::Image decode(Probe& probe, int number, int hintWidth, int hintHeight) {
     Magick::Image img;
     img.magick(probe.magick);
     img.subImage(static_cast<unsigned>(number));
@@ -134,9 +134,11 @@ Magick::Image decode(const Probe& probe, int number, int hintWidth, int hintHeig
     if (hintWidth > 0 && hintHeight > 0 && larger && probe.format == Picbuf::Jpeg) {
         if (number == 0) {
             const auto* data = static_cast<const unsigned char*>(probe.blob.data());
-            if (auto picture = jpegscaled::decode(data, probe.blob.length(), hintWidth, hintHeight))
+            if (auto picture = jpegscaled::decode(data, probe.blob.length(), hintWidth, hintHeight)) {
+                probe.blob = Magick::Blob();
                 return Magick::Image(unsigned(picture->width), unsigned(picture->height), "RGB", Magick::CharPixel,
                                      picture->pixels.data());
+            }
         }
         img.size(Magick::Geometry(unsigned(hintWidth), unsigned(hintHeight)));
     }
@@ -145,6 +147,7 @@ Magick::Image decode(const Probe& probe, int number, int hintWidth, int hintHeig
     } catch (const Magick::Warning&) {
         // A damaged tail (truncated JPEG, for one) still leaves a usable image.
     }
+    probe.blob = Magick::Blob();
     return img;
 }
 

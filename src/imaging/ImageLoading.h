@@ -28,8 +28,9 @@ struct Probe {
 Probe readHeader(const std::string& path, Picbuf::Format format, const std::atomic<bool>& aborted);
 
 // Decodes image `number` of the file. A JPEG larger than hintWidth x hintHeight
-// decodes at a reduced size no smaller than that (0 x 0: full size).
-Magick::Image decode(const Probe& probe, int number, int hintWidth, int hintHeight);
+// decodes at a reduced size no smaller than that (0 x 0: full size). The file's bytes
+// are let go once decoded.
+Magick::Image decode(Probe& probe, int number, int hintWidth, int hintHeight);
 
 // Brings a decoded image to the forms the rest of the program works in: RGB, palettes
 // of at most 256 entries, greyscale as an 8-bit grey palette.

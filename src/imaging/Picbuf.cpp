@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "Picbuf.h"
 
+#include "BmpEncoding.h"
 #include "ImageLoading.h"
 #include "MagickErrors.h"
 #include "PaletteMapping.h"
@@ -171,7 +172,7 @@ void Picbuf::load() {
     guarded("Load", LibraryFailure::Reading, Progress::Reported, [this] {
         release();
         m_errorNumber = 0;
-        const imageloading::Probe probe = imageloading::readHeader(m_fileName, m_imageFormat, m_aborted);
+        imageloading::Probe probe = imageloading::readHeader(m_fileName, m_imageFormat, m_aborted);
         if (m_imageNumber < 0 || m_imageNumber >= probe.count)
             fail(PicbufCode::Reading, "Image number " + std::to_string(m_imageNumber) + " is not in the file");
         const auto [hintWidth, hintHeight] =
@@ -201,6 +202,12 @@ void Picbuf::store(Magick::Blob* written) {
     if (!writer) fail(PicbufCode::UnknownWriteFormat, "Store: no writer for format " + std::to_string(m_imageFormat));
     Magick::Blob blob;
     guarded("Store", LibraryFailure::Writing, Progress::Reported, [&] {
+        // The wallpaper bitmap of a true-colour picture, the common case, is encoded
+        // directly: the library would first copy the whole picture to name its format.
+        if (m_imageFormat == Bmp && colorDepth() == 24) {
+            blob = bmpencoding::trueColour(m_image);
+            return;
+        }
         Magick::Image work = m_image;
         work.magick(writer);
         // Neither keeps transparency; the colour under it is what shows.
