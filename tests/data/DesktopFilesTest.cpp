@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The files that tie the program into the desktop: the queue file type and the menu entry.
+// The files that tie the program into the desktop: the queue file type, the menu entry, the icons,
+// the software-centre metadata, the manual pages and the completion.
 #include "TestSupport.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
 #include <QXmlStreamReader>
@@ -56,6 +58,74 @@ TEST(DesktopFiles, QueueFilesAreATypeTheProgramOpens) {
     for (const QString& category : entry.value("Categories").toString().split(';', Qt::SkipEmptyParts))
         mains += main.contains(category);
     EXPECT_EQ(mains, 1) << entry.value("Categories").toString().toStdString();
+}
+
+namespace {
+
+// What software centres read from the configured metadata.
+struct Metainfo {
+    QString id;
+    QString launchable;
+    QString name;
+    QString newestRelease;
+};
+
+Metainfo readMetainfo(const QByteArray& xml) {
+    Metainfo info;
+    QXmlStreamReader reader(xml);
+    while (!reader.atEnd()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement) continue;
+        // Releases are listed newest first.
+        if (reader.name() == u"release" && info.newestRelease.isEmpty())
+            info.newestRelease = reader.attributes().value("version").toString();
+        // Translated names carry xml:lang; the untranslated one is what the menu shows.
+        if (reader.name() == u"name" && !reader.attributes().hasAttribute("xml:lang"))
+            info.name = reader.readElementText();
+        if (reader.name() == u"id") info.id = reader.readElementText();
+        if (reader.name() == u"launchable") info.launchable = reader.readElementText();
+    }
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+    return info;
+}
+
+// Width and height from a PNG's header chunk (big-endian, right after the signature and chunk head).
+std::pair<int, int> pngSize(const QByteArray& png) {
+    if (png.size() < 24 || !png.startsWith("\x89PNG\r\n\x1a\n") || png.mid(12, 4) != "IHDR") return {0, 0};
+    const auto word = [&](int at) {
+        return int(uchar(png[at])) << 24 | int(uchar(png[at + 1])) << 16 | int(uchar(png[at + 2])) << 8 |
+               int(uchar(png[at + 3]));
+    };
+    return {word(16), word(20)};
+}
+
+} // namespace
+
+// Software centres match the metadata to the menu entry by its file name and show the entry's
+// name; the release is the version the build carries, and the file is named by its component id.
+TEST(DesktopFiles, MetainfoDescribesThisBuildAndItsMenuEntry) {
+    const QString metainfo = QStringLiteral(MURALO_METAINFO);
+    const Metainfo info = readMetainfo(mtest::readFile(metainfo));
+    EXPECT_EQ(QFileInfo(metainfo).fileName(), info.id + ".metainfo.xml");
+    EXPECT_TRUE(QFileInfo::exists(kDataDir + "/" + info.launchable)) << info.launchable.toStdString();
+    QSettings entry(kDataDir + "/" + info.launchable, QSettings::IniFormat);
+    EXPECT_EQ(info.name, entry.value("Desktop Entry/Name").toString());
+    EXPECT_EQ(info.newestRelease, MURALO_VERSION);
+}
+
+// Each PNG is installed as the theme's icon of one size and must really be that size.
+TEST(DesktopFiles, IconsAreTheSizeTheyAreInstalledAs) {
+    const QStringList sizes = QStringLiteral(MURALO_ICON_SIZES).split(' ', Qt::SkipEmptyParts);
+    EXPECT_FALSE(sizes.isEmpty());
+    for (const QString& size : sizes) {
+        const auto [width, height] = pngSize(mtest::readFile(kDataDir + "/icons/muralo32-" + size + ".png"));
+        EXPECT_EQ(std::pair(width, height), std::pair(size.toInt(), size.toInt())) << size.toStdString();
+    }
+    QXmlStreamReader svg(mtest::readFile(kDataDir + "/icons/muralo32.svg"));
+    ASSERT_TRUE(svg.readNextStartElement());
+    EXPECT_EQ(svg.name(), u"svg");
+    while (!svg.atEnd())
+        svg.readNext();
+    EXPECT_FALSE(svg.hasError()) << svg.errorString().toStdString();
 }
 
 namespace {

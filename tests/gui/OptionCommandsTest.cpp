@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, TemporaryFolderChangesAtOnceAndRefusesAMissingFolder) {
     EXPECT_EQ(get("TempDirectory"), walls + "/");
 }
 
-TEST_F(MainWindowTest, AboutBoxOffersSystemInformationOnlyWhereThereIsSome) {
+TEST_F(MainWindowTest, AboutBoxShowsTheBuildAndOffersSystemInformationOnlyWhereThereIsSome) {
     make();
     QList<bool> offered;
     dialogScript = [&](QDialog& dialog) {
@@ -157,6 +157,7 @@ TEST_F(MainWindowTest, AboutBoxOffersSystemInformationOnlyWhereThereIsSome) {
     QTest::mouseClick(about.findChild<QLabel*>("Image2"), Qt::LeftButton);
     EXPECT_EQ(std::tuple(started, helped),
               std::tuple(QStringList({dir + "/sysinfo"}), QStringList({"infAbout", "23", "22"})));
+    EXPECT_EQ(about.findChild<QLabel*>("BuildVersion")->text(), "Version " MURALO_VERSION);
 }
 
 // A default sound picked in the dialog is the queue's at once, even after Cancel; while the

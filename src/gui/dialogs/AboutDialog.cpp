@@ -34,9 +34,16 @@ AboutDialog::AboutDialog(Deps deps, QWidget* parent) : QDialog(parent), m_deps(s
                                             "offered under the MIT licence."),
                              group);
     words->setObjectName(QStringLiteral("Authors"));
+    // The caption above keeps the program's traditional number; this is the build actually running.
+    auto* version = new QLabel(QStringLiteral("Version %1").arg(QLatin1String(MURALO_VERSION)), group);
+    version->setObjectName(QStringLiteral("BuildVersion"));
+    version->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* text = new QVBoxLayout;
+    text->addWidget(words);
+    text->addWidget(version);
     auto* row = new QHBoxLayout(group);
     row->addWidget(large);
-    row->addWidget(words, 1);
+    row->addLayout(text, 1);
     row->addWidget(small, 0, Qt::AlignTop);
     connect(large, &ClickableLabel::clicked, this, [help] { help(QStringLiteral("23")); });
     connect(small, &ClickableLabel::clicked, this, [help] { help(QStringLiteral("22")); });
