@@ -98,6 +98,38 @@ bool sizeInRange(unsigned width, unsigned height) {
            std::uint64_t(width) * height <= Picbuf::kMaxPixels;
 }
 
+struct ImageDeleter {
+    void operator()(Image* p) const { DestroyImage(p); }
+};
+
+// A large colour JPEG through the scaled decoder, its rows written straight into the pixels
+// of a new image. Nothing when that decoder does not take the file.
+std::optional<Magick::Image> decodeScaledJpeg(const Probe& probe, int width, int height) {
+    std::unique_ptr<Image, ImageDeleter> image;
+    PixelPacket* pixels = nullptr;
+    const jpegscaled::Sink sink{[&](int w, int h) {
+                                    image.reset(AllocateImage(nullptr));
+                                    if (!image) return false;
+                                    image->columns = unsigned(w);
+                                    image->rows = unsigned(h);
+                                    pixels = SetImagePixels(image.get(), 0, 0, unsigned(w), unsigned(h));
+                                    return pixels != nullptr;
+                                },
+                                [&](int y, const std::uint8_t* rgb) {
+                                    PixelPacket* q = pixels + std::size_t(y) * image->columns;
+                                    for (unsigned long x = 0; x < image->columns; ++x, ++q, rgb += 3) {
+                                        q->red = ScaleCharToQuantum(rgb[0]);
+                                        q->green = ScaleCharToQuantum(rgb[1]);
+                                        q->blue = ScaleCharToQuantum(rgb[2]);
+                                        q->opacity = OpaqueOpacity;
+                                    }
+                                }};
+    const auto* data = static_cast<const unsigned char*>(probe.blob.data());
+    if (!jpegscaled::decode(data, probe.blob.length(), width, height, sink) || !SyncImagePixels(image.get()))
+        return std::nullopt;
+    return Magick::Image(image.release());
+}
+
 } // namespace
 
 Probe readHeader(const std::string& path, Picbuf::Format format, const std::atomic<bool>& aborted) {
@@ -133,11 +165,9 @@ Magick::Image decode(Probe& probe, int number, int hintWidth, int hintHeight) {
     // decoders read it as the size of raw data.
     if (hintWidth > 0 && hintHeight > 0 && larger && probe.format == Picbuf::Jpeg) {
         if (number == 0) {
-            const auto* data = static_cast<const unsigned char*>(probe.blob.data());
-            if (auto picture = jpegscaled::decode(data, probe.blob.length(), hintWidth, hintHeight)) {
+            if (std::optional<Magick::Image> picture = decodeScaledJpeg(probe, hintWidth, hintHeight)) {
                 probe.blob = Magick::Blob();
-                return Magick::Image(unsigned(picture->width), unsigned(picture->height), "RGB", Magick::CharPixel,
-                                     picture->pixels.data());
+                return *picture;
             }
         }
         img.size(Magick::Geometry(unsigned(hintWidth), unsigned(hintHeight)));

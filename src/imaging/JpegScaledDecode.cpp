@@ -5,6 +5,7 @@
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
+#include <optional>
 
 #include <jpeglib.h>
 
@@ -81,38 +82,68 @@ bool start(Session& s, const unsigned char* data, std::size_t size, Size target,
     return s.info.output_components == 3;
 }
 
-// Decodes every row and narrows it at once, so the full decoded picture is never held.
-bool readRows(Session& s, const resample::Kernel& across, resample::Bytes& scanline, resample::Rgb8& wide) {
-    if (setjmp(s.errors.jump)) return false;
-    while (s.info.output_scanline < s.info.output_height) {
-        const int y = int(s.info.output_scanline);
-        JSAMPROW row = scanline.data();
-        if (jpeg_read_scanlines(&s.info, &row, 1) != 1) return false;
-        resample::resampleRow(across, scanline.data(), wide.row(y));
+// Rows decoded at a time: each batch is narrowed on a second thread while the next decodes.
+constexpr int kBatchRows = 32;
+
+// Decodes up to `count` rows into buffer; how many were decoded, or -1 on an error.
+int decodeBatch(Session& s, resample::Bytes& buffer, std::size_t rowBytes, int count) {
+    if (setjmp(s.errors.jump)) return -1;
+    int done = 0;
+    while (done < count && s.info.output_scanline < s.info.output_height) {
+        JSAMPROW row = buffer.data() + std::size_t(done) * rowBytes;
+        if (jpeg_read_scanlines(&s.info, &row, 1) != 1) return -1;
+        ++done;
     }
+    return done;
+}
+
+bool finish(Session& s) {
+    if (setjmp(s.errors.jump)) return false;
     jpeg_finish_decompress(&s.info);
     return true;
 }
 
+// Decodes every row and narrows it to the picture's width, so the full decoded picture is
+// never held.
+bool readRows(Session& s, const resample::Kernel& across, resample::Rgb8& wide) {
+    const std::size_t rowBytes = std::size_t(s.info.output_width) * 3;
+    resample::Bytes batches[2] = {resample::Bytes(rowBytes * kBatchRows), resample::Bytes(rowBytes * kBatchRows)};
+    std::optional<resample::Beside> narrowing;
+    int y = 0;
+    for (int k = 0; y < int(s.info.output_height); k ^= 1) {
+        const int rows = decodeBatch(s, batches[k], rowBytes, kBatchRows);
+        narrowing.reset();
+        if (rows <= 0) return false;
+        const std::uint8_t* batch = batches[k].data();
+        narrowing.emplace([&across, &wide, batch, rowBytes, first = y, rows] {
+            for (int i = 0; i < rows; ++i)
+                resample::resampleRow(across, batch + std::size_t(i) * rowBytes, wide.row(first + i));
+        });
+        y += rows;
+    }
+    narrowing.reset();
+    return finish(s);
+}
+
 } // namespace
 
-std::optional<resample::Rgb8> decode(const unsigned char* data, std::size_t size, int width, int height) {
-    if (!data || size == 0 || width < 1 || height < 1) return std::nullopt;
+bool decode(const unsigned char* data, std::size_t size, int width, int height, const Sink& sink) {
+    if (!data || size == 0 || width < 1 || height < 1) return false;
     Session s;
     Size made;
-    if (!start(s, data, size, Size{width, height}, made)) return std::nullopt;
-    const int decodedWidth = int(s.info.output_width);
+    if (!start(s, data, size, Size{width, height}, made)) return false;
     const int decodedHeight = int(s.info.output_height);
-    const resample::Kernel across(decodedWidth, made.width);
-    resample::Bytes scanline(std::size_t(decodedWidth) * 3);
+    const resample::Kernel across(int(s.info.output_width), made.width);
     resample::Rgb8 wide{made.width, decodedHeight,
                         resample::Bytes(std::size_t(made.width) * std::size_t(decodedHeight) * 3)};
-    if (!readRows(s, across, scanline, wide)) return std::nullopt;
-    if (decodedHeight == made.height) return wide;
-    resample::Rgb8 out{made.width, made.height,
-                       resample::Bytes(std::size_t(made.width) * std::size_t(made.height) * 3)};
-    resample::resampleColumns(resample::Kernel(decodedHeight, made.height), wide, out);
-    return out;
+    if (!readRows(s, across, wide) || !sink.begin(made.width, made.height)) return false;
+    if (decodedHeight == made.height) {
+        for (int y = 0; y < made.height; ++y)
+            sink.row(y, wide.row(y));
+        return true;
+    }
+    resample::resampleColumnsInParallel(resample::Kernel(decodedHeight, made.height), wide, sink.row);
+    return true;
 }
 
 } // namespace jpegscaled

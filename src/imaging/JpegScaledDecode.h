@@ -4,7 +4,7 @@
 #include "Resample.h"
 
 #include <cstddef>
-#include <optional>
+#include <functional>
 
 // Decoding a large colour JPEG for a smaller picture: libjpeg decodes at the smallest of
 // its M/8 scales that is still at least the size wanted, and one Lanczos pass makes the
@@ -12,11 +12,20 @@
 // decodes several times the pixels needed.
 namespace jpegscaled {
 
-// The picture of width x height made from the JPEG in data. A target of the file's own
-// shape is made exactly; another shape gets the file's shape at the least size that
-// covers the target, so that nothing is distorted before the caller's own resize.
-// Nothing when the file is not a three-channel (YCbCr or RGB) JPEG, is not larger than the
-// target, or libjpeg stops with an error: the caller then decodes the general way.
-std::optional<resample::Rgb8> decode(const unsigned char* data, std::size_t size, int width, int height);
+// Where the picture goes.
+struct Sink {
+    // Told the picture's size before any row; false gives up the decode.
+    std::function<bool(int width, int height)> begin;
+    // Row y as RGB triplets; called from two threads at once, never twice for one row.
+    resample::RowSink row;
+};
+
+// Makes the picture of width x height from the JPEG in data and hands it to sink. A target of
+// the file's own shape is made exactly; another shape gets the file's shape at the least
+// size that covers the target, so that nothing is distorted before the caller's own resize.
+// False, with nothing or only part handed over, when the file is not a three-channel (YCbCr or
+// RGB) JPEG, is not larger than the target, or libjpeg stops with an error: the caller then
+// decodes the general way.
+bool decode(const unsigned char* data, std::size_t size, int width, int height, const Sink& sink);
 
 } // namespace jpegscaled

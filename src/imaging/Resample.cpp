@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <system_error>
 
 namespace resample {
 
@@ -79,10 +80,11 @@ void resampleRow(const Kernel& kernel, const std::uint8_t* in, std::uint8_t* out
     }
 }
 
-void resampleColumns(const Kernel& kernel, const Rgb8& in, Rgb8& out) {
+void resampleColumns(const Kernel& kernel, const Rgb8& in, int first, int last, const RowSink& sink) {
     const std::size_t rowBytes = std::size_t(in.width) * 3;
     std::vector<std::int32_t> sums(rowBytes);
-    for (int y = 0; y < kernel.to(); ++y) {
+    Bytes row(rowBytes);
+    for (int y = first; y < last; ++y) {
         std::fill(sums.begin(), sums.end(), 0);
         const std::int32_t* w = kernel.weights(y);
         for (int k = 0; k < kernel.taps(); ++k) {
@@ -91,10 +93,17 @@ void resampleColumns(const Kernel& kernel, const Rgb8& in, Rgb8& out) {
             for (std::size_t i = 0; i < rowBytes; ++i)
                 sums[i] += weight * src[i];
         }
-        std::uint8_t* dst = out.row(y);
         for (std::size_t i = 0; i < rowBytes; ++i)
-            dst[i] = clampToByte(sums[i]);
+            row[i] = clampToByte(sums[i]);
+        sink(y, row.data());
     }
+}
+
+void resampleColumnsInParallel(const Kernel& kernel, const Rgb8& in, const RowSink& sink) {
+    const int half = kernel.to() / 2;
+    Beside lower([&] { resampleColumns(kernel, in, half, kernel.to(), sink); });
+    resampleColumns(kernel, in, 0, half, sink);
+    lower.join();
 }
 
 Rgb8 lanczos(const Rgb8& in, int width, int height) {
@@ -103,8 +112,25 @@ Rgb8 lanczos(const Rgb8& in, int width, int height) {
     for (int y = 0; y < in.height; ++y)
         resampleRow(across, in.row(y), wide.row(y));
     Rgb8 out{width, height, Bytes(std::size_t(width) * std::size_t(height) * 3)};
-    resampleColumns(Kernel(in.height, height), wide, out);
+    resampleColumnsInParallel(Kernel(in.height, height), wide,
+                              [&out](int y, const std::uint8_t* rgb) { std::copy_n(rgb, out.width * 3, out.row(y)); });
     return out;
+}
+
+Beside::Beside(std::function<void()> work) {
+    try {
+        m_thread = std::thread(work);
+    } catch (const std::system_error&) {
+        work();
+    }
+}
+
+Beside::~Beside() {
+    join();
+}
+
+void Beside::join() {
+    if (m_thread.joinable()) m_thread.join();
 }
 
 } // namespace resample

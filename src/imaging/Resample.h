@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 // Lanczos resampling of 8-bit RGB pictures, in two separable passes with fixed-point
@@ -53,10 +55,32 @@ private:
 // One row of RGB pixels, as many as the kernel was made from, to kernel.to() pixels.
 void resampleRow(const Kernel& kernel, const std::uint8_t* in, std::uint8_t* out);
 
-// Rows in to rows out: output row y from the rows of `in` the kernel names.
-void resampleColumns(const Kernel& kernel, const Rgb8& in, Rgb8& out);
+// Receives output row y as RGB triplets.
+using RowSink = std::function<void(int y, const std::uint8_t* rgb)>;
+
+// Output rows first to last - 1 of the column pass, each made from the rows of `in` the
+// kernel names and handed to sink.
+void resampleColumns(const Kernel& kernel, const Rgb8& in, int first, int last, const RowSink& sink);
+
+// Every output row of the column pass, half of them made on a second thread; sink is then
+// called from both threads, never twice for one row.
+void resampleColumnsInParallel(const Kernel& kernel, const Rgb8& in, const RowSink& sink);
 
 // The whole picture at width x height.
 Rgb8 lanczos(const Rgb8& in, int width, int height);
+
+// Runs work on a new thread when one can be had, else at once on this one; join() waits
+// for it either way.
+class Beside {
+public:
+    explicit Beside(std::function<void()> work);
+    ~Beside();
+    Beside(const Beside&) = delete;
+    Beside& operator=(const Beside&) = delete;
+    void join();
+
+private:
+    std::thread m_thread;
+};
 
 } // namespace resample

@@ -44,11 +44,12 @@ void WallpaperEngine::applyWallpaper() {
     m_tileChoice = header.folderQueue() != 0 ? header.tiled() : m_entry.tiled();
     m_writer.setAssignMode(Picbuf::AssignMode::Copy);
     m_writer.assignFrom(m_loader);
+    // The writer shares the picture; holding it twice would keep it alive while the desktop works.
+    m_loader.release();
     playChangeSound();
     pump();
     if (m_closing) return;
     writeWallpaperBitmap();
-    m_loader.release();
 }
 
 void WallpaperEngine::playChangeSound() {
