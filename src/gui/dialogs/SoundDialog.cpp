@@ -80,10 +80,15 @@ SoundDialog::SoundDialog(Setup setup, QWidget* parent) : QDialog(parent), m_setu
     connect(m_useDefault, &QRadioButton::clicked, this, [this] { showChooseButtonFor(UseDefault); });
     connect(m_noSound, &QRadioButton::clicked, this, [this] { showChooseButtonFor(NoSound); });
     connect(m_ownSound, &QRadioButton::clicked, this, [this] { showChooseButtonFor(OwnSound); });
-
-    m_defaultName->setText(shownName(m_setup.defaultSound));
     imagesText->setVisible(!defaultMode);
     defaultText->setVisible(defaultMode);
+    showStartingChoice();
+}
+
+// The names and the checked option the dialog opens with.
+void SoundDialog::showStartingChoice() {
+    const bool defaultMode = m_setup.mode == Mode::DefaultSound;
+    m_defaultName->setText(shownName(m_setup.defaultSound));
     m_ownSound->setVisible(!defaultMode);
     m_ownName->setVisible(!defaultMode);
     m_chosen = m_setup.chosenSound;

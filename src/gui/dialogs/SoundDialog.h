@@ -45,6 +45,7 @@ public:
 
 private:
     void showChooseButtonFor(Option option);
+    void showStartingChoice();
     static QString shownName(const QString& path);
 
     Setup m_setup;

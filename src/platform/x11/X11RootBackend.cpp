@@ -12,15 +12,13 @@
 #include "BitmapRows.h"
 #include "X11Connection.h"
 #include "X11ErrorTrap.h"
+#include "X11Pixels.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <algorithm>
-#include <array>
-#include <bit>
 #include <cstdlib>
-#include <map>
 #include <optional>
 #include <vector>
 
@@ -183,101 +181,13 @@ bool loadVisible(const QString& path, const QByteArray& bytes, int screenW, int 
     return true;
 }
 
-// Turns 8-bit RGB into pixel values of the screen's visual.
-class PixelMapper {
-public:
-    PixelMapper(Display* display, int screen) : m_display(display), m_visual(DefaultVisual(display, screen)) {
-        m_colormap = DefaultColormap(display, screen);
-        m_direct = m_visual->c_class == TrueColor || m_visual->c_class == DirectColor;
-        m_channels = {Channel(m_visual->red_mask), Channel(m_visual->green_mask), Channel(m_visual->blue_mask)};
-    }
-
-    bool direct() const { return m_direct; }
-
-    // On a direct-colour screen: no server round trip, so it may run for every pixel.
-    unsigned long directPixel(unsigned r, unsigned g, unsigned b) const {
-        return m_channels[0].of(r) | m_channels[1].of(g) | m_channels[2].of(b);
-    }
-
-    unsigned long pixel(unsigned r, unsigned g, unsigned b) {
-        if (m_direct) return directPixel(r, g, b);
-        // Palette screens: ask the server once per colour.
-        const unsigned key = (r << 16) | (g << 8) | b;
-        if (auto it = m_cache.find(key); it != m_cache.end()) return it->second;
-        XColor c{};
-        c.red = static_cast<unsigned short>(r * 257);
-        c.green = static_cast<unsigned short>(g * 257);
-        c.blue = static_cast<unsigned short>(b * 257);
-        c.flags = DoRed | DoGreen | DoBlue;
-        const unsigned long value =
-            XAllocColor(m_display, m_colormap, &c) ? c.pixel : BlackPixel(m_display, DefaultScreen(m_display));
-        m_cache.emplace(key, value);
-        return value;
-    }
-
-private:
-    // Where one 8-bit channel goes in a pixel value.
-    struct Channel {
-        Channel() = default;
-        explicit Channel(unsigned long m) : mask(m), shift(m ? std::countr_zero(m) : 0), bits(std::popcount(m)) {}
-        unsigned long of(unsigned value) const {
-            if (mask == 0) return 0;
-            const unsigned long scaled =
-                bits <= 8 ? (value >> (8 - bits)) : (static_cast<unsigned long>(value) << (bits - 8));
-            return (scaled << shift) & mask;
-        }
-        unsigned long mask = 0;
-        int shift = 0;
-        int bits = 0;
-    };
-
-    Display* m_display;
-    Visual* m_visual;
-    Colormap m_colormap;
-    bool m_direct = false;
-    std::array<Channel, 3> m_channels;
-    std::map<unsigned, unsigned long> m_cache;
-};
-
-// Fills the image a row at a time; 32-bit pixels in this machine's byte order are stored
-// directly, anything else goes through XPutPixel.
-void fillImage(XImage* image, const Picture& picture, PixelMapper& mapper) {
-    const auto nativeOrder = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
-    const bool direct32 = mapper.direct() && image->bits_per_pixel == 32 && image->byte_order == nativeOrder;
-    std::vector<unsigned char> line(static_cast<std::size_t>(picture.width) * 3);
-    for (int y = 0; y < picture.height; ++y) {
-        picture.rgbRow(y, line.data());
-        const unsigned char* p = line.data();
-        if (direct32) {
-            auto* out =
-                reinterpret_cast<std::uint32_t*>(image->data + static_cast<std::size_t>(y) * image->bytes_per_line);
-            for (int x = 0; x < picture.width; ++x, p += 3)
-                out[x] = static_cast<std::uint32_t>(mapper.directPixel(p[0], p[1], p[2]));
-            continue;
-        }
-        for (int x = 0; x < picture.width; ++x, p += 3)
-            XPutPixel(image, x, y, mapper.pixel(p[0], p[1], p[2]));
-    }
-}
-
 // The picture in the screen's pixel format; nullptr with *error set when the client is
 // out of memory.
 XImage* toXImage(const X11Connection& x, const Picture& picture, PixelMapper& mapper, QString* error) {
-    Display* d = x.display();
-    XImage* image = XCreateImage(d, DefaultVisual(d, x.screen()), x.depth(), ZPixmap, 0, nullptr, picture.width,
-                                 picture.height, BitmapPad(d), 0);
-    if (!image) {
-        setError(error, QStringLiteral("Cannot build the wallpaper image for the X display"));
-        return nullptr;
-    }
-    // XDestroyImage releases the data with free().
-    image->data = static_cast<char*>(std::calloc(static_cast<size_t>(image->bytes_per_line) * picture.height, 1));
-    if (!image->data) {
-        XDestroyImage(image);
-        setError(error, QStringLiteral("Not enough memory for the wallpaper image"));
-        return nullptr;
-    }
-    fillImage(image, picture, mapper);
+    XImage* image = makeXImage(
+        x.display(), x.screen(), x.depth(), picture.width, picture.height,
+        [&picture](int y, unsigned char* rgb) { picture.rgbRow(y, rgb); }, mapper);
+    if (!image) setError(error, QStringLiteral("Not enough memory for the wallpaper image"));
     return image;
 }
 
