@@ -87,4 +87,6 @@ idle=$(rss)
 for _ in $(seq "$rounds"); do measure handed "$murctl" change; done
 after=$(rss)
 report "murctl change (handed to muralo32)" handed
-printf 'muralo32 resident: %d MB idle, %d MB after %d changes\n' $((idle / 1024)) $((after / 1024)) $((rounds + 1))
+peak=$(awk '/^VmHWM/ {print $2}' "/proc/$program/status")
+printf 'muralo32 resident: %d MB idle, %d MB after %d changes, %d MB at its peak\n' $((idle / 1024)) $((after / 1024)) \
+    $((rounds + 1)) $((peak / 1024))

@@ -45,5 +45,8 @@ for i in $(seq "$changes"); do
     [ $((i % 100)) -eq 0 ] && echo "after $i changes: $((now / 1024)) MB"
 done
 sleep 1
+peak=$(awk '/^VmHWM/ {print $2}' "/proc/$program/status")
 printf 'idle %d MB, highest after a change %d MB (+%d), at the end %d MB (+%d), %d changes\n' \
     $((idle / 1024)) $((highest / 1024)) $(((highest - idle) / 1024)) $(($(rss) / 1024)) $((($(rss) - idle) / 1024)) "$changes"
+printf 'peak resident size at any moment, during a change included: %d MB (+%d over idle)\n' \
+    $((peak / 1024)) $(((peak - idle) / 1024))
