@@ -34,6 +34,9 @@ TEST_F(PicbufTest, MisuseFailsWithItsCodeAndLeavesTheControlAsItWas) {
           M{"ZeroWidth", false, [](Picbuf& p) { p.createImage(8, 0, 5); }, PicbufCode::BadArgument},
           M{"ShortBitmap", false, [](Picbuf& p) { p.loadBitmap(kShortBitmap); }, PicbufCode::BadArgument},
           M{"ReduceToOneColour", true, [](Picbuf& p) { p.reduceColors(1, false); }, PicbufCode::BadArgument},
+          M{"ResizeEmpty", false, [](Picbuf& p) { p.resizeTo(4, 4); }, PicbufCode::NoImage},
+          M{"ResizePastTheLargestSide", true, [](Picbuf& p) { p.resizeTo(Picbuf::kMaxSide + 1, 1); },
+            PicbufCode::BadArgument},
           // A new control's format names no writer.
           M{"StoreWithoutWriter", true, [](Picbuf& p) { p.store(); }, PicbufCode::UnknownWriteFormat}}) {
         SCOPED_TRACE(name);
@@ -42,6 +45,15 @@ TEST_F(PicbufTest, MisuseFailsWithItsCodeAndLeavesTheControlAsItWas) {
         EXPECT_EQ(failureCode(p, operation), code);
         EXPECT_EQ(p.hasImage(), withImage);
     }
+}
+
+// A resize keeps the file's own size and a palette image's depth; the largest side is allowed.
+TEST_F(PicbufTest, ResizeKeepsTheFileSizeAndThePalette) {
+    Picbuf p;
+    p.createImage(4, 8, 6);
+    p.resizeTo(Picbuf::kMaxSide, 1);
+    EXPECT_EQ(std::tuple(p.width(), p.height(), p.fileWidth(), p.fileHeight(), p.colorDepth()),
+              std::tuple(int(Picbuf::kMaxSide), 1, 8, 6, 4));
 }
 
 // ---------------------------------------------------------------- writing
