@@ -125,7 +125,7 @@ std::optional<Magick::Image> decodeScaledJpeg(const Probe& probe, int width, int
                                     }
                                 }};
     const auto* data = static_cast<const unsigned char*>(probe.blob.data());
-    if (!jpegscaled::decode(data, probe.blob.length(), width, height, sink) || !SyncImagePixels(image.get()))
+    if (!jpegscaled::decode(data, probe.blob.length(), width, height, sink) || !image || !SyncImagePixels(image.get()))
         return std::nullopt;
     return Magick::Image(image.release());
 }

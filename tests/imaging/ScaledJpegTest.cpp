@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A large JPEG loaded for a smaller picture is decoded at a reduced scale and resampled
 // once; the picture must be the one the general decoder and a Lanczos resize make.
+#include "imaging/JpegScaledDecode.h"
 #include "imaging/Resample.h"
 
 #include "PicbufFixture.h"
@@ -116,6 +117,20 @@ TEST(ScaledJpeg, GreyAndDamagedFilesStillLoad) {
     expected.zoom(Magick::Geometry(160, 120));
     expected.crop(Magick::Geometry(160, 30, 0, 0));
     EXPECT_LT(meanDifference(top, expected), 3.0);
+}
+
+TEST(ScaledJpeg, NothingToDecodeHandsNothingOver) {
+    const QByteArray jpeg = mtest::readFile(writeJpeg(photo(64, 48), "2x2"));
+    const auto* data = reinterpret_cast<const unsigned char*>(jpeg.constData());
+    int calls = 0;
+    const jpegscaled::Sink sink{[&](int, int) { return ++calls > 0; }, [&](int, const std::uint8_t*) { ++calls; }};
+    for (const auto& [bytes, size, w, h] :
+         {std::tuple(data, std::size_t(0), 16, 12), std::tuple(data, std::size_t(jpeg.size()), 0, 12),
+          std::tuple(data, std::size_t(jpeg.size()), 16, 0), std::tuple(data, std::size_t(jpeg.size() / 2), 64, 48)})
+        EXPECT_FALSE(jpegscaled::decode(bytes, size, w, h, sink)) << size << " " << w << "x" << h;
+    EXPECT_EQ(calls, 0);
+    EXPECT_TRUE(jpegscaled::decode(data, std::size_t(jpeg.size()), 16, 12, sink));
+    EXPECT_EQ(calls, 1 + 12);
 }
 
 TEST(Resample, FlatStaysFlatAndTheSameSizeIsACopy) {
