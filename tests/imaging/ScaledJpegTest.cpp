@@ -8,6 +8,10 @@
 
 #include <QFile>
 
+#include <cstdio>
+
+#include <jpeglib.h>
+
 #include <cmath>
 #include <tuple>
 
@@ -88,6 +92,48 @@ TEST(ScaledJpeg, MatchesTheGeneralDecoderResizedForEveryShapeAndSubsampling) {
         reference.zoom(size);
         EXPECT_LT(meanDifference(p.image(), reference), 2.0);
     }
+}
+
+// A JPEG stored as RGB rather than YCbCr (as some cameras and editors write them), by libjpeg.
+QString writeRgbJpeg(const Magick::Image& picture) {
+    const std::vector<std::uint8_t> rgb = rgbOf(picture);
+    const QString path = mtest::freshDir("jpeg") + "/rgb.jpg";
+    std::FILE* out = std::fopen(QFile::encodeName(path).constData(), "wb");
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, out);
+    info.image_width = JDIMENSION(picture.columns());
+    info.image_height = JDIMENSION(picture.rows());
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_colorspace(&info, JCS_RGB);
+    jpeg_set_quality(&info, 95, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    for (JDIMENSION y = 0; y < info.image_height; ++y) {
+        JSAMPROW row = const_cast<JSAMPROW>(&rgb[std::size_t(y) * info.image_width * 3]);
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::fclose(out);
+    return path;
+}
+
+TEST(ScaledJpeg, RgbEncodedFilesKeepTheirColours) {
+    const Magick::Image original = photo(640, 480);
+    const QString path = writeRgbJpeg(original);
+    Picbuf p;
+    p.setFileName(QFile::encodeName(path).toStdString());
+    p.setLoadSizeHint(200, 150);
+    p.load();
+    ASSERT_EQ(std::tuple(p.width(), p.height()), std::tuple(200, 150)); // the scaled decoder made it
+    Magick::Image expected = original;
+    expected.filterType(LanczosFilter);
+    expected.zoom(Magick::Geometry(200, 150));
+    EXPECT_LT(meanDifference(p.image(), expected), 2.0);
 }
 
 // Files the scaled decode does not take still load the general way.
