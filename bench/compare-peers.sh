@@ -22,27 +22,7 @@ for tool in feh hsetroot gm Xvfb /usr/bin/time; do
 done
 [ -x "$murctl" ] || { echo "no $murctl: build first (Release, -DMURALO_BENCH=ON)" >&2; exit 1; }
 
-image=${TMPDIR:-/tmp}/muralo-bench-6000x4000.jpg
-[ -f "$image" ] || gm convert -size 6000x4000 plasma:fractal -quality 90 "$image"
-
-work=$(mktemp -d)
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1920x1080x24 -noreset -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-program=
-cleanup() {
-    [ -n "$program" ] && kill "$program" 2>/dev/null
-    kill "$xvfb" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export DISPLAY=$display HOME=$work XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-
-queue=$work/q.qu3
-"$murctl" queue new "$queue" >/dev/null
-"$murctl" queue add "$queue" "$image" >/dev/null
+source "$(dirname "$0")/change-session.sh"
 
 # Runs a command once and appends "seconds kilobytes" to the named file.
 measure() {
@@ -77,10 +57,7 @@ printf 'murctl / hsetroot: %.2f of the time\n' "$(echo "$time_murctl / $time_hse
 
 # The running program: murctl hands the change to it.
 [ -x "$muralo" ] || exit 0
-"$muralo" "$queue" >/dev/null 2>&1 &
-program=$!
-for _ in $(seq 100); do "$murctl" current >/dev/null 2>&1 && break; sleep 0.1; done
-sleep 1
+start_program "$build"
 rss() { awk '/^VmRSS/ {print $2}' "/proc/$program/status"; }
 idle=$(rss)
 "$murctl" change >/dev/null

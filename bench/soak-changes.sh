@@ -10,31 +10,8 @@ set -euo pipefail
 build=$(realpath "${1:-build-bench}")
 changes=${2:-1000}
 murctl=$build/src/murctl
-image=${TMPDIR:-/tmp}/muralo-bench-6000x4000.jpg
-[ -f "$image" ] || gm convert -size 6000x4000 plasma:fractal -quality 90 "$image"
-
-work=$(mktemp -d)
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1920x1080x24 -noreset -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-program=
-cleanup() {
-    [ -n "$program" ] && kill "$program" 2>/dev/null
-    kill "$xvfb" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export DISPLAY=$display HOME=$work XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-
-queue=$work/q.qu3
-"$murctl" queue new "$queue" >/dev/null
-"$murctl" queue add "$queue" "$image" >/dev/null
-"$build/src/muralo32" "$queue" >/dev/null 2>&1 &
-program=$!
-for _ in $(seq 100); do "$murctl" current >/dev/null 2>&1 && break; sleep 0.1; done
-sleep 1
+source "$(dirname "$0")/change-session.sh"
+start_program "$build"
 rss() { awk '/^VmRSS/ {print $2}' "/proc/$program/status"; }
 idle=$(rss)
 highest=$idle

@@ -2,9 +2,11 @@
 # SPDX-License-Identifier: MIT
 # Installs the Debian packages that building, running and testing Muralo32 need.
 # Idempotent: does nothing (and needs no network) when everything is there.
+# With package names as arguments, installs those instead (the packaging script's tools).
 set -euo pipefail
 
-packages=(
+packages=("$@")
+[ $# -gt 0 ] || packages=(
     # build
     cmake ninja-build g++ pkg-config ccache clang libclang-rt-14-dev
     # libraries

@@ -8,18 +8,7 @@ cd "$(dirname "$0")/.."
 
 # dpkg-shlibdeps (dpkg-dev) works out the package's library dependencies; CPack runs `file` on
 # every installed file to find the programs among them.
-missing=()
-for p in dpkg-dev file; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=""
-    if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-    export DEBIAN_FRONTEND=noninteractive
-    $sudo apt-get update -q
-    $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+./scripts/install-deps.sh dpkg-dev file
 
 export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
 # As Debian builds its own packages, with every hardening feature: stack protector, fortified
